@@ -1,0 +1,180 @@
+#include "framework/BinFile.h"
+#include "framework/Exceptions.h"
+
+#include <cctype>
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace qs {
+
+static OpenMode g_readMode = OpenMode::ReadWrite;
+void SetFileModeForReading(OpenMode mode) { g_readMode = mode; }
+OpenMode FileModeForReading() { return g_readMode; }
+
+static std::string g_driveRoot = "/tmp/qs-drives";
+void SetNativeDriveRoot(const std::string& folder) { g_driveRoot = folder; }
+
+std::string NativePath(const std::string& path) {
+    std::string p = path;
+    if (p.size() >= 2 && p[1] == ':') p = g_driveRoot + "/" + char(std::toupper(static_cast<unsigned char>(p[0]))) + p.substr(2);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+// errno to the Win32 code whose text the user would have seen on Windows.
+static int Win32CodeOf(int e) {
+    switch (e) {
+    case ENOENT: return 2;
+    case ENOTDIR: return 3;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS: return 5;
+    case ENOSPC: return 112;
+    default: return 1000 + e;
+    }
+}
+[[noreturn]] static void RaiseErrno() { throw EInOutError(Win32CodeOf(errno)); }
+
+enum { kHowRead, kHowReadWrite, kHowCreate };
+
+BinFile::~BinFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+BinFile::BinFile(BinFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+BinFile& BinFile::operator=(BinFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+void BinFile::Open(const std::string& name, int how) {
+    Close();
+    int flags;
+    switch (how) {
+    case kHowRead: flags = g_readMode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR; break;
+    case kHowReadWrite: flags = O_RDWR; break;
+    default: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
+    }
+    const std::string native = NativePath(name);
+    struct stat st;
+    if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw EInOutError(5);
+    const int fd = ::open(native.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0) RaiseErrno();
+    fd_ = fd;
+}
+
+void BinFile::OpenRead(const std::string& name) { Open(name, kHowRead); }
+void BinFile::OpenReadWrite(const std::string& name) { Open(name, kHowReadWrite); }
+void BinFile::Create(const std::string& name) { Open(name, kHowCreate); }
+bool BinFile::IsOpen() const { return fd_ >= 0; }
+
+void BinFile::Close() {
+    if (fd_ < 0) return;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) RaiseErrno();
+}
+
+uint32_t BinFile::ReadSome(void* buf, uint32_t n) {
+    if (fd_ < 0) throw EInOutError(6);
+    uint32_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd_, static_cast<char*>(buf) + got, n - got);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            RaiseErrno();
+        }
+        if (r == 0) break;
+        got += uint32_t(r);
+    }
+    return got;
+}
+
+void BinFile::ReadExact(void* buf, uint32_t n) {
+    if (ReadSome(buf, n) != n) throw EInOutError(EInOutError::kReadBeyondEnd);
+}
+
+uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
+    if (fd_ < 0) throw EInOutError(6);
+    uint32_t put = 0;
+    while (put < n) {
+        const ssize_t w = ::write(fd_, static_cast<const char*>(buf) + put, n - put);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            if (errno == ENOSPC) break;
+            RaiseErrno();
+        }
+        put += uint32_t(w);
+    }
+    return put;
+}
+
+void BinFile::WriteExact(const void* buf, uint32_t n) {
+    if (WriteSome(buf, n) != n) throw EInOutError(EInOutError::kDiskFull);
+}
+
+uint8_t BinFile::ReadU8() {
+    uint8_t v;
+    ReadExact(&v, 1);
+    return v;
+}
+uint32_t BinFile::ReadU32() {
+    uint8_t b[4];
+    ReadExact(b, 4);
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+int32_t BinFile::ReadI32() { return int32_t(ReadU32()); }
+
+void BinFile::Seek(int64_t pos) {
+    if (fd_ < 0) throw EInOutError(6);
+    if (pos < 0) throw EInOutError(131);
+    if (::lseek(fd_, off_t(pos), SEEK_SET) < 0) RaiseErrno();
+}
+
+void BinFile::Skip(int64_t count) { Seek(Position() + count); }
+
+int64_t BinFile::Position() const {
+    if (fd_ < 0) throw EInOutError(6);
+    const off_t p = ::lseek(fd_, 0, SEEK_CUR);
+    if (p < 0) RaiseErrno();
+    return p;
+}
+
+int64_t BinFile::Size() const {
+    if (fd_ < 0) throw EInOutError(6);
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) RaiseErrno();
+    return st.st_size;
+}
+
+bool BinFile::SetLastWriteTimeFromDos(uint32_t dos) {
+    if (fd_ < 0) return false;
+    struct tm t = {};
+    t.tm_year = int((dos >> 25) & 0x7F) + 80;
+    t.tm_mon = int((dos >> 21) & 0x0F) - 1;
+    t.tm_mday = int((dos >> 16) & 0x1F);
+    t.tm_hour = int((dos >> 11) & 0x1F);
+    t.tm_min = int((dos >> 5) & 0x3F);
+    t.tm_sec = int(dos & 0x1F) * 2;
+    t.tm_isdst = -1;
+    if (t.tm_mon < 0 || t.tm_mon > 11 || t.tm_mday < 1) return false;
+    const time_t when = mktime(&t);
+    if (when == time_t(-1)) return false;
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = when;
+    times[1].tv_nsec = 0;
+    return ::futimens(fd_, times) == 0;
+}
+
+}  // namespace qs

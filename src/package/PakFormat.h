@@ -1,0 +1,51 @@
+// The package file format as the setup program reads it: header scan and the file-name safety rule.
+//
+// Layout (little-endian): "QVPAK", 2 reserved bytes, int32 L1 + ProductName, int32 L2 + VersionText,
+// HasExtraName byte, int32 EntryCount (its offset is the directory position), then EntryCount entries:
+// FileName (length byte + text), ExtraName (length byte + text, only with HasExtraName), and a fixed part of
+// 24 bytes: FileTime (DOS), UnpackedSize, DataOffset, PackedSize, FileCRC, DataCRC.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "framework/Exceptions.h"
+
+namespace qs {
+
+constexpr char kPakMagic[5] = {'Q', 'V', 'P', 'A', 'K'};
+constexpr int kPakFixedPartSize = 24;
+constexpr size_t kMaxPakText = 32;  // ProductName and VersionText hold at most 32 characters
+
+enum class PakRole { Main, Delphi10, Delphi20 };
+
+// What start-up keeps of a package.
+struct PackageSummary {
+    int32_t DirPos = 0;           // offset of EntryCount
+    bool HasExtraName = false;
+    int32_t TotalSize = 0;        // sum of UnpackedSize, signed 32-bit (wraps as the format's counts do)
+    int32_t EntryCount = 0;
+    std::string ProductName;      // main package only: as compared (a final CR LF dropped), at most 32 characters
+    std::string VersionText;      // main package only: as stored, cut to 32 characters
+};
+
+// Thrown for a main package whose ProductName is not "Quillostrand": start-up shows
+// "File Quilstr.pak is corrupt" without an icon and ends.
+class EWrongProduct : public Exception {
+public:
+    EWrongProduct() : Exception("File Quilstr.pak is corrupt") {}
+};
+
+// Scans the header and directory of the package file at path. For PakRole::Main checks the product name.
+// Raises: Exception "PAK file corrupt" (main) / "File Delphi10.pak is corrupt" / "File Delphi20.pak is corrupt"
+// on a wrong magic; EWrongProduct; EInOutError for a file too short or unreadable ("Read beyond end of file").
+PackageSummary ScanPackage(const std::string& path, PakRole role);
+
+// The comparison of start-up: drop the last two bytes when the last is LF, then compare with "Quillostrand".
+bool IsQuillostrandProduct(const std::string& productName);
+
+// A plain file name: not empty, at most 255 characters, no "\", "/" or ":", not "." or "..", no control
+// characters, and not a device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an extension,
+// letter case ignored). Only such names are ever written or deleted by the program.
+bool IsPlainFileName(const std::string& name);
+
+}  // namespace qs

@@ -1,0 +1,90 @@
+#include "WinTestSupport.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "framework/Application.h"
+
+namespace qs::test {
+
+ScratchDir::ScratchDir(const std::string& tag) {
+    char tmp[MAX_PATH];
+    GetTempPathA(MAX_PATH, tmp);
+    std::string base = tmp;
+    if (base.back() != '\\') base += '\\';
+    path_ = base + "qs-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "\\";
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchDir::~ScratchDir() {
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    // The extraction makes folders current; leave them so they can go.
+    if (std::string(cwd).rfind(path_.substr(0, path_.size() - 1), 0) == 0) {
+        char tmp[MAX_PATH];
+        GetTempPathA(MAX_PATH, tmp);
+        SetCurrentDirectoryA(tmp);
+    }
+    RemoveTree(path_);
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::string& path) {
+    std::string p = path;
+    while (!p.empty() && p.back() == '\\') p.pop_back();
+    const DWORD attr = GetFileAttributesA(p.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return;
+    if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(p.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((p + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string n = fd.cFileName;
+            if (n != "." && n != "..") RemoveTree(p + "\\" + n);
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(p.c_str());
+}
+
+void DeleteRegTree(HKEY root, const std::string& subKey) {
+    HKEY k;
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+    char name[256];
+    for (;;) {
+        DWORD n = sizeof name;
+        if (RegEnumKeyExA(k, 0, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DeleteRegTree(k, name);
+    }
+    RegCloseKey(k);
+    RegDeleteKeyA(root, subKey.c_str());
+}
+
+MessageBoxRecorder::MessageBoxRecorder(int answer) : answer_(answer) {
+    Application().SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT flags) {
+        boxes_.push_back({text, caption, flags});
+        return answer_;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { Application().SetMessageBoxHook(nullptr); }
+
+}  // namespace qs::test

@@ -1,0 +1,47 @@
+// Shared helpers of the Windows-side suites: scratch folders, registry seeding, message-box answers.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qs::test {
+
+// A fresh empty folder under the Wine prefix's temporary folder, removed with its contents on destruction.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& tag);
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& Path() const { return path_; }  // ends in "\"
+private:
+    std::string path_;
+};
+
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+bool PathExists(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// Deletes a registry key with all its values and sub-keys (no error when it is missing).
+void DeleteRegTree(HKEY root, const std::string& subKey);
+
+// Records every message box shown through the application object and answers it with a fixed button.
+class MessageBoxRecorder {
+public:
+    explicit MessageBoxRecorder(int answer = IDOK);
+    ~MessageBoxRecorder();
+    struct Box {
+        std::string text, caption;
+        UINT flags;
+    };
+    const std::vector<Box>& Boxes() const { return boxes_; }
+    void SetAnswer(int answer) { answer_ = answer; }
+
+private:
+    std::vector<Box> boxes_;
+    int answer_;
+};
+
+}  // namespace qs::test
