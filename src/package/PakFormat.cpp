@@ -86,6 +86,8 @@ bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;
     for (unsigned char c : name)
         if (c < 32 || c == 127 || c == '\\' || c == '/' || c == ':') return false;
+    // Windows drops final dots and blanks: a name of nothing else would name the folder itself.
+    if (name.find_first_not_of(". ") == std::string::npos) return false;
     // Device names are reserved whatever the extension: "CON", "con.txt", "LPT1.dat".
     std::string stem = name.substr(0, name.find('.'));
     while (!stem.empty() && stem.back() == ' ') stem.pop_back();

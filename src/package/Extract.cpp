@@ -1,0 +1,149 @@
+#include "package/Extract.h"
+
+#include <cstring>
+
+#include "framework/Exceptions.h"
+#include "framework/FileSys.h"
+#include "package/Crc32.h"
+#include "package/PakFormat.h"
+
+namespace qs {
+
+const char* const kDestinationErrorText = "CRC error in destination file.\rTry installing again";
+
+std::string PackageErrorText(const std::string& pakName) {
+    return "CRC error in PAK file\r" + pakName + " is corrupt\rPlease obtain the original QstSetup.exe file";
+}
+
+void CreateFolderChain(const std::string& folder) {
+    // The first three characters are the drive root ("C:\"), taken as existing.
+    for (size_t i = 3; i < folder.size(); ++i) {
+        if (folder[i] != '\\') continue;
+        const std::string part = folder.substr(0, i);
+        if (!SetCurrentDir(part)) CreateDir(part);
+    }
+}
+
+void TPackageExtractor::Attach(TLZHCompressor& decoder) {
+    decoder.OnGetBytes = [this](TLZHCompressor& s, void* dta, uint16_t n, uint16_t& got) {
+        LZHCompressorGetBytes(s, dta, n, got);
+    };
+    decoder.OnPutBytes = [this](TLZHCompressor& s, const void* dta, uint16_t n, uint16_t& put) {
+        LZHCompressorPutBytes(s, dta, n, put);
+    };
+}
+
+void TPackageExtractor::LZHCompressorGetBytes(TLZHCompressor&, void* DTA, uint16_t NBytes, uint16_t& Bytes_Got) {
+    const uint32_t want = PackedLeft > 0 ? (uint32_t(PackedLeft) < NBytes ? uint32_t(PackedLeft) : NBytes) : 0;
+    Bytes_Got = 0;
+    if (want == 0) return;
+    const uint32_t got = PakFile.ReadSome(DTA, want);
+    Bytes_Got = uint16_t(got);
+    PackedLeft -= int32_t(got);
+    PackedCRC = Crc32Update(DTA, Bytes_Got, PackedCRC);
+}
+
+void TPackageExtractor::LZHCompressorPutBytes(TLZHCompressor&, const void* DTA, uint16_t NBytes, uint16_t& Bytes_Put) {
+    Bytes_Put = uint16_t(OutFile.WriteSome(DTA, NBytes));
+    UnpackedCRC = Crc32Update(DTA, Bytes_Put, UnpackedCRC);
+    progress_.AdvanceProgress(Bytes_Put);
+}
+
+namespace {
+
+struct EntryView {
+    std::string FileName;
+    int64_t FixedPart;  // offset of FileTime
+};
+
+// Reads the whole directory once, before anything is written: every name must be a plain file name and every
+// entry must lie inside the file, so a hostile package can neither escape the folder nor leave half its files.
+std::vector<EntryView> ReadDirectory(BinFile& pak, int32_t count, bool hasExtraName, const std::string& pakName) {
+    std::vector<EntryView> entries;
+    if (count <= 0) return entries;
+    const int64_t size = pak.Size();
+    // Every entry takes at least 25 bytes; a count beyond that is damage, refused before any allocation.
+    if (int64_t(count) > (size - pak.Position()) / (1 + kPakFixedPartSize)) throw Exception(PackageErrorText(pakName));
+    entries.reserve(size_t(count));
+    for (int32_t i = 0; i < count; ++i) {
+        EntryView e;
+        const uint8_t n = pak.ReadU8();
+        e.FileName.resize(n);
+        if (n) pak.ReadExact(&e.FileName[0], n);
+        if (hasExtraName) pak.Skip(pak.ReadU8());
+        e.FixedPart = pak.Position();
+        if (e.FixedPart + kPakFixedPartSize > size) throw EInOutError(EInOutError::kReadBeyondEnd);
+        pak.Skip(8);
+        const int32_t dataOffset = pak.ReadI32();
+        const int32_t packedSize = pak.ReadI32();
+        pak.Skip(8);
+        if (!IsPlainFileName(e.FileName) || dataOffset < 0 || packedSize < 0) throw Exception(PackageErrorText(pakName));
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+}  // namespace
+
+std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, const std::string& sourceDir,
+                                                       const std::string& pakName, const std::string& destDir,
+                                                       int32_t dirPos, bool hasExtraName) {
+    const std::string dest = IncludeTrailingBackslash(destDir);
+    struct Closer {  // files are released on every path out
+        TPackageExtractor& x;
+        ~Closer() {
+            try { x.OutFile.Close(); } catch (...) {}
+            try { x.PakFile.Close(); } catch (...) {}
+        }
+    } closer{*this};
+
+    PakFile.OpenRead(sourceDir + pakName);
+    PakFile.Seek(dirPos);
+    progress_.SetBusyText("Creating directory structure...");
+    CreateFolderChain(dest);
+
+    const int32_t count = PakFile.ReadI32();
+    const std::vector<EntryView> entries = ReadDirectory(PakFile, count, hasExtraName, pakName);
+    std::vector<uint8_t> list(entries.size() * kSlotSize, 0);
+
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const EntryView& e = entries[i];
+        PakFile.Seek(e.FixedPart + 8);
+        const int32_t dataOffset = PakFile.ReadI32();
+        PackedLeft = PakFile.ReadI32();
+        PakFile.Seek(dataOffset);
+        progress_.SetBusyText("Decompressing " + e.FileName + "...");
+
+        uint8_t* slot = &list[i * kSlotSize];
+        const std::string upper = AsciiUpper(e.FileName).substr(0, kSlotSize - 1);
+        slot[0] = uint8_t(upper.size());
+        std::memcpy(slot + 1, upper.data(), upper.size());
+
+        const std::string target = dest + e.FileName;
+        OutFile.Create(target);
+        PackedCRC = 0;
+        UnpackedCRC = 0;
+        decoder.Decompress();
+        OutFile.Close();
+
+        PakFile.Seek(e.FixedPart);
+        const uint32_t fileTime = PakFile.ReadU32();
+        try {
+            BinFile stamp;
+            stamp.OpenReadWrite(target);
+            stamp.SetLastWriteTimeFromDos(fileTime);
+            stamp.Close();
+        } catch (const std::exception&) {
+            // The file keeps the time it was written at.
+        }
+        PakFile.Skip(12);
+        const uint32_t fileCRC = PakFile.ReadU32();
+        const uint32_t dataCRC = PakFile.ReadU32();
+        if (dataCRC != PackedCRC || PackedLeft != 0) throw Exception(PackageErrorText(pakName));
+        if (fileCRC != UnpackedCRC) throw Exception(kDestinationErrorText);
+    }
+    PakFile.Close();
+    return list;
+}
+
+}  // namespace qs

@@ -1,0 +1,23 @@
+// What start-up reads from the machine: the proposed parent folder, the two Delphi environments and the free
+// space of a drive. Read-only; every failure means "not found".
+#pragma once
+#include <optional>
+#include <string>
+
+namespace qs {
+
+// "ProgramFilesDir" of HKLM "Software\Microsoft\Windows\CurrentVersion" with a final "\", or
+// "C:\Program Files\" when it is missing, unreadable (longer than 255 characters) or empty.
+std::string ReadProgramFilesDir();
+
+// "SearchPath" of section "Library" of "DELPHI.INI" in the Windows folder (empty when missing).
+std::string ReadDelphi10SearchPath();
+
+// "RootDir" of HKLM "Software\Borland\Delphi\2.0" (at most 260 characters), when it can be read.
+std::optional<std::string> ReadDelphi20RootDir();
+
+// Free bytes of the root of drive (letter, either case), computed in 64 bits and shown at most as
+// 2,147,483,647; -1 when the platform cannot tell.
+int32_t DriveFreeSpace(char drive);
+
+}  // namespace qs

@@ -1,0 +1,46 @@
+// Program entry: title, splash while the setup window starts up, then the message loop.
+#include <windows.h>
+
+#include <memory>
+
+#include "framework/Application.h"
+#include "setup/SetupMainForm.h"
+#include "setup/SetupSplash.h"
+#include "system/SheLink.h"
+
+namespace {
+
+// Setup.exe is usually started from a downloads folder full of strangers' files: load system DLLs only from
+// the system folder, never a planted one lying beside the program.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto fn = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                 reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                           : nullptr;
+    if (fn) fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryA("");
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictDllSearch();
+    qs::ComInitializer com;
+    qs::Application().SetTitle("Quillostrand Setup");
+
+    auto splash = std::make_unique<qs::TSplashForm>();
+    splash->Show();  // painted at once: no messages are processed while the setup window starts up
+
+    auto form = std::make_unique<qs::TSetupForm>();
+    form->Create();
+
+    splash->Hide();
+    splash.reset();
+
+    if (!qs::Application().Terminated()) {
+        form->Show();
+        qs::Application().Run();
+    }
+    return 0;
+}

@@ -1,0 +1,73 @@
+#include "setup/SetupMainForm.h"
+
+#include "framework/Application.h"
+#include "framework/Exceptions.h"
+
+namespace qs {
+
+TSetupForm::TSetupForm() {
+    LZHCompressor.SetReadBufSize(32768);
+    LZHCompressor.SetWriteBufSize(32768);
+    ShellLink.SetDescription("Quillostrand");
+    ShellLink.SetHotKey(0);
+    ShellLink.SetShowCmd(0);
+    ShellLink.SetIconNumber(0);
+    ShellLink.SetUpdate(true);  // reads nothing: Path is still empty
+}
+
+TSetupForm::~TSetupForm() {
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+void TSetupForm::Create() {
+    if (ProgramPath.empty()) ProgramPath = Application().ExeName();
+    CreateWindowAndControls();
+    Application().SetMainWindow(hwnd_);
+    try {
+        FormCreate();
+    } catch (const EWrongProduct& e) {
+        Application().ShowMessageBox(e.what(), "Quillostrand Setup", MB_OK);
+        mode_ = SetupMode::Refusal;
+    } catch (const std::exception& e) {
+        Application().ShowException(e);
+        mode_ = SetupMode::Refusal;
+    }
+    if (mode_ == SetupMode::Refusal) Application().Terminate();
+}
+
+void TSetupForm::Show() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+}
+
+void TSetupForm::Close() {
+    if (hwnd_ && IsWindow(hwnd_)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    Application().Terminate();
+}
+
+void TSetupForm::RepaintNow() { qs::RepaintNow(hwnd_); }
+
+void TSetupForm::SetBusyText(const std::string& text) {
+    LabelBusy.SetCaption(text);
+    RepaintNow();
+}
+
+void TSetupForm::AdvanceProgress(uint32_t bytesWritten) { Gauge.AddProgress(int(bytesWritten)); }
+
+void TSetupForm::LZHCompressorGetBytes(TLZHCompressor& Sender, void* DTA, uint16_t NBytes, uint16_t& Bytes_Got) {
+    extractor_.LZHCompressorGetBytes(Sender, DTA, NBytes, Bytes_Got);
+}
+
+void TSetupForm::LZHCompressorPutBytes(TLZHCompressor& Sender, const void* DTA, uint16_t NBytes, uint16_t& Bytes_Put) {
+    extractor_.LZHCompressorPutBytes(Sender, DTA, NBytes, Bytes_Put);
+}
+
+std::vector<uint8_t> TSetupForm::ExtractPackage(const std::string& pakName, const std::string& destDir,
+                                                int32_t dirPos, bool hasExtraName) {
+    return extractor_.ExtractPackage(LZHCompressor, SourceDir, pakName, destDir, dirPos, hasExtraName);
+}
+
+void TSetupForm::QuitBtnClick() { Close(); }
+
+}  // namespace qs

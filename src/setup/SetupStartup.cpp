@@ -1,0 +1,188 @@
+// Start-up (FormCreate) and the install options: what the window finds before the user sees it, and the
+// handlers that keep the folder edit, folder list, drive box and space figures in step.
+#include <windows.h>
+
+#include "framework/Application.h"
+#include "framework/BinFile.h"
+#include "framework/Exceptions.h"
+#include "framework/FileSys.h"
+#include "package/PakFormat.h"
+#include "setup/SetupDetect.h"
+#include "setup/SetupMainForm.h"
+#include "system/InstallRecord.h"
+#include "system/SearchPath.h"
+
+namespace qs {
+
+void TSetupForm::FormCreate() {
+    // 1. The decoder's events go to the window's handlers.
+    LZHCompressor.OnGetBytes = [this](TLZHCompressor& s, void* dta, uint16_t n, uint16_t& got) {
+        LZHCompressorGetBytes(s, dta, n, got);
+    };
+    LZHCompressor.OnPutBytes = [this](TLZHCompressor& s, const void* dta, uint16_t n, uint16_t& put) {
+        LZHCompressorPutBytes(s, dta, n, put);
+    };
+    // 2.
+    Pages.SetActivePage(WelcomeSheet);
+    Pages.SetTabVisible(BusySheet, false);
+    Pages.SetTabVisible(FinishedSheet, false);
+    // 3. Packages and the program itself may lie on write-protected media.
+    SetFileModeForReading(OpenMode::ReadOnly);
+    // 4.
+    SourceDir = ProgramPath.substr(0, ProgramPath.rfind('\\') + 1);
+
+    // 5-6. The main package; absent when it cannot be opened at all.
+    QuilstrPakFound = false;
+    {
+        BinFile probe;
+        try {
+            probe.OpenRead(SourceDir + "Quilstr.pak");
+            QuilstrPakFound = true;
+        } catch (const EInOutError&) {
+        }
+    }
+    if (QuilstrPakFound) {
+        const PackageSummary main = ScanPackage(SourceDir + "Quilstr.pak", PakRole::Main);
+        InstallVersion = main.VersionText;
+        LabelVersion.SetCaption(InstallVersion);
+        InstallDirPos = main.DirPos;
+        InstallExtraName = main.HasExtraName;
+        InstallSize = main.TotalSize;
+
+        // 7-8.
+        BinFile self;
+        self.OpenRead(ProgramPath);
+        SetupSize = int32_t(self.Size());
+        self.Close();
+        SpaceNeeded = InstallSize + SetupSize;
+
+        // 9-10. The Delphi packages are optional: any failure disables their option, silently.
+        auto scanOptional = [&](const char* name, PakRole role, int32_t& pos, bool& extra, int32_t& size,
+                                TCheckBox& check) {
+            try {
+                const PackageSummary s = ScanPackage(SourceDir + name, role);
+                pos = s.DirPos;
+                extra = s.HasExtraName;
+                size = s.TotalSize;
+            } catch (const std::exception&) {
+                check.SetChecked(false);
+                check.SetEnabled(false);
+            }
+        };
+        scanOptional("Delphi10.pak", PakRole::Delphi10, Delphi10DirPos, Delphi10ExtraName, Delphi10Size, CheckDelphi10);
+        scanOptional("Delphi20.pak", PakRole::Delphi20, Delphi20DirPos, Delphi20ExtraName, Delphi20Size, CheckDelphi20);
+
+        // 11-12.
+        ProgramFilesDir = ReadProgramFilesDir();
+        const char drive = ProgramFilesDir[0];
+        const bool driveChanges = AsciiLower(std::string(1, ComboInstallDrive.Drive())) != AsciiLower(std::string(1, drive));
+        ComboInstallDrive.SetDrive(drive);
+        // The drive box reports only a change of drive; the figure must never be stale, so compute it anyway.
+        if (!driveChanges) ComboInstallDriveChange();
+        EditInstallDir.SetText(ProgramFilesDir + "Quillostrand");
+        EditDelphi10.SetText(EditInstallDir.Text() + "\\Delphi10");
+        EditDelphi20.SetText(EditInstallDir.Text() + "\\Delphi20");
+
+        // 13. Delphi 1.0: the library element of its search path.
+        if (const auto lib = FindDelphi10LibElement(ReadDelphi10SearchPath())) {
+            if (CheckDelphi10.Enabled()) CheckDelphi10.SetChecked(true);
+            EditDelphi10.SetText(*lib);
+        }
+        // 14. Delphi 2.0: its root folder.
+        if (const auto root = ReadDelphi20RootDir()) {
+            if (CheckDelphi20.Enabled()) CheckDelphi20.SetChecked(true);
+            EditDelphi20.SetText(*root + "\\LIB");
+        }
+    }
+
+    // 15. An earlier installation, whether or not the package was found.
+    const StartupRecord rec = ReadInstallRecordForStartup();
+    OldVersion = rec.OldVersion;
+    if (rec.InstallDir) EditInstallDir.SetText(*rec.InstallDir);
+    if (rec.Delphi10Dir) {
+        if (CheckDelphi10.Enabled()) CheckDelphi10.SetChecked(true);
+        EditDelphi10.SetText(*rec.Delphi10Dir);
+        EditDelphi10.SetReadOnly(true);
+    }
+    if (rec.Delphi20Dir) {
+        if (CheckDelphi20.Enabled()) CheckDelphi20.SetChecked(true);
+        EditDelphi20.SetText(*rec.Delphi20Dir);
+        EditDelphi20.SetReadOnly(true);
+    }
+
+    // 16.
+    LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
+
+    // 17.
+    ChooseMode();
+}
+
+void TSetupForm::ChooseMode() {
+    mode_ = ChooseSetupMode(QuilstrPakFound, OldVersion, InstallVersion);
+    if (mode_ == SetupMode::Refusal) {
+        Application().ShowMessageBox("File Quilstr.pak not found", "Quillostrand Setup", MB_OK | MB_ICONSTOP);
+        return;
+    }
+    if (OldVersion != "None") {
+        LabelOldVersion.SetCaption(OldVersion);
+        LabelInstallVersion.SetCaption(InstallVersion);
+    }
+    const ModePages pages = PagesOf(mode_);
+    // The active page's tab must be visible before it is made active; hide the rest afterwards.
+    Pages.SetTabVisible(pages.Active, true);
+    Pages.SetActivePage(pages.Active);
+    for (int p = 0; p < kPageCount; ++p) Pages.SetTabVisible(p, pages.Visible[size_t(p)]);
+}
+
+// ---- Install options
+
+void TSetupForm::ListInstallDirChange() {
+    if (Updating) return;
+    Updating = true;
+    EditInstallDir.SetText(ListInstallDir.Directory());
+    Updating = false;
+}
+
+void TSetupForm::EditInstallDirChange() {
+    if (Updating) return;
+    Updating = true;
+    std::string t = EditInstallDir.Text();
+    // The edit may name a folder that does not exist yet: the list shows the deepest existing one on its path.
+    for (;;) {
+        try {
+            ListInstallDir.SetDirectory(t);
+            break;
+        } catch (const std::exception&) {
+            const size_t slash = t.rfind('\\');
+            if (slash == std::string::npos) break;
+            t.resize(slash);
+        }
+    }
+    Updating = false;
+}
+
+void TSetupForm::ComboInstallDriveChange() {
+    SpaceFree = 0;
+    try {
+        SpaceFree = DriveFreeSpace(ComboInstallDrive.Drive());
+    } catch (const std::exception&) {
+        SpaceFree = 0;
+    }
+    LabelSpaceFree.SetCaption(FormatKB(SpaceFree));
+    LabelSpaceFree.SetColor(SpaceFree > SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
+}
+
+static void DelphiOptionChanged(TSetupForm& f, TCheckBox& check, TEdit& edit, TLabel& hint) {
+    edit.SetEnabled(check.Checked());
+    hint.SetVisible(check.Checked());
+    f.SpaceNeeded = f.InstallSize + f.SetupSize;
+    if (f.CheckDelphi10.Checked()) f.SpaceNeeded += f.Delphi10Size;
+    if (f.CheckDelphi20.Checked()) f.SpaceNeeded += f.Delphi20Size;
+    f.LabelSpaceNeeded.SetCaption(FormatKB(f.SpaceNeeded));
+    f.LabelSpaceFree.SetColor(f.SpaceFree > f.SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
+}
+
+void TSetupForm::CheckDelphi10Click() { DelphiOptionChanged(*this, CheckDelphi10, EditDelphi10, LabelDelphi10); }
+void TSetupForm::CheckDelphi20Click() { DelphiOptionChanged(*this, CheckDelphi20, EditDelphi20, LabelDelphi20); }
+
+}  // namespace qs

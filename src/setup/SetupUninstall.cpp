@@ -1,0 +1,77 @@
+// The uninstall run: confirm, read the file lists back, delete files, folders, registry entries, tools-menu
+// entries and shortcuts, and end (through the self-removal helper when the program's own copy is running).
+#include <windows.h>
+
+#include "framework/Application.h"
+#include "framework/Exceptions.h"
+#include "framework/FileSys.h"
+#include "setup/SetupMainForm.h"
+#include "system/DelphiTransfer.h"
+#include "system/InstallRecord.h"
+#include "system/SelfRemoval.h"
+#include "system/Shortcuts.h"
+#include "system/Uninstall.h"
+
+namespace qs {
+
+void TSetupForm::UninstallBtnClick() {
+    // 1.
+    if (Application().ShowMessageBox("Are you absolutely sure you wish to uninstall Quillostrand?",
+                                     "(You must have accidentically pressed that button...)",
+                                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) != IDYES)
+        return;
+    bool selfRemovalNeeded = true;
+    auto step = [this](const char* text) {
+        LabelBusy2.SetCaption(text);
+        RepaintNow();
+    };
+
+    // 2.
+    step("Reading uninstall information");
+    const InstalledLists lists = ReadInstalledLists();
+
+    // 3. Only plain names are deleted, so a damaged record can never reach outside the three folders.
+    step("Deleting files");
+    const std::string installDir = IncludeTrailingBackslash(EditInstallDir.Text());
+    for (const std::string& path : FilesToDelete(lists.InstallFiles, installDir, true)) DeleteFileNamed(path);
+    if (DeleteFileNamed(installDir + "Setup.exe")) selfRemovalNeeded = false;
+    if (!lists.Delphi10Files.empty())
+        for (const std::string& path : FilesToDelete(lists.Delphi10Files, IncludeTrailingBackslash(EditDelphi10.Text()), false))
+            DeleteFileNamed(path);
+    if (!lists.Delphi20Files.empty())
+        for (const std::string& path : FilesToDelete(lists.Delphi20Files, IncludeTrailingBackslash(EditDelphi20.Text()), false))
+            DeleteFileNamed(path);
+
+    // 4. Only empty folders go; each is tried whatever the lists held.
+    step("Removing directory");
+    // A folder that is the current folder of this process (or of the helper, which inherits it) cannot be
+    // removed on Windows; leave them all.
+    char temp[MAX_PATH + 1];
+    if (GetTempPathA(sizeof temp, temp)) SetCurrentDirectoryA(temp);
+    for (TEdit* edit : {&EditInstallDir, &EditDelphi10, &EditDelphi20}) {
+        try {
+            RemoveDir(edit->Text());
+        } catch (const std::exception&) {
+        }
+    }
+
+    // 5.
+    step("Updating registry");
+    DeleteRegistryEntries();
+    RemoveDelphi10Transfer();
+    RemoveDelphi20Transfer();
+
+    // 6.
+    step("Destroying shortcuts");
+    DeleteShortcuts();
+
+    // 7.
+    step("Uninstall complete");
+    if (selfRemovalNeeded)
+        StartSelfRemoval("Quillostrand has been successfully uninstalled.", "Uninstall complete");
+    else
+        Application().ShowMessageBox("Quillostrand has been successfully uninstalled.", "Uninstall complete", MB_OK);
+    Close();
+}
+
+}  // namespace qs
