@@ -33,6 +33,8 @@ public:
     // Asks the loop to stop at its next turn; the program then exits with code 0.
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Lets a new main window run after an earlier one ended (tests create several in one process).
+    void ClearTerminated() { terminated_ = false; }
     // Dispatches every pending message, then returns.
     void ProcessMessages();
 

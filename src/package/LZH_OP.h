@@ -57,6 +57,13 @@ protected:
 private:
     struct State;
     std::unique_ptr<State> s_;
+
+    // The decoding loop; Direct reads and writes the buffers inline (no override of GetBytes/PutBytes exists),
+    // otherwise every byte goes through the virtual operations.
+    template <bool Direct>
+    void RunLoop();
+    void StartHuff();
+    void Reconst();
 };
 
 }  // namespace qs

@@ -24,6 +24,9 @@ std::string ReadFileBytes(const std::string& path);
 bool PathExists(const std::string& path);
 void RemoveTree(const std::string& path);
 
+// The packing library's encoder, behind one name so the tests do not depend on its spelling.
+std::string PackForTest(const std::string& content);
+
 // Deletes a registry key with all its values and sub-keys (no error when it is missing).
 void DeleteRegTree(HKEY root, const std::string& subKey);
 

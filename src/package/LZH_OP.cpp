@@ -1,0 +1,433 @@
+#include "package/LZH_OP.h"
+
+#include <algorithm>
+#include <cstring>
+#include <typeinfo>
+
+#include "framework/Exceptions.h"
+
+namespace qs {
+
+namespace {
+
+// The decoder's own end-of-data signal; caught by the decoding loop, never seen by a caller.
+class ECompress : public Exception {
+public:
+    ECompress() : Exception("") {}
+};
+
+constexpr int kRingAlloc = TLZHCompressor::N + TLZHCompressor::F - 1;  // 4155
+constexpr uint16_t kMinBuf = 16;
+constexpr uint16_t kMaxBuf = 32768;
+
+uint16_t ClampBufSize(uint16_t size) { return std::clamp(size, kMinBuf, kMaxBuf); }
+
+// Decoding tables of the upper 6 position bits and their code length, indexed by the first 8 code bits.
+struct PositionTables {
+    uint8_t code[256];
+    uint8_t len[256];
+};
+
+constexpr PositionTables MakePositionTables() {
+    PositionTables t{};
+    // {first 8-bit value, values per upper code, code length} by range.
+    struct Range { int from, to, per, len; };
+    const Range ranges[] = {{0, 31, 32, 3}, {32, 79, 16, 4}, {80, 143, 8, 5},
+                            {144, 191, 4, 6}, {192, 239, 2, 7}, {240, 255, 1, 8}};
+    int upper = 0;
+    for (const Range& r : ranges) {
+        for (int v = r.from; v <= r.to; ++v) {
+            t.code[v] = static_cast<uint8_t>(upper + (v - r.from) / r.per);
+            t.len[v] = static_cast<uint8_t>(r.len);
+        }
+        upper += (r.to - r.from + 1) / r.per;
+    }
+    return t;
+}
+
+constexpr PositionTables kPos = MakePositionTables();
+static_assert(kPos.code[255] == 63 && kPos.len[255] == 8 && kPos.code[32] == 1 && kPos.code[79] == 3);
+
+#if defined(__GNUC__)
+#define QS_ALWAYS_INLINE __attribute__((always_inline))
+#define QS_NOINLINE __attribute__((noinline))
+#else
+#define QS_ALWAYS_INLINE
+#define QS_NOINLINE
+#endif
+
+inline uint64_t LoadBigEndian64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
+    return v;
+}
+
+}  // namespace
+
+struct TLZHCompressor::State {
+    uint16_t readBufSize = 1024;
+    uint16_t writeBufSize = 1024;
+    bool finished = true;
+
+    uint8_t ring[kRingAlloc];
+    uint16_t freq[T + 1];
+    uint16_t prnt[T + N_CHAR];
+    uint16_t son[T];
+
+    // Run state. Positions are 0-based here (the first free byte, the next unread byte).
+    std::unique_ptr<uint8_t[]> inBuf;
+    std::unique_ptr<uint8_t[]> outBuf;
+    uint16_t runReadSize = 0;
+    uint16_t runWriteSize = 0;
+    uint32_t readPos = 0;
+    uint32_t readCount = 0;
+    uint32_t writePos = 0;
+};
+
+TLZHCompressor::TLZHCompressor() : s_(std::make_unique<State>()) {}
+
+TLZHCompressor::~TLZHCompressor() = default;
+
+uint16_t TLZHCompressor::ReadBufSize() const { return s_->readBufSize; }
+uint16_t TLZHCompressor::WriteBufSize() const { return s_->writeBufSize; }
+bool TLZHCompressor::Finished() const { return s_->finished; }
+
+void TLZHCompressor::SetReadBufSize(uint16_t size) {
+    if (s_->finished) s_->readBufSize = ClampBufSize(size);
+}
+
+void TLZHCompressor::SetWriteBufSize(uint16_t size) {
+    if (s_->finished) s_->writeBufSize = ClampBufSize(size);
+}
+
+void TLZHCompressor::GetBytes(void* buf, uint16_t count, uint16_t& delivered) {
+    State& st = *s_;
+    delivered = 0;
+    if (count == 0) return;
+    if (st.readPos >= st.readCount) {
+        uint16_t got = 0;
+        if (OnGetBytes) OnGetBytes(*this, st.inBuf.get(), st.runReadSize, got);
+        // A source claiming more than the room it was given cannot make us read past the buffer.
+        st.readCount = std::min<uint32_t>(got, st.runReadSize);
+        st.readPos = 0;
+    }
+    const uint32_t n = std::min<uint32_t>(count, st.readCount - st.readPos);
+    std::memcpy(buf, st.inBuf.get() + st.readPos, n);
+    st.readPos += n;
+    delivered = static_cast<uint16_t>(n);
+}
+
+void TLZHCompressor::PutBytes(const void* bytes, uint16_t count, uint16_t& taken) {
+    State& st = *s_;
+    const auto* p = static_cast<const uint8_t*>(bytes);
+    uint32_t left = count;
+    while (left > 0) {
+        if (st.writePos == st.runWriteSize) {
+            // Full: hand it over before the next byte. If the sink raises, the buffer stays full.
+            uint16_t put = 0;
+            if (OnPutBytes) OnPutBytes(*this, st.outBuf.get(), st.runWriteSize, put);
+            st.writePos = 0;
+        }
+        const uint32_t n = std::min<uint32_t>(left, st.runWriteSize - st.writePos);
+        std::memcpy(st.outBuf.get() + st.writePos, p, n);
+        st.writePos += n;
+        p += n;
+        left -= n;
+    }
+    taken = count;
+}
+
+void TLZHCompressor::StartHuff() {
+    State& st = *s_;
+    for (int i = 0; i < N_CHAR; ++i) {
+        st.freq[i] = 1;
+        st.son[i] = static_cast<uint16_t>(i + T);
+        st.prnt[i + T] = static_cast<uint16_t>(i);
+    }
+    for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
+        st.freq[j] = static_cast<uint16_t>(st.freq[i] + st.freq[i + 1]);
+        st.son[j] = static_cast<uint16_t>(i);
+        st.prnt[i] = st.prnt[i + 1] = static_cast<uint16_t>(j);
+    }
+    st.freq[T] = 0xFFFF;
+    st.prnt[R] = 0;
+}
+
+// Rebuilds the tree with halved frequencies once the root reaches MAX_FREQ.
+void TLZHCompressor::Reconst() {
+    State& st = *s_;
+    uint16_t* freq = st.freq;
+    uint16_t* son = st.son;
+    int j = 0;
+    for (int i = 0; i < T; ++i) {
+        if (son[i] >= T) {
+            freq[j] = static_cast<uint16_t>((freq[i] + 1) / 2);
+            son[j] = son[i];
+            ++j;
+        }
+    }
+    for (int i = 0, k = N_CHAR; k < T; i += 2, ++k) {
+        const uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
+        freq[k] = f;
+        int l = k - 1;
+        while (f < freq[l]) --l;
+        ++l;
+        std::memmove(&freq[l + 1], &freq[l], (k - l) * sizeof(freq[0]));
+        freq[l] = f;
+        std::memmove(&son[l + 1], &son[l], (k - l) * sizeof(son[0]));
+        son[l] = static_cast<uint16_t>(i);
+    }
+    for (int i = 0; i < T; ++i) {
+        const int k = son[i];
+        st.prnt[k] = static_cast<uint16_t>(i);
+        if (k < T) st.prnt[k + 1] = static_cast<uint16_t>(i);
+    }
+}
+
+template <bool Direct>
+void TLZHCompressor::RunLoop() {
+    State& st = *s_;
+    uint16_t* const freq = st.freq;
+    uint16_t* const prnt = st.prnt;
+    uint16_t* const son = st.son;
+    uint8_t* const ring = st.ring;
+    uint8_t* const in = st.inBuf.get();
+    uint8_t* const out = st.outBuf.get();
+    const uint32_t readSize = st.runReadSize;
+    const uint32_t writeSize = st.runWriteSize;
+
+    // The bit buffer is kept 64 bits wide, left-aligned, zero below the valid bits. Bytes still in the input
+    // buffer may be taken early (nobody can tell); the source is asked for more only where a 16-bit buffer
+    // refilled a byte at a time would ask, and after the input ended the wide buffer holds exactly what the
+    // 16-bit one would, so the end rule sees the same bits.
+    uint64_t bits = 0;
+    int avail = 0;
+    bool exhausted = false;
+    uint32_t rp = 0, rc = 0, wp = 0;
+
+    // The byte a 16-bit buffer refilled a byte at a time would take next: from the input buffer, or through the
+    // source when that is used up; -1 when nothing came. Kept out of line and off the bit state.
+    auto fetchOneByte = [&]() QS_NOINLINE -> int {
+        uint16_t got = 0;
+        if constexpr (Direct) {
+            if (rp >= rc) {
+                if (OnGetBytes) OnGetBytes(*this, in, static_cast<uint16_t>(readSize), got);
+                rc = std::min<uint32_t>(got, readSize);
+                rp = 0;
+            }
+            return rp < rc ? in[rp++] : -1;
+        } else {
+            uint8_t b = 0;
+            GetBytes(&b, 1, got);
+            return got ? b : -1;
+        }
+    };
+    // At the start of every bit or byte read: top up from the input buffer, then refill like the 16-bit buffer.
+    auto refill = [&]() QS_ALWAYS_INLINE {
+        if constexpr (Direct) {
+            if (!exhausted && rc - rp >= 8) {
+                bits |= LoadBigEndian64(in + rp) >> avail;
+                const int taken = (63 - avail) >> 3;
+                rp += taken;
+                avail += taken * 8;
+            }
+        }
+        if (avail < 8) {
+            const int b = fetchOneByte();
+            if (b < 0) exhausted = true;
+            bits |= uint64_t(b < 0 ? 0 : b) << (56 - avail);
+            avail += 8;
+        }
+    };
+    auto putByte = [&](uint8_t b) {
+        if constexpr (Direct) {
+            if (wp == writeSize) {
+                uint16_t put = 0;
+                if (OnPutBytes) OnPutBytes(*this, out, static_cast<uint16_t>(writeSize), put);
+                wp = 0;
+            }
+            out[wp++] = b;
+        } else {
+            uint16_t taken = 0;
+            PutBytes(&b, 1, taken);
+        }
+    };
+
+    // Swaps node n, just counted up to k, with the last node above it whose frequency is below k; returns
+    // that node's index. Frequencies never decrease with the index, so a galloping search finds the same node a
+    // linear scan would.
+    auto moveUp = [&](unsigned n, unsigned k) QS_ALWAYS_INLINE -> unsigned {
+        unsigned lo = n + 1;  // freq[lo] < k
+        unsigned step = 1;
+        unsigned hi = lo + 1;
+        while (freq[hi] < k) {
+            lo = hi;
+            step <<= 1;
+            hi = std::min<unsigned>(lo + step, T);
+        }
+        while (hi - lo > 1) {
+            const unsigned mid = (lo + hi) / 2;
+            if (freq[mid] < k) lo = mid; else hi = mid;
+        }
+        const unsigned l = lo;
+        freq[n] = freq[l];
+        freq[l] = static_cast<uint16_t>(k);
+        const unsigned i = son[n];
+        prnt[i] = static_cast<uint16_t>(l);
+        if (i < T) prnt[i + 1] = static_cast<uint16_t>(l);
+        const unsigned j = son[l];
+        son[l] = static_cast<uint16_t>(i);
+        prnt[j] = static_cast<uint16_t>(n);
+        if (j < T) prnt[j + 1] = static_cast<uint16_t>(n);
+        son[n] = static_cast<uint16_t>(j);
+        return l;
+    };
+    // The model update from node n up to the root by the parent links.
+    auto countUpFrom = [&](unsigned n) {
+        while (n != 0) {
+            const unsigned k = ++freq[n];
+            if (k > freq[n + 1]) n = moveUp(n, k);
+            n = prnt[n];
+        }
+    };
+    uint16_t path[T];  // nodes passed while decoding a symbol; a path is at most N_CHAR - 1 long
+
+    try {
+        unsigned r = N - F;
+        for (;;) {
+            // DecodeChar: walk from the root, one bit per level, noting the nodes passed.
+            unsigned depth = 0;
+            unsigned q = son[R];
+            do {
+                if (avail < 8) refill();
+                const unsigned node = q + unsigned(bits >> 63);
+                path[depth++] = static_cast<uint16_t>(node);
+                q = son[node];
+                bits <<= 1;
+                --avail;
+                if (exhausted && bits == 0) throw ECompress();
+            } while (q < T);
+            const unsigned c = q - T;
+
+            // UpdateFreq. Until the first move the nodes to count up are the ones just passed, so their
+            // addresses are known without following prnt[] one load after another.
+            if (freq[R] == MAX_FREQ) {
+                Reconst();
+                countUpFrom(prnt[c + T]);
+            } else {
+                for (;;) {
+                    if (depth == 0) {
+                        ++freq[R];  // the root never moves
+                        break;
+                    }
+                    const unsigned n = path[--depth];
+                    const unsigned k = ++freq[n];
+                    if (k > freq[n + 1]) {
+                        countUpFrom(prnt[moveUp(n, k)]);
+                        break;
+                    }
+                }
+            }
+
+            if (c < 256) {
+                putByte(static_cast<uint8_t>(c));
+                ring[r] = static_cast<uint8_t>(c);
+                r = (r + 1) & (N - 1);
+            } else {
+                // DecodePosition: 8 bits, then the rest of the upper part one bit at a time, as one read when the
+                // buffer holds enough for every one of those reads to need no refill.
+                if (avail < 8) refill();
+                unsigned i = unsigned(bits >> 56);
+                bits <<= 8;
+                avail -= 8;
+                const unsigned more = kPos.len[i] - 2u;
+                const unsigned upper = kPos.code[i];
+                if (avail >= 8 + int(more)) {
+                    i = (i << more) | unsigned(bits >> (64 - more));
+                    bits <<= more;
+                    avail -= int(more);
+                } else {
+                    for (unsigned m = 0; m < more; ++m) {
+                        if (avail < 8) refill();
+                        i = (i << 1) | unsigned(bits >> 63);
+                        bits <<= 1;
+                        --avail;
+                    }
+                }
+                const unsigned pos = (upper << 6) | (i & 63);
+                const unsigned len = c - 253;
+                unsigned from = (r - pos - 1) & (N - 1);
+                if (Direct && wp + len <= writeSize) {
+                    uint8_t* o = out + wp;
+                    for (unsigned k = 0; k < len; ++k) {
+                        const uint8_t b = ring[from];
+                        o[k] = b;
+                        ring[r] = b;
+                        from = (from + 1) & (N - 1);
+                        r = (r + 1) & (N - 1);
+                    }
+                    wp += len;
+                } else {
+                    for (unsigned k = 0; k < len; ++k) {
+                        const uint8_t b = ring[from];
+                        putByte(b);
+                        ring[r] = b;
+                        from = (from + 1) & (N - 1);
+                        r = (r + 1) & (N - 1);
+                    }
+                }
+            }
+            // The end marker: input used up and nothing but its single 1 bit left.
+            if (exhausted && bits == (uint64_t(0x8000) << 48)) break;
+        }
+    } catch (...) {
+        // The end signal, a failing source or sink: the run simply ends here.
+    }
+    if constexpr (Direct) st.writePos = wp;
+}
+
+void TLZHCompressor::Decompress() {
+    State& st = *s_;
+    if (!st.finished) return;
+    // Buffers first: an allocation failure then leaves the component idle.
+    st.runReadSize = st.readBufSize;
+    st.runWriteSize = st.writeBufSize;
+    st.inBuf.reset(new uint8_t[st.runReadSize]);
+    st.outBuf.reset(new uint8_t[st.runWriteSize]);
+    st.finished = false;
+
+    auto endRun = [&] {
+        st.inBuf.reset();
+        st.outBuf.reset();
+        st.finished = true;
+        if (OnPressFinished) {
+            if (ProcessMessages) ProcessMessages();
+            OnPressFinished(*this);
+        }
+    };
+
+    st.readPos = st.readCount = st.writePos = 0;
+    std::memset(st.ring, 0, sizeof st.ring);
+    std::memset(st.freq, 0, sizeof st.freq);
+    std::memset(st.prnt, 0, sizeof st.prnt);
+    std::memset(st.son, 0, sizeof st.son);
+    StartHuff();
+    std::memset(st.ring, ' ', kInitialSpaces);
+
+    // Overrides of GetBytes/PutBytes see every byte; the component itself takes the inline road.
+    if (typeid(*this) == typeid(TLZHCompressor))
+        RunLoop<true>();
+    else
+        RunLoop<false>();
+
+    try {
+        uint16_t put = 0;
+        if (OnPutBytes) OnPutBytes(*this, st.outBuf.get(), static_cast<uint16_t>(st.writePos), put);
+    } catch (...) {
+        endRun();
+        throw;
+    }
+    endRun();
+}
+
+}  // namespace qs

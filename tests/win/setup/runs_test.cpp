@@ -1,0 +1,209 @@
+#include "SetupFixture.h"
+
+#include "framework/Exceptions.h"
+
+using namespace qs;
+using namespace qs::test;
+
+namespace {
+
+std::string Content(size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = char("Quillostrand help "[(i * seed + i / 7) % 18]);
+    return s;
+}
+
+class Runs : public SetupFixture {
+protected:
+    void SetUp() override {
+        SetupFixture::SetUp();
+        target_ = std::make_unique<ScratchDir>("target");
+    }
+    void TearDown() override {
+        DeleteRegTree(HKEY_CLASSES_ROOT, ".qst");
+        DeleteRegTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
+        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe");
+        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand");
+        target_.reset();
+        SetupFixture::TearDown();
+    }
+    // Three packages with real content; the fresh-install window on them, install folder in the scratch target.
+    TSetupForm& StartWithPackages(bool chooseFolders = true) {
+        WritePak("Quilstr.pak", "1.0",
+                 {RealEntry("Quilstr.exe", Content(70000, 3), 0x5A8F6000), RealEntry("Quilstr.hlp", Content(5000, 5)),
+                  RealEntry("ReadMe.txt", "Quillostrand\r\n")});
+        WritePak("Delphi10.pak", "1.0", {RealEntry("HelpCtx.dcu", Content(900, 7))});
+        WritePak("Delphi20.pak", "1.0", {RealEntry("HelpCtx.dcu", Content(1200, 11))});
+        TSetupForm& f = Start();
+        if (!chooseFolders) return f;
+        f.EditInstallDir.SetText(Dir() + "App");
+        f.EditDelphi10.SetText(Dir() + "D10");
+        f.EditDelphi20.SetText(Dir() + "D20");
+        f.CheckDesktop.SetChecked(false);
+        f.CheckPrograms.SetChecked(false);
+        return f;
+    }
+    std::string Dir() const { return target_->Path(); }
+    std::unique_ptr<ScratchDir> target_;
+};
+
+}  // namespace
+
+TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
+    TSetupForm& f = StartWithPackages();
+    f.CheckDelphi10.SetChecked(true);
+    f.CheckDelphi20.SetChecked(true);
+    f.NowBtnClick();
+    EXPECT_EQ(f.InstallPath, Dir() + "App\\");
+    EXPECT_TRUE(ReadFileBytes(Dir() + "App\\Quilstr.exe") == Content(70000, 3));
+    EXPECT_EQ(ReadFileBytes(Dir() + "App\\ReadMe.txt"), "Quillostrand\r\n");
+    EXPECT_EQ(ReadFileBytes(Dir() + "D10\\HelpCtx.dcu"), Content(900, 7));
+    EXPECT_EQ(ReadFileBytes(Dir() + "D20\\HelpCtx.dcu"), Content(1200, 11));
+    EXPECT_EQ(ReadFileBytes(Dir() + "App\\Setup.exe"), std::string(3000, 'S'));
+
+    // The stored DOS time, taken as local time.
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    ASSERT_TRUE(GetFileAttributesExA((Dir() + "App\\Quilstr.exe").c_str(), GetFileExInfoStandard, &a));
+    FILETIME local;
+    FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
+    WORD date = 0, time = 0;
+    FileTimeToDosDateTime(&local, &date, &time);
+    EXPECT_EQ((uint32_t(date) << 16) | time, 0x5A8F6000u);
+
+    EXPECT_EQ(f.Gauge.MaxValue(), f.SpaceNeeded);
+    EXPECT_EQ(f.Gauge.Progress(), f.Gauge.MaxValue());
+    EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
+    EXPECT_EQ(f.Pages.ActivePage(), FinishedSheet);
+    EXPECT_EQ(f.InstallFilesSize, 3 * 13);
+    EXPECT_EQ(f.InstallFiles[0], 11);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f.InstallFiles[1]), 11), "QUILSTR.EXE");
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Runs, Install_OnlyMainPackage_GaugeCountsMainAndSetupAndEndsFull) {
+    TSetupForm& f = StartWithPackages();
+    f.NowBtnClick();
+    EXPECT_EQ(f.SpaceNeeded, 70000 + 5000 + 14 + 3000);
+    EXPECT_EQ(f.Gauge.MaxValue(), f.SpaceNeeded);
+    EXPECT_EQ(f.Gauge.Progress(), f.SpaceNeeded);
+    EXPECT_EQ(f.Gauge.PercentDone(), 100);
+    EXPECT_FALSE(PathExists(Dir() + "D10"));
+}
+
+TEST_F(Runs, DelphiFolderClash_LetterCaseIgnoredWhateverTheTicks) {
+    TSetupForm& f = StartWithPackages();
+    f.EditDelphi10.SetText(Dir() + "lib");
+    f.EditDelphi20.SetText(AsciiUpper(Dir() + "lib"));
+    try {
+        f.NowBtnClick();
+        FAIL() << "clash not refused";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(),
+                  "Sorry, but you cannot install the Delphi 1.0 and 2.0 versions of the property editor in the same "
+                  "directory");
+    }
+    EXPECT_EQ(f.Pages.ActivePage(), DelphiSheet);
+    EXPECT_FALSE(f.Pages.TabVisible(BusySheet));
+    EXPECT_FALSE(PathExists(Dir() + "App"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));
+
+    // A final backslash makes the texts differ: no clash.
+    f.EditDelphi20.SetText(Dir() + "lib\\");
+    EXPECT_NO_THROW(f.NowBtnClick());
+}
+
+TEST_F(Runs, InstallFolder_EmptyDefaultsAndBackslashRule) {
+    TSetupForm& f = StartWithPackages();
+    f.EditInstallDir.SetText(Dir() + "WithSlash\\");
+    f.NowBtnClick();
+    EXPECT_EQ(f.InstallPath, Dir() + "WithSlash\\");
+    EXPECT_TRUE(PathExists(Dir() + "WithSlash\\Quilstr.exe"));
+
+    TSetupForm& g = StartWithPackages();
+    g.EditInstallDir.SetText("");
+    g.NowBtnClick();
+    EXPECT_EQ(g.InstallPath, "C:\\Program Files\\Quillostrand\\");
+    EXPECT_TRUE(PathExists("C:\\Program Files\\Quillostrand\\Quilstr.exe"));
+    RemoveTree("C:\\Program Files\\Quillostrand");
+}
+
+TEST_F(Runs, SetupCopy_KeepsTheProgramsOwnNameAndFailsSilentlyInPlace) {
+    WriteFileBytes(Media() + "QstSetup.exe", "own copy");
+    TSetupForm& f = StartWithPackages();
+    f.ProgramPath = Media() + "QstSetup.exe";
+    f.NowBtnClick();
+    EXPECT_EQ(ReadFileBytes(Dir() + "App\\QstSetup.exe"), "own copy");
+    EXPECT_FALSE(PathExists(Dir() + "App\\Setup.exe"));
+
+    // Started from the install folder itself: source and destination are one file.
+    TSetupForm& g = StartWithPackages();
+    g.EditInstallDir.SetText(Media());
+    EXPECT_NO_THROW(g.NowBtnClick());
+    EXPECT_EQ(ReadFileBytes(Media() + "Setup.exe"), std::string(3000, 'S'));
+    EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
+}
+
+TEST_F(Runs, CrcErrorInThirdPackage_FirstTwoStayNoRecordBusyPageStays) {
+    TSetupForm& f = StartWithPackages();
+    PakEntrySpec bad = RealEntry("HelpCtx.dcu", Content(1200, 11));
+    bad.FileCRC ^= 1;
+    WritePak("Delphi20.pak", "1.0", {bad});
+    f.CheckDelphi10.SetChecked(true);
+    f.CheckDelphi20.SetChecked(true);
+    try {
+        f.NowBtnClick();
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "CRC error in destination file.\rTry installing again");
+    }
+    EXPECT_TRUE(PathExists(Dir() + "App\\Quilstr.exe"));
+    EXPECT_TRUE(PathExists(Dir() + "D10\\HelpCtx.dcu"));
+    EXPECT_FALSE(PathExists(Dir() + "App\\Setup.exe"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));
+    EXPECT_EQ(f.Pages.ActivePage(), BusySheet);
+    EXPECT_TRUE(f.Pages.TabVisible(InstallSheet));
+    EXPECT_TRUE(f.Pages.TabVisible(WelcomeSheet));
+}
+
+TEST_F(Runs, Update_BusyPageFirstNoClashCheckNoShortcutsAndNewRecord) {
+    ScratchDir installed("upd");
+    WriteFileBytes(installed.Path() + "Quilstr.exe", "old");
+    SeedRecord("0.9", installed.Path());
+    TSetupForm& f = StartWithPackages(false);
+    ASSERT_EQ(f.Mode(), SetupMode::Update);
+    EXPECT_EQ(f.EditInstallDir.Text(), installed.Path());
+    f.EditDelphi10.SetText("same");
+    f.EditDelphi20.SetText("SAME");
+    f.CheckDesktop.SetChecked(true);
+    f.UpdateBtnClick();
+    EXPECT_EQ(f.InstallPath, installed.Path());
+    EXPECT_TRUE(ReadFileBytes(installed.Path() + "Quilstr.exe") == Content(70000, 3));
+    EXPECT_EQ(f.LabelBusy.Caption(), "Copying Setup.exe");
+    EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Runs, Update_FailingExtractionLeavesBusyPageActive) {
+    ScratchDir installed("upd2");
+    WriteFileBytes(installed.Path() + "Quilstr.exe", "old");
+    SeedRecord("0.9", installed.Path());
+    TSetupForm& f = StartWithPackages(false);
+    DeleteFileA((Media() + "Quilstr.pak").c_str());
+    try {
+        f.UpdateBtnClick();
+        FAIL();
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.Message(), "File not found");
+    }
+    EXPECT_EQ(f.Pages.ActivePage(), BusySheet);
+    EXPECT_EQ(f.InstallPath, installed.Path());
+}
+
+TEST_F(Runs, RunWithApplicationMissing_EndsWithoutMessage) {
+    TSetupForm& f = StartWithPackages();
+    f.InstallPath = Dir() + "nowhere\\";
+    f.RunBtnClick();
+    EXPECT_TRUE(Application().Terminated());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}

@@ -1,0 +1,242 @@
+#include "SetupFixture.h"
+
+#include "framework/Exceptions.h"
+
+using namespace qs;
+using namespace qs::test;
+
+namespace {
+
+class Startup : public SetupFixture {
+protected:
+    // An earlier installation in a folder that still holds Quilstr.exe.
+    std::string InstalledFolder() {
+        installed_ = std::make_unique<ScratchDir>("installed");
+        WriteFileBytes(installed_->Path() + "Quilstr.exe", "MZ");
+        return installed_->Path();
+    }
+    std::unique_ptr<ScratchDir> installed_;
+};
+
+}  // namespace
+
+// ---- The mode table
+
+TEST_F(Startup, FreshInstall_PackageAndNoRecord_ShowsWelcomeDelphiInstall) {
+    WriteSizedPak("Quilstr.pak", "1.0", 5000);
+    TSetupForm& f = Start();
+    EXPECT_EQ(f.Mode(), SetupMode::FreshInstall);
+    EXPECT_EQ(VisibleTabs(), (std::vector<int>{WelcomeSheet, DelphiSheet, InstallSheet}));
+    EXPECT_EQ(f.Pages.ActivePage(), WelcomeSheet);
+    EXPECT_EQ(f.LabelVersion.Caption(), "1.0");
+    EXPECT_EQ(f.InstallSize, 5000);
+    EXPECT_EQ(f.SetupSize, 3000);
+    EXPECT_EQ(f.SpaceNeeded, 8000);
+    EXPECT_EQ(f.LabelSpaceNeeded.Caption(), "7 kB");
+    EXPECT_EQ(f.SourceDir, Media());
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_FALSE(Application().Terminated());
+}
+
+TEST_F(Startup, Update_OtherVersionInstalled_ShowsDelphiUpdateUninstall) {
+    const std::string dir = InstalledFolder();
+    SeedRecord("2.1", dir);
+    WriteSizedPak("Quilstr.pak", "2.0", 10);  // older than the installed one: offered all the same
+    TSetupForm& f = Start();
+    EXPECT_EQ(f.Mode(), SetupMode::Update);
+    EXPECT_EQ(VisibleTabs(), (std::vector<int>{DelphiSheet, UpdateSheet, UninstallSheet}));
+    EXPECT_EQ(f.Pages.ActivePage(), UpdateSheet);
+    EXPECT_EQ(f.LabelOldVersion.Caption(), "2.1");
+    EXPECT_EQ(f.LabelInstallVersion.Caption(), "2.0");
+    EXPECT_EQ(f.EditInstallDir.Text(), dir);
+}
+
+TEST_F(Startup, UninstallOnly_SameVersionOrEmptyVersion) {
+    const std::string dir = InstalledFolder();
+    for (const char* version : {"2.1", ""}) {
+        SeedRecord("2.1", dir);
+        WriteSizedPak("Quilstr.pak", version, 10);
+        TSetupForm& f = Start();
+        EXPECT_EQ(f.Mode(), SetupMode::UninstallOnly) << version;
+        EXPECT_EQ(VisibleTabs(), std::vector<int>{UninstallSheet});
+        EXPECT_EQ(f.Pages.ActivePage(), UninstallSheet);
+        form_.reset();
+    }
+}
+
+TEST_F(Startup, UninstallOnly_ProgramCopyAloneWithRecord_NoMessage) {
+    SeedRecord("1.0", InstalledFolder());
+    TSetupForm& f = Start();
+    EXPECT_EQ(f.Mode(), SetupMode::UninstallOnly);
+    EXPECT_EQ(VisibleTabs(), std::vector<int>{UninstallSheet});
+    EXPECT_EQ(f.LabelOldVersion.Caption(), "1.0");
+    EXPECT_EQ(f.LabelInstallVersion.Caption(), "");
+    EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(Startup, Refusal_NoPackageNoRecord_MessageEndsAndWritesNothing) {
+    TSetupForm& f = Start();
+    EXPECT_EQ(f.Mode(), SetupMode::Refusal);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "File Quilstr.pak not found");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Quillostrand Setup");
+    EXPECT_EQ(boxes_.Boxes()[0].flags & MB_ICONMASK, UINT(MB_ICONSTOP));
+    EXPECT_TRUE(Application().Terminated());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand"));
+    EXPECT_FALSE(PathExists(WindowsIni()));
+}
+
+TEST_F(Startup, Refusal_RecordWithoutProgramAndNoPackage) {
+    // The copy started after the record went stale: its folder no longer holds Quilstr.exe.
+    ScratchDir gone("gone");
+    SeedRecord("1.0", gone.Path());
+    Start();
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "File Quilstr.pak not found");
+}
+
+TEST_F(Startup, FreshInstall_StaleRecordStillTicksRecordedDelphiFolder) {
+    ScratchDir gone("stale");
+    SeedRecord("1.0", gone.Path(), "C:\\Borland\\Delphi\\LIB");
+    WriteSizedPak("Quilstr.pak", "1.0", 10);
+    WriteSizedPak("Delphi10.pak", "x", 10);
+    TSetupForm& f = Start();
+    EXPECT_EQ(f.Mode(), SetupMode::FreshInstall);
+    EXPECT_EQ(f.EditInstallDir.Text(), "C:\\Program Files\\Quillostrand");
+    EXPECT_TRUE(f.CheckDelphi10.Checked());
+    EXPECT_EQ(f.EditDelphi10.Text(), "C:\\Borland\\Delphi\\LIB");
+    EXPECT_TRUE(f.EditDelphi10.ReadOnly());
+    EXPECT_TRUE(f.EditDelphi10.Enabled());
+}
+
+TEST_F(Startup, FreshInstall_RecordedVersionNone) {
+    SeedRecord("None", InstalledFolder());
+    WriteSizedPak("Quilstr.pak", "1.0", 10);
+    EXPECT_EQ(Start().Mode(), SetupMode::FreshInstall);
+}
+
+// ---- Start-up messages
+
+TEST_F(Startup, WrongMagic_ErrorReportAndEnd) {
+    std::string bytes = BuildPak("Quillostrand", "1.0", false, {});
+    bytes[1] = 'X';
+    WriteFileBytes(Media() + "Quilstr.pak", bytes);
+    TSetupForm& f = Start();
+    EXPECT_EQ(f.Mode(), SetupMode::Refusal);
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "PAK file corrupt.");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Quillostrand Setup");
+    EXPECT_EQ(boxes_.Boxes()[0].flags & MB_ICONMASK, UINT(MB_ICONSTOP));
+    EXPECT_TRUE(Application().Terminated());
+}
+
+TEST_F(Startup, WrongProduct_PlainMessageAndEnd) {
+    WritePak("Quilstr.pak", "1.0", {}, "Quillostrand\n");
+    Start();
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "File Quilstr.pak is corrupt");
+    EXPECT_EQ(boxes_.Boxes()[0].flags & MB_ICONMASK, 0u);
+    EXPECT_TRUE(Application().Terminated());
+}
+
+TEST_F(Startup, TruncatedPackage_ReadBeyondEnd) {
+    const std::string bytes = BuildPak("Quillostrand", "1.0", false, {});
+    WriteFileBytes(Media() + "Quilstr.pak", bytes.substr(0, bytes.size() - 2));
+    Start();
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Read beyond end of file.");
+    EXPECT_TRUE(Application().Terminated());
+}
+
+TEST_F(Startup, MissingOrDamagedDelphiPackages_OptionsSilentlyDisabled) {
+    WriteSizedPak("Quilstr.pak", "1.0", 10);
+    std::string bad = BuildPak("x", "y", false, {});
+    bad[0] = 'Z';
+    WriteFileBytes(Media() + "Delphi20.pak", bad);
+    TSetupForm& f = Start();
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_FALSE(f.CheckDelphi10.Enabled());
+    EXPECT_FALSE(f.CheckDelphi10.Checked());
+    EXPECT_FALSE(f.CheckDelphi20.Enabled());
+    EXPECT_FALSE(f.CheckDelphi20.Checked());
+}
+
+// ---- Proposed folders and detection
+
+TEST_F(Startup, Delphi10SearchPath_FillsFolderButDisabledOptionStaysUnticked) {
+    WritePrivateProfileStringA("Library", "SearchPath", "C:\\TOOLS;c:\\delphi\\lib", "DELPHI.INI");
+    WriteSizedPak("Quilstr.pak", "1.0", 10);
+    TSetupForm& f = Start();
+    EXPECT_EQ(f.EditDelphi10.Text(), "c:\\delphi\\lib");
+    EXPECT_FALSE(f.CheckDelphi10.Checked());
+    EXPECT_FALSE(f.CheckDelphi10.Enabled());
+}
+
+TEST_F(Startup, Delphi10SearchPath_TicksWhenPackagePresent) {
+    WritePrivateProfileStringA("Library", "SearchPath", "C:\\DELPHI\\LIB;C:\\TOOLS", "DELPHI.INI");
+    WriteSizedPak("Quilstr.pak", "1.0", 1000);
+    WriteSizedPak("Delphi10.pak", "x", 4000);
+    TSetupForm& f = Start();
+    EXPECT_TRUE(f.CheckDelphi10.Checked());
+    EXPECT_EQ(f.EditDelphi10.Text(), "C:\\DELPHI\\LIB");
+    EXPECT_TRUE(f.EditDelphi10.Enabled());
+    EXPECT_FALSE(f.EditDelphi10.ReadOnly());
+    EXPECT_EQ(f.SpaceNeeded, 1000 + 3000 + 4000);
+}
+
+TEST_F(Startup, Delphi20RootDir_AppendsLib) {
+    HKEY k;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\2.0", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                    nullptr);
+    RegSetValueExA(k, "RootDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\D2"), 6);
+    RegCloseKey(k);
+    WriteSizedPak("Quilstr.pak", "1.0", 10);
+    WriteSizedPak("Delphi20.pak", "x", 10);
+    TSetupForm& f = Start();
+    EXPECT_TRUE(f.CheckDelphi20.Checked());
+    EXPECT_EQ(f.EditDelphi20.Text(), "C:\\D2\\LIB");
+}
+
+TEST_F(Startup, ProgramFilesDir_WithAndWithoutBackslashAndMissing) {
+    const char* key = "Software\\Microsoft\\Windows\\CurrentVersion";
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    char saved[300];
+    DWORD savedSize = sizeof saved;
+    const bool had = RegQueryValueExA(k, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(saved),
+                                      &savedSize) == ERROR_SUCCESS;
+    WriteSizedPak("Quilstr.pak", "1.0", 10);
+    struct Case {
+        const char* value;  // nullptr: missing
+        const char* edit;
+        char drive;
+    } cases[] = {
+        {"Z:\\tmp", "Z:\\tmp\\Quillostrand", 'z'},
+        {"Z:\\tmp\\", "Z:\\tmp\\Quillostrand", 'z'},
+        {"", "C:\\Program Files\\Quillostrand", 'c'},
+        {nullptr, "C:\\Program Files\\Quillostrand", 'c'},
+    };
+    for (const Case& c : cases) {
+        if (c.value)
+            RegSetValueExA(k, "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.value),
+                           DWORD(strlen(c.value) + 1));
+        else
+            RegDeleteValueA(k, "ProgramFilesDir");
+        TSetupForm& f = Start();
+        EXPECT_EQ(f.EditInstallDir.Text(), c.edit) << (c.value ? c.value : "(missing)");
+        EXPECT_EQ(f.EditDelphi10.Text(), std::string(c.edit) + "\\Delphi10");
+        EXPECT_EQ(f.EditDelphi20.Text(), std::string(c.edit) + "\\Delphi20");
+        EXPECT_EQ(f.ComboInstallDrive.Drive(), c.drive);
+        form_.reset();
+    }
+    if (had) RegSetValueExA(k, "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved), savedSize);
+    RegCloseKey(k);
+}
+
+TEST_F(Startup, FreeSpaceIsComputedAtStartAndNeverNegative) {
+    WriteSizedPak("Quilstr.pak", "1.0", 10);
+    TSetupForm& f = Start();
+    EXPECT_GT(f.SpaceFree, 0);
+    EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(f.SpaceFree));
+    EXPECT_EQ(f.LabelSpaceFree.Color(), GetSysColor(COLOR_BTNFACE));
+}

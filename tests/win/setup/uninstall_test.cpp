@@ -1,0 +1,217 @@
+#include "SetupFixture.h"
+
+#include "framework/Exceptions.h"
+
+using namespace qs;
+using namespace qs::test;
+
+namespace {
+
+std::string ShellFolder(const char* name) {
+    HKEY k;
+    char buf[261] = {};
+    DWORD size = sizeof buf;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                      KEY_READ, &k) == ERROR_SUCCESS) {
+        RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size);
+        RegCloseKey(k);
+    }
+    return IncludeTrailingBackslash(buf);
+}
+
+std::string IniValue(const char* key) {
+    char buf[1024];
+    GetPrivateProfileStringA("Transfer", key, "<none>", buf, sizeof buf, "DELPHI.INI");
+    return buf;
+}
+
+class Uninstall : public SetupFixture {
+protected:
+    void SetUp() override {
+        SetupFixture::SetUp();
+        target_ = std::make_unique<ScratchDir>("uninst");
+        DeleteRegTree(HKEY_CURRENT_USER, "Software\\Borland\\Delphi\\2.0\\Transfer");
+    }
+    void TearDown() override {
+        DeleteRegTree(HKEY_CURRENT_USER, "Software\\Borland\\Delphi\\2.0\\Transfer");
+        DeleteRegTree(HKEY_CLASSES_ROOT, ".qst");
+        DeleteRegTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
+        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe");
+        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand");
+        for (const char* f : {"Desktop", "Start Menu", "Programs"}) DeleteFileA((ShellFolder(f) + "Quillostrand.lnk").c_str());
+        target_.reset();
+        SetupFixture::TearDown();
+    }
+    std::string Dir() const { return target_->Path(); }
+
+    // A real install by the install run: both Delphi packages, all three shortcuts, Transfer entries in both IDEs
+    // after an entry of another tool.
+    void InstallEverything() {
+        WritePrivateProfileStringA("Transfer", "Count", "1", "DELPHI.INI");
+        WritePrivateProfileStringA("Transfer", "Title0", "&Other", "DELPHI.INI");
+        WritePrivateProfileStringA("Transfer", "Path0", "C:\\other.exe", "DELPHI.INI");
+        HKEY k;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Borland\\Delphi\\2.0\\Transfer", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &k, nullptr);
+        RegSetValueExA(k, "Count", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+        RegCloseKey(k);
+        WritePak("Quilstr.pak", "1.0",
+                 {RealEntry("Quilstr.exe", "program"), RealEntry("Quilstr.hlp", "help"), RealEntry("ReadMe.txt", "r")});
+        WritePak("Delphi10.pak", "1.0", {RealEntry("HelpCtx.dcu", "d1")});
+        WritePak("Delphi20.pak", "1.0", {RealEntry("HelpCtx.dcu", "d2")});
+        TSetupForm& f = Start();
+        f.EditInstallDir.SetText(Dir() + "App");
+        f.EditDelphi10.SetText(Dir() + "D10");
+        f.EditDelphi20.SetText(Dir() + "D20");
+        f.CheckDelphi10.SetChecked(true);
+        f.CheckDelphi20.SetChecked(true);
+        f.CheckStartMenu.SetChecked(true);
+        f.NowBtnClick();
+        ASSERT_EQ(f.Pages.ActivePage(), FinishedSheet);
+        WriteFileBytes(Dir() + "App\\QUILSTR.GID", "index made by the help viewer");
+        form_.reset();
+        Application().ClearTerminated();
+    }
+
+    // The uninstall-only window started from the media folder (not the installed copy), answering Yes.
+    TSetupForm& StartUninstall() {
+        for (const char* p : {"Quilstr.pak", "Delphi10.pak", "Delphi20.pak"}) DeleteFileA((Media() + p).c_str());
+        TSetupForm& f = Start();
+        f.SelfRemoval = [this](const std::string& m, const std::string& c) { selfRemoval_.push_back(m + "|" + c); };
+        boxes_.SetAnswer(IDYES);
+        return f;
+    }
+
+    std::unique_ptr<ScratchDir> target_;
+    std::vector<std::string> selfRemoval_;
+};
+
+}  // namespace
+
+TEST_F(Uninstall, AnsweredNo_ChangesNothing) {
+    InstallEverything();
+    TSetupForm& f = StartUninstall();
+    boxes_.SetAnswer(IDNO);
+    f.UninstallBtnClick();
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Are you absolutely sure you wish to uninstall Quillostrand?");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "(You must have accidentically pressed that button...)");
+    EXPECT_EQ(boxes_.Boxes()[0].flags, UINT(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1));
+    EXPECT_TRUE(PathExists(Dir() + "App\\Quilstr.exe"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));
+    EXPECT_EQ(f.LabelBusy2.Caption(), "");
+    EXPECT_FALSE(Application().Terminated());
+}
+
+TEST_F(Uninstall, AfterRealInstall_RemovesEverythingTheInstallMade) {
+    InstallEverything();
+    ASSERT_TRUE(PathExists(ShellFolder("Desktop") + "Quillostrand.lnk"));
+    TSetupForm& f = StartUninstall();
+    ASSERT_EQ(f.Mode(), SetupMode::UninstallOnly);
+    EXPECT_EQ(f.EditInstallDir.Text(), Dir() + "App\\");
+    f.UninstallBtnClick();
+
+    for (const char* gone : {"App\\Quilstr.exe", "App\\Quilstr.hlp", "App\\QUILSTR.GID", "App\\ReadMe.txt",
+                             "App\\Setup.exe", "D10\\HelpCtx.dcu", "D20\\HelpCtx.dcu", "App", "D10", "D20"})
+        EXPECT_FALSE(PathExists(Dir() + gone)) << gone;
+    EXPECT_TRUE(PathExists(Dir()));  // folders above the install folder stay
+    for (const char* key : {"Software\\QV\\Quillostrand", "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand"})
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".qst"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "QuillostrandProject"));
+    // Both tools menus closed up: the other tool's entry stays.
+    EXPECT_EQ(IniValue("Count"), "1");
+    EXPECT_EQ(IniValue("Path0"), "C:\\other.exe");
+    EXPECT_NE(IniValue("Path1"), "<none>");  // the old last entry's keys stay beyond Count in the file
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Borland\\Delphi\\2.0\\Transfer", 0, KEY_READ, &k), ERROR_SUCCESS);
+    char count[16] = {};
+    DWORD size = sizeof count;
+    RegQueryValueExA(k, "Count", nullptr, nullptr, reinterpret_cast<BYTE*>(count), &size);
+    EXPECT_STREQ(count, "0");
+    EXPECT_NE(RegQueryValueExA(k, "Path0", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    RegCloseKey(k);
+    for (const char* folder : {"Desktop", "Start Menu", "Programs"})
+        EXPECT_FALSE(PathExists(ShellFolder(folder) + "Quillostrand.lnk")) << folder;
+
+    EXPECT_EQ(f.LabelBusy2.Caption(), "Uninstall complete");
+    ASSERT_EQ(boxes_.Boxes().size(), 2u);
+    EXPECT_EQ(boxes_.Boxes()[1].text, "Quillostrand has been successfully uninstalled.");
+    EXPECT_EQ(boxes_.Boxes()[1].caption, "Uninstall complete");
+    EXPECT_EQ(boxes_.Boxes()[1].flags, UINT(MB_OK));
+    EXPECT_TRUE(selfRemoval_.empty());
+    EXPECT_TRUE(Application().Terminated());
+}
+
+TEST_F(Uninstall, RecordMissing_CannotUninstallTwiceAndNothingChanged) {
+    InstallEverything();
+    TSetupForm& f = StartUninstall();
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            f.UninstallBtnClick();
+            FAIL();
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), "Cannot uninstall!\rUninstall data has been removed from the registry.");
+        }
+        EXPECT_EQ(f.LabelBusy2.Caption(), "Reading uninstall information");
+        EXPECT_TRUE(PathExists(Dir() + "App\\Quilstr.exe"));
+        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".qst"));
+    }
+}
+
+TEST_F(Uninstall, OwnCopyMissing_HandsTheEndToTheHelper) {
+    InstallEverything();
+    DeleteFileA((Dir() + "App\\Setup.exe").c_str());
+    TSetupForm& f = StartUninstall();
+    f.UninstallBtnClick();
+    ASSERT_EQ(selfRemoval_.size(), 1u);
+    EXPECT_EQ(selfRemoval_[0], "Quillostrand has been successfully uninstalled.|Uninstall complete");
+    EXPECT_EQ(boxes_.Boxes().size(), 1u);  // only the confirmation: the helper shows the closing message
+}
+
+TEST_F(Uninstall, HostileRecordLists_DeleteNothingOutsideTheFolders) {
+    InstallEverything();
+    WriteFileBytes(Dir() + "victim.txt", "keep me");
+    // Slots naming the parent folder, another drive and a separator, beside a genuine one.
+    std::string list;
+    for (const std::string& name : {std::string("..\\VICTIM.TXT"), std::string("C:VICTIM.TXT"),
+                                    std::string("..//VICTIM"), std::string("README.TXT")}) {
+        std::string slot(13, '\0');
+        slot[0] = char(name.size() > 12 ? 12 : name.size());
+        slot.replace(1, name.size() > 12 ? 12 : name.size(), name.substr(0, 12));
+        list += slot;
+    }
+    HKEY k;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    const DWORD size = DWORD(list.size());
+    RegSetValueExA(k, "InstallFilesSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size), 4);
+    RegSetValueExA(k, "InstallFiles", 0, REG_BINARY, reinterpret_cast<const BYTE*>(list.data()), size);
+    RegCloseKey(k);
+    TSetupForm& f = StartUninstall();
+    f.EditInstallDir.SetText(Dir() + "App\\");
+    f.UninstallBtnClick();
+    EXPECT_EQ(ReadFileBytes(Dir() + "victim.txt"), "keep me");
+    EXPECT_FALSE(PathExists(Dir() + "App\\ReadMe.txt"));
+    EXPECT_TRUE(PathExists(Dir() + "App\\Quilstr.exe"));  // no longer listed
+}
+
+TEST_F(Uninstall, DelphiFoldersBelowInstallFolder_InstallFolderStays) {
+    WritePak("Quilstr.pak", "1.0", {RealEntry("Quilstr.exe", "program")});
+    WritePak("Delphi10.pak", "1.0", {RealEntry("HelpCtx.dcu", "d1")});
+    TSetupForm& f = Start();
+    f.EditInstallDir.SetText(Dir() + "App");
+    f.EditDelphi10.SetText(Dir() + "App\\D10");
+    f.CheckDelphi10.SetChecked(true);
+    f.CheckDesktop.SetChecked(false);
+    f.CheckPrograms.SetChecked(false);
+    f.NowBtnClick();
+    form_.reset();
+    Application().ClearTerminated();
+    TSetupForm& u = StartUninstall();
+    u.UninstallBtnClick();
+    EXPECT_FALSE(PathExists(Dir() + "App\\D10"));
+    EXPECT_TRUE(PathExists(Dir() + "App"));
+}

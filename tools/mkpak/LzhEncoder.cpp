@@ -1,0 +1,575 @@
+#include "LzhEncoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "package/LZH_OP.h"
+
+namespace qs::pak {
+
+using detail::LzhOp;
+
+namespace {
+
+constexpr int N = TLZHCompressor::N;
+constexpr int F = TLZHCompressor::F;
+constexpr int N_CHAR = TLZHCompressor::N_CHAR;
+constexpr int T = TLZHCompressor::T;
+constexpr int R = TLZHCompressor::R;
+constexpr int MAX_FREQ = TLZHCompressor::MAX_FREQ;
+constexpr int kMinMatch = TLZHCompressor::THRESHOLD + 1;
+constexpr size_t kWindow = N;           // distances 1..4096
+constexpr size_t kPrefix = N;           // the window as it stands before the first byte
+constexpr size_t kBlock = 8192;         // bytes parsed with one set of cost estimates
+constexpr int kMaxChain = 96;           // candidates looked at per position
+constexpr int kNiceLength = 48;         // a match this long is taken without looking inside it
+
+// Encoding side of the position code: the code of each upper 6-bit value and its length, from the ranges of
+// the decoding table (first 8-bit value of each range, values per upper code, code length).
+struct PositionCodes {
+    uint8_t code[64];
+    uint8_t len[64];
+};
+
+constexpr PositionCodes MakePositionCodes() {
+    PositionCodes p{};
+    struct Range { int from, to, per, len; };
+    const Range ranges[] = {{0, 31, 32, 3}, {32, 79, 16, 4}, {80, 143, 8, 5},
+                            {144, 191, 4, 6}, {192, 239, 2, 7}, {240, 255, 1, 8}};
+    int upper = 0;
+    for (const Range& r : ranges) {
+        for (int v = r.from; v <= r.to; v += r.per, ++upper) {
+            p.code[upper] = static_cast<uint8_t>(v >> (8 - r.len));
+            p.len[upper] = static_cast<uint8_t>(r.len);
+        }
+    }
+    return p;
+}
+constexpr PositionCodes kPosCodes = MakePositionCodes();
+static_assert(kPosCodes.code[0] == 0 && kPosCodes.len[0] == 3 && kPosCodes.code[1] == 2 &&
+              kPosCodes.len[63] == 8 && kPosCodes.code[63] == 255);
+
+inline int PositionBits(unsigned dist) { return kPosCodes.len[(dist - 1) >> 6] + 6; }
+
+// The adaptive Huffman model, the same as the decoder's.
+struct Model {
+    uint16_t freq[T + 1];
+    uint16_t prnt[T + N_CHAR];
+    uint16_t son[T];
+
+    void Start() {
+        std::memset(this, 0, sizeof *this);
+        for (int i = 0; i < N_CHAR; ++i) {
+            freq[i] = 1;
+            son[i] = static_cast<uint16_t>(i + T);
+            prnt[i + T] = static_cast<uint16_t>(i);
+        }
+        for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
+            freq[j] = static_cast<uint16_t>(freq[i] + freq[i + 1]);
+            son[j] = static_cast<uint16_t>(i);
+            prnt[i] = prnt[i + 1] = static_cast<uint16_t>(j);
+        }
+        freq[T] = 0xFFFF;
+        prnt[R] = 0;
+    }
+
+    void Reconst() {
+        int j = 0;
+        for (int i = 0; i < T; ++i) {
+            if (son[i] >= T) {
+                freq[j] = static_cast<uint16_t>((freq[i] + 1) / 2);
+                son[j] = son[i];
+                ++j;
+            }
+        }
+        for (int i = 0, k = N_CHAR; k < T; i += 2, ++k) {
+            const uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
+            freq[k] = f;
+            int l = k - 1;
+            while (f < freq[l]) --l;
+            ++l;
+            std::memmove(&freq[l + 1], &freq[l], (k - l) * sizeof(freq[0]));
+            freq[l] = f;
+            std::memmove(&son[l + 1], &son[l], (k - l) * sizeof(son[0]));
+            son[l] = static_cast<uint16_t>(i);
+        }
+        for (int i = 0; i < T; ++i) {
+            const int k = son[i];
+            prnt[k] = static_cast<uint16_t>(i);
+            if (k < T) prnt[k + 1] = static_cast<uint16_t>(i);
+        }
+    }
+
+    void Update(unsigned c) {
+        if (freq[R] == MAX_FREQ) Reconst();
+        unsigned q = prnt[c + T];
+        do {
+            const unsigned k = ++freq[q];
+            if (k > freq[q + 1]) {
+                unsigned l = q + 1;
+                while (k > freq[l + 1]) ++l;
+                freq[q] = freq[l];
+                freq[l] = static_cast<uint16_t>(k);
+                const unsigned i = son[q];
+                prnt[i] = static_cast<uint16_t>(l);
+                if (i < T) prnt[i + 1] = static_cast<uint16_t>(l);
+                const unsigned j = son[l];
+                son[l] = static_cast<uint16_t>(i);
+                prnt[j] = static_cast<uint16_t>(q);
+                if (j < T) prnt[j + 1] = static_cast<uint16_t>(q);
+                son[q] = static_cast<uint16_t>(j);
+                q = l;
+            }
+            q = prnt[q];
+        } while (q != 0);
+    }
+
+    // Current code length of every symbol. A parent always lies above its children in the table.
+    void CodeLengths(uint8_t* symLen) const {
+        uint8_t depth[T];
+        depth[R] = 0;
+        for (int n = R; n >= 0; --n) {
+            const unsigned s = son[n];
+            if (s >= unsigned(T)) {
+                symLen[s - T] = depth[n];
+            } else {
+                depth[s] = depth[s + 1] = static_cast<uint8_t>(depth[n] + 1);
+            }
+        }
+    }
+
+    // The decoder misreads a stream whose last code ends on a byte boundary while the root's 1-branch is a leaf.
+    bool RootOneBranchIsLeaf() const { return son[son[R] + 1] >= T; }
+};
+
+// Model plus the bits written so far; copied whole to try another ending.
+struct Coder {
+    Model model;
+    std::vector<uint8_t> out;
+    uint64_t acc = 0;  // pending bits, right-aligned
+    int pending = 0;   // 0..7 between calls
+
+    void Put(uint32_t value, int len) {  // len <= 32
+        acc = (acc << len) | value;
+        pending += len;
+        while (pending >= 8) {
+            pending -= 8;
+            out.push_back(static_cast<uint8_t>(acc >> pending));
+        }
+        acc &= (uint64_t(1) << pending) - 1;
+    }
+
+    void Symbol(unsigned c) {
+        uint64_t code = 0;
+        int len = 0;
+        unsigned k = model.prnt[c + T];
+        do {
+            code |= uint64_t(k & 1) << len;
+            ++len;
+            k = model.prnt[k];
+        } while (k != unsigned(R));
+        if (len > 32) {
+            Put(static_cast<uint32_t>(code >> 32), len - 32);
+            Put(static_cast<uint32_t>(code), 32);
+        } else {
+            Put(static_cast<uint32_t>(code), len);
+        }
+        model.Update(c);
+    }
+
+    void Op(const uint8_t* at, LzhOp op) {
+        if (op.len == 1) {
+            Symbol(*at);
+        } else {
+            Symbol(static_cast<unsigned>(op.len) + 253);  // lengths 3..60 are symbols 256..313
+            const unsigned p = op.dist - 1u;
+            Put(kPosCodes.code[p >> 6], kPosCodes.len[p >> 6]);
+            Put(p & 63, 6);
+        }
+    }
+
+    bool BadEnding() const { return pending == 0 && model.RootOneBranchIsLeaf(); }
+
+    // Where a block starts, to code it again another way.
+    struct Mark {
+        Model model;
+        size_t outSize;
+        uint64_t acc;
+        int pending;
+    };
+    Mark Save() const { return {model, out.size(), acc, pending}; }
+    void Restore(const Mark& m) {
+        model = m.model;
+        out.resize(m.outSize);
+        acc = m.acc;
+        pending = m.pending;
+    }
+
+    std::vector<uint8_t> Finish() {
+        Put(1, 1);
+        if (pending > 0) Put(0, 8 - pending);
+        return std::move(out);
+    }
+};
+
+// The window before the first byte: the decoder's ring starts with 4,036 spaces from position 0 and zeros from
+// 4036, where writing begins; so going back from the first byte there are spaces, then 60 zeros.
+std::vector<uint8_t> WithPrefix(const uint8_t* data, size_t size) {
+    std::vector<uint8_t> buf(kPrefix + size);
+    std::memset(buf.data(), 0, N - TLZHCompressor::kInitialSpaces);
+    std::memset(buf.data() + (N - TLZHCompressor::kInitialSpaces), ' ', TLZHCompressor::kInitialSpaces);
+    if (size) std::memcpy(buf.data() + kPrefix, data, size);
+    return buf;
+}
+
+struct Step {
+    uint16_t len;   // lengths above the previous step's, up to this, are found dist back
+    uint16_t dist;
+};
+
+// Hash chains over the window: nearest candidates first, so each longer match found is the nearest of its length.
+class MatchFinder {
+public:
+    MatchFinder(const uint8_t* buf, size_t end) : buf_(buf), end_(end), head_(size_t(1) << kHashBits, -1) {
+        std::fill(std::begin(prev_), std::end(prev_), -1);
+    }
+
+    void InsertUpTo(size_t p) {
+        for (; inserted_ < p; ++inserted_) {
+            if (inserted_ + 2 >= end_) continue;
+            const unsigned h = Hash(inserted_);
+            prev_[inserted_ & (kWindow - 1)] = head_[h];
+            head_[h] = static_cast<int64_t>(inserted_);
+        }
+    }
+
+    // Matches at pos no longer than maxLen; fills steps (at most F entries) and returns their count.
+    int Find(size_t pos, int maxLen, Step* steps) const {
+        if (maxLen < kMinMatch) return 0;
+        int best = kMinMatch - 1;
+        int count = 0;
+        const uint8_t* b = buf_ + pos;
+        int64_t cand = head_[Hash(pos)];
+        for (int chain = kMaxChain; cand >= 0 && pos - size_t(cand) <= kWindow && chain > 0; --chain) {
+            const uint8_t* a = buf_ + cand;
+            if (a[best] == b[best] && a[0] == b[0] && a[1] == b[1]) {
+                int len = 2;
+                while (len < maxLen && a[len] == b[len]) ++len;
+                if (len > best) {
+                    steps[count++] = {static_cast<uint16_t>(len), static_cast<uint16_t>(pos - size_t(cand))};
+                    best = len;
+                    if (len >= maxLen) break;
+                }
+            }
+            cand = prev_[size_t(cand) & (kWindow - 1)];
+        }
+        return count;
+    }
+
+private:
+    static constexpr int kHashBits = 15;
+    unsigned Hash(size_t p) const {
+        const uint32_t v = uint32_t(buf_[p]) | uint32_t(buf_[p + 1]) << 8 | uint32_t(buf_[p + 2]) << 16;
+        return (v * 2654435761u) >> (32 - kHashBits);
+    }
+
+    const uint8_t* buf_;
+    size_t end_;
+    std::vector<int64_t> head_;
+    int64_t prev_[kWindow];
+    size_t inserted_ = 0;
+};
+
+void GreedyBlock(MatchFinder& mf, size_t s, size_t e, std::vector<LzhOp>& ops) {
+    Step steps[F];
+    size_t i = s;
+    while (i < e) {
+        mf.InsertUpTo(i);
+        const int n = mf.Find(i, static_cast<int>(std::min<size_t>(F, e - i)), steps);
+        if (n > 0) {
+            ops.push_back({steps[n - 1].len, steps[n - 1].dist});
+            i += steps[n - 1].len;
+        } else {
+            ops.push_back({1, 0});
+            ++i;
+        }
+    }
+}
+
+// Matches of every position of a block, found once and priced as often as wanted.
+struct BlockMatches {
+    std::vector<Step> steps;
+    std::vector<uint32_t> first;  // steps of position i: [first[i], first[i + 1])
+};
+
+void FindBlockMatches(MatchFinder& mf, size_t s, size_t e, BlockMatches& bm) {
+    bm.steps.clear();
+    bm.first.assign(1, 0);
+    Step steps[F];
+    size_t longEnd = 0;
+    uint16_t longDist = 0;
+    for (size_t i = s; i < e; ++i) {
+        mf.InsertUpTo(i);
+        const int maxLen = static_cast<int>(std::min<size_t>(F, e - i));
+        if (i < longEnd) {
+            // Inside a long match: only its own continuation, which keeps long runs cheap to parse.
+            const int len = static_cast<int>(std::min<size_t>(longEnd - i, size_t(maxLen)));
+            if (len >= kMinMatch) bm.steps.push_back({static_cast<uint16_t>(len), longDist});
+        } else {
+            const int count = mf.Find(i, maxLen, steps);
+            if (count > 0 && steps[count - 1].len >= kNiceLength) {
+                longEnd = i + steps[count - 1].len;
+                longDist = steps[count - 1].dist;
+            }
+            bm.steps.insert(bm.steps.end(), steps, steps + count);
+        }
+        bm.first.push_back(static_cast<uint32_t>(bm.steps.size()));
+    }
+}
+
+// Least-cost parse of [s, e) for the given symbol costs (in 1/16 bits).
+void CheapestParse(const uint8_t* buf, size_t s, size_t e, const BlockMatches& bm, const uint32_t* symCost,
+                   std::vector<LzhOp>& ops) {
+    const size_t n = e - s;
+    std::vector<uint32_t> cost(n + 1, std::numeric_limits<uint32_t>::max());
+    std::vector<LzhOp> how(n + 1);
+    cost[0] = 0;
+    for (size_t at = 0; at < n; ++at) {
+        const uint32_t c = cost[at];
+        const uint32_t lit = c + symCost[buf[s + at]];
+        if (lit < cost[at + 1]) {
+            cost[at + 1] = lit;
+            how[at + 1] = {1, 0};
+        }
+        int len = kMinMatch;
+        for (uint32_t k = bm.first[at]; k < bm.first[at + 1]; ++k) {
+            const Step st = bm.steps[k];
+            const uint32_t base = c + 16u * static_cast<uint32_t>(PositionBits(st.dist));
+            for (; len <= st.len; ++len) {
+                const uint32_t cc = base + symCost[len + 253];
+                if (cc <= cost[at + len]) {
+                    cost[at + len] = cc;
+                    how[at + len] = {static_cast<uint16_t>(len), st.dist};
+                }
+            }
+        }
+    }
+    const size_t mark = ops.size();
+    for (size_t at = n; at > 0; at -= how[at].len) ops.push_back(how[at]);
+    std::reverse(ops.begin() + static_cast<std::ptrdiff_t>(mark), ops.end());
+}
+
+// Parse of [s, e): priced first with the code lengths the model has at the block start, then again with the
+// lengths it would have after coding that first parse (the model leans towards the symbols a parse uses).
+void OptimalBlock(MatchFinder& mf, const uint8_t* buf, size_t s, size_t e, const Model& model,
+                  std::vector<LzhOp>& ops) {
+    BlockMatches bm;
+    FindBlockMatches(mf, s, e, bm);
+    uint8_t startLen[N_CHAR];
+    model.CodeLengths(startLen);
+    uint32_t cost[N_CHAR];
+    for (int i = 0; i < N_CHAR; ++i) cost[i] = 16u * startLen[i];
+    std::vector<LzhOp> first;
+    CheapestParse(buf, s, e, bm, cost, first);
+    Model after = model;
+    size_t at = s;
+    for (const LzhOp& op : first) {
+        after.Update(op.len == 1 ? buf[at] : op.len + 253u);
+        at += op.len;
+    }
+    uint8_t endLen[N_CHAR];
+    after.CodeLengths(endLen);
+    for (int i = 0; i < N_CHAR; ++i) cost[i] = 16u * endLen[i];
+    CheapestParse(buf, s, e, bm, cost, ops);
+}
+
+// Longest match at pos within [pos, e), nearest first, by looking at every distance (used for short tails only).
+LzhOp LongestAt(const uint8_t* buf, size_t pos, size_t e) {
+    LzhOp best{1, 0};
+    const int maxLen = static_cast<int>(std::min<size_t>(F, e - pos));
+    for (size_t d = 1; d <= kWindow && d <= pos; ++d) {
+        int len = 0;
+        while (len < maxLen && buf[pos - d + len] == buf[pos + len]) ++len;
+        if (len >= kMinMatch && len > best.len) best = {static_cast<uint16_t>(len), static_cast<uint16_t>(d)};
+    }
+    return best;
+}
+
+// The parse of the last block cut at cut: a match that crosses it is shortened, or becomes literals.
+std::vector<LzhOp> CutAt(const std::vector<LzhOp>& ops, size_t s, size_t cut) {
+    std::vector<LzhOp> out;
+    size_t at = s;
+    for (const LzhOp& op : ops) {
+        if (at >= cut) break;
+        if (at + op.len <= cut) {
+            out.push_back(op);
+            at += op.len;
+        } else if (cut - at >= size_t(kMinMatch)) {
+            out.push_back({static_cast<uint16_t>(cut - at), op.dist});
+            at = cut;
+        } else {
+            for (; at < cut; ++at) out.push_back({1, 0});
+        }
+    }
+    return out;
+}
+
+void EncodeOps(Coder& coder, const uint8_t* buf, size_t s, const std::vector<LzhOp>& ops) {
+    size_t at = s;
+    for (const LzhOp& op : ops) {
+        coder.Op(buf + at, op);
+        at += op.len;
+    }
+}
+
+// Finds a parse of the last block [s, e) that does not end in the misread way; coder is reset to start for every
+// try. Returns false when none of the tried parses does.
+bool MendEnding(Coder& coder, const Coder::Mark& start, const uint8_t* buf, size_t s, size_t e,
+                const std::vector<LzhOp>& ops) {
+    auto tryOps = [&](const std::vector<LzhOp>& variant) {
+        coder.Restore(start);
+        EncodeOps(coder, buf, s, variant);
+        return !coder.BadEnding();
+    };
+    // The last match taken from elsewhere with a position code of another length changes only the bit count.
+    if (!ops.empty() && ops.back().len >= kMinMatch) {
+        const size_t q = e - ops.back().len;
+        const int used = PositionBits(ops.back().dist);
+        for (size_t d = 1; d <= kWindow && d <= q; ++d) {
+            if (PositionBits(static_cast<unsigned>(d)) == used) continue;
+            bool same = true;
+            for (size_t k = 0; k < ops.back().len && same; ++k) same = buf[q - d + k] == buf[q + k];
+            if (!same) continue;
+            std::vector<LzhOp> variant = ops;
+            variant.back().dist = static_cast<uint16_t>(d);
+            if (tryOps(variant)) return true;
+        }
+    }
+    // Otherwise re-parse a growing tail: as literals, then greedily.
+    const size_t maxTail = std::min<size_t>(e - s, 512);
+    for (size_t t = 1; t <= maxTail; ++t) {
+        const std::vector<LzhOp> head = CutAt(ops, s, e - t);
+        std::vector<LzhOp> variant = head;
+        variant.insert(variant.end(), t, LzhOp{1, 0});
+        if (variant.size() != ops.size() || !std::equal(variant.begin(), variant.end(), ops.begin(),
+                                                       [](LzhOp a, LzhOp b) { return a.len == b.len; })) {
+            if (tryOps(variant)) return true;
+        }
+        variant = head;
+        for (size_t at = e - t; at < e;) {
+            const LzhOp op = LongestAt(buf, at, e);
+            variant.push_back(op);
+            at += op.len;
+        }
+        if (tryOps(variant)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeLzh(const uint8_t* data, size_t size, const LzhEncodeOptions& options) {
+    const std::vector<uint8_t> buf = WithPrefix(data, size);
+    const size_t end = buf.size();
+    MatchFinder mf(buf.data(), end);
+    Coder coder;
+    coder.model.Start();
+    coder.out.reserve(size / 2 + 16);
+
+    std::vector<LzhOp> ops;
+    size_t s = kPrefix;
+    do {
+        const size_t e = std::min(end, s + kBlock);
+        ops.clear();
+        if (options.parse == LzhParse::Greedy)
+            GreedyBlock(mf, s, e, ops);
+        else
+            OptimalBlock(mf, buf.data(), s, e, coder.model, ops);
+        if (e == end) {
+            const Coder::Mark lastStart = coder.Save();
+            EncodeOps(coder, buf.data(), s, ops);
+            if (coder.BadEnding() && !MendEnding(coder, lastStart, buf.data(), s, e, ops))
+                throw ELzhEncode("These data cannot be packed: every parse of their end is misread by the decoder");
+            break;
+        }
+        EncodeOps(coder, buf.data(), s, ops);
+        s = e;
+    } while (true);
+
+    std::vector<uint8_t> packed = coder.Finish();
+    if (options.verify) {
+        const std::vector<uint8_t> check = DecodeLzh(packed);
+        if (check.size() != size || (size && std::memcmp(check.data(), data, size) != 0))
+            throw ELzhEncode("Packed data do not decode to the original (internal error)");
+    }
+    return packed;
+}
+
+std::vector<uint8_t> DecodeLzh(const uint8_t* packed, size_t size) {
+    TLZHCompressor lzh;
+    lzh.SetReadBufSize(32768);
+    lzh.SetWriteBufSize(32768);
+    size_t at = 0;
+    std::vector<uint8_t> out;
+    out.reserve(size * 3);
+    lzh.OnGetBytes = [&](TLZHCompressor&, void* dta, uint16_t room, uint16_t& got) {
+        const size_t n = std::min<size_t>(room, size - at);
+        if (n) std::memcpy(dta, packed + at, n);
+        at += n;
+        got = static_cast<uint16_t>(n);
+    };
+    lzh.OnPutBytes = [&](TLZHCompressor&, const void* dta, uint16_t n, uint16_t& put) {
+        const auto* p = static_cast<const uint8_t*>(dta);
+        out.insert(out.end(), p, p + n);
+        put = n;
+    };
+    lzh.Decompress();
+    return out;
+}
+
+namespace detail {
+
+std::vector<uint8_t> EncodeOpsRaw(const uint8_t* data, size_t size, const std::vector<LzhOp>& ops) {
+    const std::vector<uint8_t> buf = WithPrefix(data, size);
+    Coder coder;
+    coder.model.Start();
+    EncodeOps(coder, buf.data(), kPrefix, ops);
+    return coder.Finish();
+}
+
+std::vector<uint8_t> EncodeParsed(const uint8_t* data, size_t size, const std::vector<LzhOp>& ops) {
+    const std::vector<uint8_t> buf = WithPrefix(data, size);
+    Coder coder;
+    coder.model.Start();
+    // The tail that may be parsed again: the ops of about the last block.
+    size_t split = 0, at = kPrefix, tailStart = kPrefix;
+    for (size_t i = 0; i < ops.size(); ++i) {
+        if (buf.size() - at > kBlock) {
+            split = i + 1;
+            tailStart = at + ops[i].len;
+        }
+        at += ops[i].len;
+    }
+    const std::vector<LzhOp> head(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(split));
+    const std::vector<LzhOp> tail(ops.begin() + static_cast<std::ptrdiff_t>(split), ops.end());
+    EncodeOps(coder, buf.data(), kPrefix, head);
+    const Coder::Mark mark = coder.Save();
+    EncodeOps(coder, buf.data(), tailStart, tail);
+    if (coder.BadEnding() && !MendEnding(coder, mark, buf.data(), tailStart, buf.size(), tail))
+        throw ELzhEncode("These data cannot be packed: every parse of their end is misread by the decoder");
+    return coder.Finish();
+}
+
+std::vector<LzhOp> GreedyParse(const uint8_t* data, size_t size) {
+    const std::vector<uint8_t> buf = WithPrefix(data, size);
+    MatchFinder mf(buf.data(), buf.size());
+    std::vector<LzhOp> ops;
+    for (size_t s = kPrefix; s < buf.size(); s += kBlock)
+        GreedyBlock(mf, s, std::min(buf.size(), s + kBlock), ops);
+    return ops;
+}
+
+}  // namespace detail
+
+}  // namespace qs::pak

@@ -1,0 +1,288 @@
+#include "PakWriter.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <set>
+
+#include "package/Crc32.h"
+#include "package/PakFormat.h"
+
+namespace qs::pak {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kMaxInt32 = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+
+void PutU8(std::vector<uint8_t>& v, uint8_t x) { v.push_back(x); }
+void PutU16(std::vector<uint8_t>& v, uint16_t x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+}
+void PutU32(std::vector<uint8_t>& v, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+}
+void PutBytes(std::vector<uint8_t>& v, const std::string& s) { v.insert(v.end(), s.begin(), s.end()); }
+
+void CheckText(const std::string& text, const char* what) {
+    if (text.size() > kMaxPakText)
+        throw Exception(std::string(what) + " \"" + text + "\" is longer than 32 characters");
+}
+
+// Reads little-endian fields with a bounds check on every one.
+class Reader {
+public:
+    Reader(const std::vector<uint8_t>& image, const std::string& what) : v_(image), what_(what) {}
+    size_t Pos() const { return pos_; }
+    uint8_t U8(const char* field) { return *Take(1, field); }
+    uint16_t U16(const char* field) {
+        const uint8_t* p = Take(2, field);
+        return static_cast<uint16_t>(p[0] | p[1] << 8);
+    }
+    uint32_t U32(const char* field) {
+        const uint8_t* p = Take(4, field);
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    }
+    std::string Text(size_t n, const char* field) {
+        const uint8_t* p = Take(n, field);
+        return std::string(reinterpret_cast<const char*>(p), n);
+    }
+    [[noreturn]] void Damaged(const std::string& why) const { throw Exception(what_ + " is damaged: " + why); }
+
+private:
+    const uint8_t* Take(size_t n, const char* field) {
+        if (n > v_.size() - pos_) Damaged(std::string(field) + " lies past the end of the file");
+        const uint8_t* p = v_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
+    const std::vector<uint8_t>& v_;
+    const std::string& what_;
+    size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::string DosTimeText(uint32_t t) {
+    char s[40];
+    std::snprintf(s, sizeof s, "%04u-%02u-%02u %02u:%02u:%02u", (t >> 25) + 1980, (t >> 21) & 15, (t >> 16) & 31,
+                  (t >> 11) & 31, (t >> 5) & 63, (t & 31) * 2);
+    return s;
+}
+
+std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const PakOptions& options) {
+    CheckText(options.product, "Product name");
+    CheckText(options.version, "Version");
+    std::set<std::string> seen;
+    for (const PakEntry& e : entries) {
+        if (!IsPlainFileName(e.name))
+            throw Exception("\"" + e.name + "\" is not a plain file name (no folders, devices or control characters)");
+        if (!seen.insert(AsciiUpper(e.name)).second)
+            throw Exception("File name \"" + e.name + "\" is given twice");
+        if (options.extraNames && e.extraName.size() > 255)
+            throw Exception("Extra name of \"" + e.name + "\" is longer than 255 characters");
+        if (e.data.size() > kMaxInt32) throw Exception("File \"" + e.name + "\" is too large for a package");
+    }
+    if (entries.size() > kMaxInt32) throw Exception("Too many files for a package");
+
+    std::vector<std::vector<uint8_t>> packed;
+    packed.reserve(entries.size());
+    LzhEncodeOptions lzh;
+    lzh.parse = options.parse;
+    for (const PakEntry& e : entries) {
+        try {
+            packed.push_back(EncodeLzh(e.data, lzh));
+        } catch (const Exception& x) {
+            throw Exception("File \"" + e.name + "\": " + x.Message());
+        }
+    }
+
+    std::vector<uint8_t> out(std::begin(kPakMagic), std::end(kPakMagic));
+    PutU16(out, options.reserved);
+    PutU32(out, static_cast<uint32_t>(options.product.size()));
+    PutBytes(out, options.product);
+    PutU32(out, static_cast<uint32_t>(options.version.size()));
+    PutBytes(out, options.version);
+    PutU8(out, options.extraNames ? 1 : 0);
+    PutU32(out, static_cast<uint32_t>(entries.size()));
+    size_t dirSize = 0;
+    for (const PakEntry& e : entries)
+        dirSize += 1 + e.name.size() + (options.extraNames ? 1 + e.extraName.size() : 0) + kPakFixedPartSize;
+    size_t offset = out.size() + dirSize;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const PakEntry& e = entries[i];
+        if (offset + packed[i].size() > kMaxInt32) throw Exception("The package would be larger than 2 GB");
+        PutU8(out, static_cast<uint8_t>(e.name.size()));
+        PutBytes(out, e.name);
+        if (options.extraNames) {
+            PutU8(out, static_cast<uint8_t>(e.extraName.size()));
+            PutBytes(out, e.extraName);
+        }
+        PutU32(out, e.dosTime);
+        PutU32(out, static_cast<uint32_t>(e.data.size()));
+        PutU32(out, static_cast<uint32_t>(offset));
+        PutU32(out, static_cast<uint32_t>(packed[i].size()));
+        PutU32(out, Crc32UpdateLong(e.data.data(), e.data.size(), 0));
+        PutU32(out, Crc32UpdateLong(packed[i].data(), packed[i].size(), 0));
+        offset += packed[i].size();
+    }
+    for (const std::vector<uint8_t>& p : packed) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+void WritePackageFile(const std::string& path, const std::vector<PakEntry>& entries, const PakOptions& options) {
+    const std::vector<uint8_t> image = BuildPackage(entries, options);
+    const std::string temp = path + ".part";
+    {
+        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        if (!f) throw Exception("Cannot create " + temp);
+        f.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        f.close();
+        if (!f) {
+            std::error_code ec;
+            fs::remove(temp, ec);
+            throw Exception("Cannot write " + temp);
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, path, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        throw Exception("Cannot rename " + temp + " to " + path + ": " + ec.message());
+    }
+}
+
+PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what) {
+    if (image.size() < sizeof kPakMagic || std::memcmp(image.data(), kPakMagic, sizeof kPakMagic) != 0)
+        throw Exception(what + " is not a package");
+    Reader r(image, what);
+    r.Text(sizeof kPakMagic, "Magic");
+    PakInfo info;
+    info.reserved = r.U16("Reserved");
+    const int32_t l1 = static_cast<int32_t>(r.U32("ProductName length"));
+    if (l1 < 0 || size_t(l1) > kMaxPakText) r.Damaged("ProductName length " + std::to_string(l1));
+    info.product = r.Text(size_t(l1), "ProductName");
+    const int32_t l2 = static_cast<int32_t>(r.U32("VersionText length"));
+    if (l2 < 0 || size_t(l2) > kMaxPakText) r.Damaged("VersionText length " + std::to_string(l2));
+    info.version = r.Text(size_t(l2), "VersionText");
+    info.extraNames = r.U8("HasExtraName") != 0;
+    info.dirPos = static_cast<int32_t>(r.Pos());
+    const int32_t count = static_cast<int32_t>(r.U32("EntryCount"));
+    for (int32_t i = 0; i < count; ++i) {
+        PakDirEntry e;
+        e.name = r.Text(r.U8("FileName length"), "FileName");
+        if (info.extraNames) e.extraName = r.Text(r.U8("ExtraName length"), "ExtraName");
+        e.dosTime = r.U32("FileTime");
+        e.unpackedSize = static_cast<int32_t>(r.U32("UnpackedSize"));
+        e.dataOffset = static_cast<int32_t>(r.U32("DataOffset"));
+        e.packedSize = static_cast<int32_t>(r.U32("PackedSize"));
+        e.fileCrc = r.U32("FileCRC");
+        e.dataCrc = r.U32("DataCRC");
+        if (e.unpackedSize < 0 || e.packedSize < 0 || e.dataOffset < 0 ||
+            size_t(e.dataOffset) > image.size() || size_t(e.packedSize) > image.size() - size_t(e.dataOffset))
+            r.Damaged("the packed data of entry \"" + e.name + "\" lie outside the file");
+        info.entries.push_back(std::move(e));
+    }
+    return info;
+}
+
+std::vector<uint8_t> UnpackEntry(const std::vector<uint8_t>& image, const PakDirEntry& entry) {
+    const uint8_t* packed = image.data() + entry.dataOffset;
+    const std::string who = "Entry \"" + entry.name + "\": ";
+    if (Crc32UpdateLong(packed, size_t(entry.packedSize), 0) != entry.dataCrc)
+        throw Exception(who + "CRC-32 of the packed data does not match");
+    std::vector<uint8_t> data = DecodeLzh(packed, size_t(entry.packedSize));
+    if (data.size() != size_t(entry.unpackedSize))
+        throw Exception(who + "unpacks to " + std::to_string(data.size()) + " bytes instead of " +
+                        std::to_string(entry.unpackedSize));
+    if (Crc32UpdateLong(data.data(), data.size(), 0) != entry.fileCrc)
+        throw Exception(who + "CRC-32 of the unpacked file does not match");
+    return data;
+}
+
+uint32_t DosTimeFromTime(std::time_t t) {
+    std::tm tm{};
+#ifdef _WIN32
+    if (localtime_s(&tm, &t) != 0) return (0u << 25) | (1u << 21) | (1u << 16);
+#else
+    if (!localtime_r(&t, &tm)) return (0u << 25) | (1u << 21) | (1u << 16);
+#endif
+    const int year = tm.tm_year + 1900;
+    if (year < 1980) return (1u << 21) | (1u << 16);
+    if (year > 2107) return (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u;
+    return uint32_t(year - 1980) << 25 | uint32_t(tm.tm_mon + 1) << 21 | uint32_t(tm.tm_mday) << 16 |
+           uint32_t(tm.tm_hour) << 11 | uint32_t(tm.tm_min) << 5 | uint32_t(tm.tm_sec / 2);
+}
+
+std::time_t TimeFromDosTime(uint32_t d) {
+    std::tm tm{};
+    tm.tm_year = int(d >> 25) + 80;
+    tm.tm_mon = int((d >> 21) & 15) - 1;
+    tm.tm_mday = int((d >> 16) & 31);
+    tm.tm_hour = int((d >> 11) & 31);
+    tm.tm_min = int((d >> 5) & 63);
+    tm.tm_sec = int(d & 31) * 2;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) throw Exception("Cannot read " + path);
+    std::vector<uint8_t> data;
+    f.seekg(0, std::ios::end);
+    const std::streamoff size = f.tellg();
+    if (size < 0) throw Exception("Cannot read " + path);
+    f.seekg(0, std::ios::beg);
+    data.resize(static_cast<size_t>(size));
+    if (size > 0) f.read(reinterpret_cast<char*>(data.data()), size);
+    if (!f) throw Exception("Cannot read " + path);
+    return data;
+}
+
+namespace {
+PakEntry LoadOne(const fs::path& p) {
+    PakEntry e;
+    e.name = p.filename().string();
+    e.extraName = e.name;
+    e.data = ReadWholeFile(p.string());
+    struct stat st {};
+    if (stat(p.string().c_str(), &st) != 0) throw Exception("Cannot read " + p.string());
+    e.dosTime = DosTimeFromTime(st.st_mtime);
+    return e;
+}
+}  // namespace
+
+std::vector<PakEntry> LoadEntries(const std::vector<std::string>& paths) {
+    std::vector<PakEntry> entries;
+    for (const std::string& arg : paths) {
+        const fs::path p(arg);
+        std::error_code ec;
+        if (fs::is_directory(p, ec)) {
+            std::vector<fs::path> files;
+            for (fs::directory_iterator it(p, ec), end; !ec && it != end; it.increment(ec)) {
+                if (it->is_directory(ec))
+                    throw Exception("Folder " + arg + " holds the folder " + it->path().filename().string() +
+                                    "; packages have no folders");
+                files.push_back(it->path());
+            }
+            if (ec) throw Exception("Cannot read the folder " + arg + ": " + ec.message());
+            std::sort(files.begin(), files.end(),
+                      [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+            for (const fs::path& f : files) entries.push_back(LoadOne(f));
+        } else {
+            entries.push_back(LoadOne(p));
+        }
+    }
+    return entries;
+}
+
+}  // namespace qs::pak

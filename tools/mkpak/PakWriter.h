@@ -1,0 +1,82 @@
+// Making, reading and checking package files (the "QVPAK" format) on the packing side. Used by the mkpak tool
+// and by tests that build packages at run time. Portable C++; every failure is a qs::Exception with a message
+// naming the file or entry at fault.
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "LzhEncoder.h"
+
+namespace qs::pak {
+
+// One file of a package: name without folder, contents, DOS date and time (local), and the ExtraName text that
+// is written only when the package has extra names.
+struct PakEntry {
+    std::string name;
+    std::vector<uint8_t> data;
+    uint32_t dosTime = 0;
+    std::string extraName;
+};
+
+struct PakOptions {
+    std::string product = "Quillostrand";  // at most 32 characters
+    std::string version;                   // at most 32 characters
+    bool extraNames = false;
+    uint16_t reserved = 0;
+    LzhParse parse = LzhParse::Optimal;
+};
+
+// Packs the entries into a whole package image, in the order given. Refuses (qs::Exception) a name that is not a
+// plain file name, a name given twice (letter case ignored), a product or version over 32 characters, and
+// sizes past the format's signed 32-bit fields.
+std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const PakOptions& options);
+
+// BuildPackage, written to a temporary name beside path and renamed over it only when complete.
+void WritePackageFile(const std::string& path, const std::vector<PakEntry>& entries, const PakOptions& options);
+
+// The directory of a package as stored.
+struct PakDirEntry {
+    std::string name;
+    std::string extraName;
+    uint32_t dosTime = 0;
+    int32_t unpackedSize = 0;
+    int32_t dataOffset = 0;
+    int32_t packedSize = 0;
+    uint32_t fileCrc = 0;
+    uint32_t dataCrc = 0;
+};
+
+struct PakInfo {
+    uint16_t reserved = 0;
+    std::string product;
+    std::string version;
+    bool extraNames = false;
+    int32_t dirPos = 0;
+    std::vector<PakDirEntry> entries;
+};
+
+// Parses header and directory of a package image. Raises "<what> is not a package" on a wrong magic and
+// "<what> is damaged: ..." on any field past the end or out of range (texts over 32 characters included).
+PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what);
+
+// Unpacks one entry of a parsed image and checks both CRC-32 values and the size; raises
+// "Entry NAME: ..." on any mismatch.
+std::vector<uint8_t> UnpackEntry(const std::vector<uint8_t>& image, const PakDirEntry& entry);
+
+// DOS date and time (local) of a time; times before 1980 give 1980-01-01 00:00:00, after 2107 the last one.
+uint32_t DosTimeFromTime(std::time_t t);
+// The local time a DOS date and time stands for.
+std::time_t TimeFromDosTime(uint32_t dosTime);
+
+// "YYYY-MM-DD hh:mm:ss" of a DOS date and time.
+std::string DosTimeText(uint32_t dosTime);
+
+// Whole files, refusing unreadable ones with "Cannot read FILE".
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+// Loads the packing list of the tool: each path a file, or a folder whose files (not subfolders) are taken
+// sorted by name. Each entry's time is the file's modification time.
+std::vector<PakEntry> LoadEntries(const std::vector<std::string>& paths);
+
+}  // namespace qs::pak
