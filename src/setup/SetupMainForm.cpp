@@ -2,10 +2,12 @@
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "package/PakFormat.h"
+#include "system/SelfRemoval.h"
 
 namespace qs {
 
-TSetupForm::TSetupForm() {
+TSetupForm::TSetupForm() : SelfRemoval(StartSelfRemoval) {
     LZHCompressor.SetReadBufSize(32768);
     LZHCompressor.SetWriteBufSize(32768);
     ShellLink.SetDescription("Quillostrand");

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ public:
     // Creates the window and its controls from the page tables, then runs FormCreate. When start-up refused
     // (Mode() == Refusal) the application has been asked to end. Errors of start-up are shown and end it too.
     void Create();
+    // The layout alone: the window and every control from the page tables, without the start-up (SetupLayout.cpp;
+    // Create() calls it, tests call it to look at the window as loaded).
+    void CreateWindowAndControls();
     void Show();
     void Close();  // closes the window; it is the main window, so the program ends
     HWND Handle() const { return hwnd_; }
@@ -104,6 +108,9 @@ public:
     // ---- State (see the start-up, the runs and the extraction)
     // The running program's full path; tests point it at a scratch copy before Create().
     std::string ProgramPath;
+    // How the uninstall ends when the program's own copy could not be deleted (tests record the call instead of
+    // letting the helper delete the test program).
+    std::function<void(const std::string& Message, const std::string& Caption)> SelfRemoval;
     std::string SourceDir;
     std::string InstallVersion;
     std::string OldVersion = "None";
@@ -124,7 +131,6 @@ private:
     void SetBusyText(const std::string& text) override;
     void AdvanceProgress(uint32_t bytesWritten) override;
 
-    void CreateWindowAndControls();  // the layout code
     void ChooseMode();
     void ExtractAndCopy();    // steps shared by the install and update runs
     void ShowFinishedPage();

@@ -8,6 +8,7 @@
 #include "setup/SetupMainForm.h"
 #include "system/DelphiTransfer.h"
 #include "system/InstallRecord.h"
+#include "system/InstalledFileList.h"
 #include "system/SelfRemoval.h"
 #include "system/Shortcuts.h"
 #include "system/Uninstall.h"
@@ -28,18 +29,18 @@ void TSetupForm::UninstallBtnClick() {
 
     // 2.
     step("Reading uninstall information");
-    const InstalledLists lists = ReadInstalledLists();
+    const UninstallLists lists = ReadUninstallLists();
 
     // 3. Only plain names are deleted, so a damaged record can never reach outside the three folders.
     step("Deleting files");
     const std::string installDir = IncludeTrailingBackslash(EditInstallDir.Text());
-    for (const std::string& path : FilesToDelete(lists.InstallFiles, installDir, true)) DeleteFileNamed(path);
+    for (const std::string& path : ListedFilePaths(lists.InstallFiles, installDir, true)) DeleteFileNamed(path);
     if (DeleteFileNamed(installDir + "Setup.exe")) selfRemovalNeeded = false;
     if (!lists.Delphi10Files.empty())
-        for (const std::string& path : FilesToDelete(lists.Delphi10Files, IncludeTrailingBackslash(EditDelphi10.Text()), false))
+        for (const std::string& path : ListedFilePaths(lists.Delphi10Files, IncludeTrailingBackslash(EditDelphi10.Text()), false))
             DeleteFileNamed(path);
     if (!lists.Delphi20Files.empty())
-        for (const std::string& path : FilesToDelete(lists.Delphi20Files, IncludeTrailingBackslash(EditDelphi20.Text()), false))
+        for (const std::string& path : ListedFilePaths(lists.Delphi20Files, IncludeTrailingBackslash(EditDelphi20.Text()), false))
             DeleteFileNamed(path);
 
     // 4. Only empty folders go; each is tried whatever the lists held.
@@ -68,7 +69,7 @@ void TSetupForm::UninstallBtnClick() {
     // 7.
     step("Uninstall complete");
     if (selfRemovalNeeded)
-        StartSelfRemoval("Quillostrand has been successfully uninstalled.", "Uninstall complete");
+        SelfRemoval("Quillostrand has been successfully uninstalled.", "Uninstall complete");
     else
         Application().ShowMessageBox("Quillostrand has been successfully uninstalled.", "Uninstall complete", MB_OK);
     Close();

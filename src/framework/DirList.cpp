@@ -1,0 +1,276 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "framework/Application.h"
+#include "framework/Controls.h"
+#include "framework/Exceptions.h"
+
+namespace qs {
+
+namespace {
+
+constexpr int kIndent = 6;   // pixels per folder level
+constexpr int kGlyphW = 16;  // room for the folder picture
+
+char LowerDrive(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
+
+bool SameText(const std::string& a, const std::string& b) { return AsciiUpper(a) == AsciiUpper(b); }
+
+// Item data: level in the low 16 bits, bit 16 set for the folders of the path (shown open).
+constexpr LPARAM kOpenBit = 1 << 16;
+
+void DrawFolder(HDC dc, int x, int y, bool open, bool selected) {
+    // A small folder: tab and body in yellow with a dark outline; an open one shows its lid tilted.
+    HPEN pen = CreatePen(PS_SOLID, 1, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+    HBRUSH body = CreateSolidBrush(RGB(255, 255, 0));
+    HBRUSH back = CreateSolidBrush(RGB(128, 128, 0));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, open ? back : body);
+    const POINT tab[] = {{x + 1, y + 4}, {x + 2, y + 3}, {x + 6, y + 3}, {x + 7, y + 4}, {x + 13, y + 4},
+                         {x + 13, y + 12}, {x + 1, y + 12}};
+    Polygon(dc, tab, 7);
+    SelectObject(dc, body);
+    if (open) {
+        const POINT lid[] = {{x + 3, y + 7}, {x + 15, y + 7}, {x + 13, y + 12}, {x + 1, y + 12}};
+        Polygon(dc, lid, 4);
+    } else {
+        Rectangle(dc, x + 1, y + 6, x + 14, y + 13);
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+    DeleteObject(body);
+    DeleteObject(back);
+}
+
+// The path's parts: "c:\" then each folder name.
+std::vector<std::string> SplitPath(const std::string& dir) {
+    std::vector<std::string> parts;
+    if (dir.size() < 3) return parts;
+    parts.push_back(dir.substr(0, 3));
+    size_t start = 3;
+    while (start < dir.size()) {
+        size_t end = dir.find('\\', start);
+        if (end == std::string::npos) end = dir.size();
+        if (end > start) parts.push_back(dir.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::string DriveCurrentFolder(char letter) {
+    const char spec[3] = {char(std::toupper(static_cast<unsigned char>(letter))), ':', 0};
+    char buf[MAX_PATH];
+    const DWORD n = GetFullPathNameA(spec, MAX_PATH, buf, nullptr);
+    if (n == 0 || n >= MAX_PATH) return std::string(1, letter) + ":\\";
+    return buf;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- TDirectoryListBox
+
+std::string TDirectoryListBox::Directory() const { return Text(); }
+
+void TDirectoryListBox::SetDirectory(const std::string& path) {
+    if (path.empty()) return;
+    if (!SetCurrentDirectoryA(path.c_str())) {
+        throw EInOutError(int(GetLastError()));
+    }
+    char buf[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryA(MAX_PATH, buf);
+    const std::string entered = n > 0 && n < MAX_PATH ? std::string(buf, n) : path;
+    const std::string before = Directory();
+    if (SameText(entered, before)) return;
+    SetWindowTextA(hwnd_, entered.c_str());
+    Fill();
+    if (driveCombo_ && !entered.empty() && (before.empty() || LowerDrive(before[0]) != LowerDrive(entered[0])))
+        driveCombo_->ListMovedTo(LowerDrive(entered[0]));
+    if (OnChange) OnChange();
+}
+
+void TDirectoryListBox::Fill() {
+    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    const std::string dir = Directory();
+    const std::vector<std::string> parts = SplitPath(dir);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::string text = parts[i];
+        if (i == 0) text = AsciiLower(text.substr(0, 2)) + "\\";
+        const LRESULT at = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(hwnd_, LB_SETITEMDATA, at, LPARAM(i) | kOpenBit);
+    }
+    // The sub-folders of the current folder, sorted by name.
+    std::vector<std::string> subs;
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((IncludeTrailingBackslash(dir) + "*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = fd.cFileName;
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+                subs.push_back(name);
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+    }
+    std::sort(subs.begin(), subs.end(), [](const std::string& a, const std::string& b) {
+        return AsciiUpper(a) < AsciiUpper(b);
+    });
+    for (const std::string& s : subs) {
+        const LRESULT at = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+        SendMessageA(hwnd_, LB_SETITEMDATA, at, LPARAM(parts.size()));
+    }
+    SendMessageA(hwnd_, LB_SETCURSEL, parts.empty() ? -1 : WPARAM(parts.size() - 1), 0);
+    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+int TDirectoryListBox::ItemCount() const { return int(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
+
+std::string TDirectoryListBox::ItemText(int index) const {
+    const LRESULT n = SendMessageA(hwnd_, LB_GETTEXTLEN, index, 0);
+    if (n == LB_ERR) return {};
+    std::string s(size_t(n) + 1, '\0');
+    SendMessageA(hwnd_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(s.data()));
+    s.resize(size_t(n));
+    return s;
+}
+
+int TDirectoryListBox::ItemLevel(int index) const {
+    return int(SendMessageA(hwnd_, LB_GETITEMDATA, index, 0) & 0xFFFF);
+}
+
+std::string TDirectoryListBox::ItemPath(int index) const {
+    if (index < 0 || index >= ItemCount()) return {};
+    const LRESULT data = SendMessageA(hwnd_, LB_GETITEMDATA, index, 0);
+    const std::vector<std::string> parts = SplitPath(Directory());
+    if (data & kOpenBit) {
+        // An ancestor (or the current folder): the path down to it.
+        std::string p = parts.empty() ? std::string() : parts[0];
+        for (int i = 1; i <= index && size_t(i) < parts.size(); ++i)
+            p += (i > 1 ? "\\" : "") + parts[size_t(i)];
+        return p;
+    }
+    return IncludeTrailingBackslash(Directory()) + ItemText(index);
+}
+
+void TDirectoryListBox::Setup(const form::ControlDef&) {
+    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, kItemHeight);
+}
+
+bool TDirectoryListBox::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg == WM_COMMAND && HIWORD(wp) == LBN_DBLCLK) {
+        // Double-click enters the folder; an error goes to the error report and the list stays.
+        const int sel = int(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0));
+        const std::string target = ItemPath(sel);
+        RaiseFromUser([this, target] { SetDirectory(target); });
+        result = 0;
+        return true;
+    }
+    if (msg == WM_DRAWITEM) {
+        const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (di->itemID == UINT(-1)) {
+            result = TRUE;
+            return true;
+        }
+        const bool selected = (di->itemState & ODS_SELECTED) != 0;
+        FillRect(di->hDC, &di->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        const int level = int(di->itemData & 0xFFFF);
+        const int x = di->rcItem.left + 2 + level * kIndent;
+        DrawFolder(di->hDC, x, di->rcItem.top + 1, (di->itemData & kOpenBit) != 0, selected);
+        const std::string text = ItemText(int(di->itemID));
+        RECT tr = di->rcItem;
+        tr.left = x + kGlyphW + 2;
+        SetBkMode(di->hDC, TRANSPARENT);
+        SetTextColor(di->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        DrawTextA(di->hDC, text.c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        if (di->itemState & ODS_FOCUS) DrawFocusRect(di->hDC, &di->rcItem);
+        result = TRUE;
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- TDriveComboBox
+
+std::vector<char> TDriveComboBox::Drives() const {
+    std::vector<char> drives;
+    const int n = int(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) drives.push_back(char(SendMessageA(hwnd_, CB_GETITEMDATA, i, 0)));
+    return drives;
+}
+
+void TDriveComboBox::Fill() {
+    SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
+    char buf[512];
+    const DWORD n = GetLogicalDriveStringsA(sizeof buf, buf);
+    for (const char* p = buf; n && n < sizeof buf && *p; p += lstrlenA(p) + 1) {
+        const char letter = LowerDrive(p[0]);
+        std::string text = std::string(1, letter) + ":";
+        const UINT type = GetDriveTypeA(p);
+        if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
+            // Only drives that answer at once are asked for their volume name.
+            char volume[MAX_PATH + 1] = "";
+            if (GetVolumeInformationA(p, volume, sizeof volume, nullptr, nullptr, nullptr, nullptr, 0) && volume[0])
+                text += std::string(" [") + volume + "]";
+        }
+        const LRESULT at = SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(hwnd_, CB_SETITEMDATA, at, LPARAM(letter));
+    }
+}
+
+void TDriveComboBox::Select(char letter) {
+    const std::vector<char> drives = Drives();
+    const auto it = std::find(drives.begin(), drives.end(), letter);
+    SendMessageA(hwnd_, CB_SETCURSEL, it == drives.end() ? WPARAM(-1) : WPARAM(it - drives.begin()), 0);
+}
+
+void TDriveComboBox::SetDrive(char letter) {
+    letter = LowerDrive(letter);
+    if (letter == drive_) return;
+    if (dirList_) {
+        // The list goes first; a drive that cannot be entered leaves everything as it was.
+        settingDrive_ = true;
+        try {
+            dirList_->SetDirectory(DriveCurrentFolder(letter));
+        } catch (...) {
+            settingDrive_ = false;
+            Select(drive_);
+            throw;
+        }
+        settingDrive_ = false;
+    }
+    drive_ = letter;
+    Select(letter);
+    if (OnChange) OnChange();
+}
+
+void TDriveComboBox::ListMovedTo(char letter) {
+    if (settingDrive_ || LowerDrive(letter) == drive_) return;
+    drive_ = LowerDrive(letter);
+    Select(drive_);
+    if (OnChange) OnChange();
+}
+
+void TDriveComboBox::Setup(const form::ControlDef&) {
+    Fill();
+    // The box starts on the drive of the process's current folder, without an event.
+    char cwd[MAX_PATH] = "";
+    if (GetCurrentDirectoryA(MAX_PATH, cwd) && cwd[0]) drive_ = LowerDrive(cwd[0]);
+    Select(drive_);
+}
+
+bool TDriveComboBox::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg == WM_COMMAND && HIWORD(wp) == CBN_SELCHANGE) {
+        const int sel = int(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));
+        const char letter = sel >= 0 ? char(SendMessageA(hwnd_, CB_GETITEMDATA, sel, 0)) : drive_;
+        Select(drive_);  // stays on the old drive until the new one has been entered
+        RaiseFromUser([this, letter] { SetDrive(letter); });
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace qs

@@ -1,0 +1,118 @@
+#include <cstdio>
+
+#include "framework/Controls.h"
+#include "framework/Exceptions.h"
+
+namespace qs {
+
+namespace {
+const char kGaugeClass[] = "QsGauge";
+constexpr int kFontSlot = 0;  // window extra bytes: the font set by WM_SETFONT
+
+TGauge* GaugeOf(HWND hwnd) { return dynamic_cast<TGauge*>(static_cast<TControl*>(GetPropA(hwnd, "QsView"))); }
+}  // namespace
+
+const char* TGauge::ClassName() { return kGaugeClass; }
+
+LRESULT CALLBACK GaugeWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_SETFONT:
+        SetWindowLongPtrA(hwnd, kFontSlot, LONG_PTR(wp));
+        if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_GETFONT: return GetWindowLongPtrA(hwnd, kFontSlot);
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+        PAINTSTRUCT ps{};
+        HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : reinterpret_cast<HDC>(wp);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        if (TGauge* g = GaugeOf(hwnd)) {
+            g->PaintContent(dc, r);
+        } else {
+            TGauge blank;  // not yet bound: paint an empty gauge
+            blank.SetHandle(hwnd);
+            blank.PaintContent(dc, r);
+            blank.SetHandle(nullptr);
+        }
+        if (msg == WM_PAINT) EndPaint(hwnd, &ps);
+        return 0;
+    }
+    default: return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+}
+
+void TGauge::Setup(const form::ControlDef& def) {
+    if (def.fillColor != form::kDefaultColor) foreColor_ = def.fillColor;
+    if (def.lineColor != form::kDefaultColor) backColor_ = def.lineColor;
+}
+
+void TGauge::SetMaxValue(int value) {
+    switch (state_.SetMaxValue(value)) {
+    case gauge::GaugeState::MaxResult::Unchanged: return;
+    case gauge::GaugeState::MaxResult::BelowMin:
+        throw EInvalidOperation("Gauge value out of range");
+    case gauge::GaugeState::MaxResult::Changed: RepaintNow(); return;
+    }
+}
+
+void TGauge::SetProgress(int value) {
+    if (state_.SetProgress(value)) RepaintNow();
+}
+
+void TGauge::RepaintNow() {
+    if (!hwnd_) return;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    UpdateWindow(hwnd_);
+}
+
+void TGauge::PaintContent(HDC dc, RECT rect) {
+    ++paintCount_;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (w <= 0 || h <= 0) return;
+    // Composed off screen, then copied in one step so the bar never flickers.
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+
+    RECT all{0, 0, w, h};
+    FrameRect(mem, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RECT inner{1, 1, w - 1, h - 1};
+    HBRUSH back = CreateSolidBrush(backColor_);
+    FillRect(mem, &inner, back);
+    DeleteObject(back);
+    const int percent = PercentDone();
+    const int fill = gauge::FillWidth(inner.right - inner.left, percent);
+    if (fill > 0) {
+        RECT done{inner.left, inner.top, inner.left + fill, inner.bottom};
+        HBRUSH fore = CreateSolidBrush(foreColor_);
+        FillRect(mem, &done, fore);
+        DeleteObject(fore);
+    }
+
+    // The text goes in as white on black in a mask, then inverts what lies beneath it.
+    char text[16];
+    std::snprintf(text, sizeof text, "%d%%", percent);
+    HDC maskDC = CreateCompatibleDC(dc);
+    HBITMAP mask = CreateCompatibleBitmap(dc, w, h);
+    HGDIOBJ oldMask = SelectObject(maskDC, mask);
+    FillRect(maskDC, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    HFONT font = hwnd_ ? reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)) : nullptr;
+    HGDIOBJ oldFont = SelectObject(maskDC, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    SetTextColor(maskDC, RGB(255, 255, 255));
+    SetBkMode(maskDC, TRANSPARENT);
+    DrawTextA(maskDC, text, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(maskDC, oldFont);
+    BitBlt(mem, 0, 0, w, h, maskDC, 0, 0, SRCINVERT);
+    SelectObject(maskDC, oldMask);
+    DeleteObject(mask);
+    DeleteDC(maskDC);
+
+    BitBlt(dc, rect.left, rect.top, w, h, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+}
+
+}  // namespace qs

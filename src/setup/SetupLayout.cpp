@@ -1,0 +1,119 @@
+#include "setup/SetupLayout.h"
+
+#include "framework/Application.h"
+#include "framework/Exceptions.h"
+#include "setup/SetupMainForm.h"
+#include "setup/SetupPages.h"
+
+namespace qs {
+
+const char kSetupFormClass[] = "TSetupForm";
+
+namespace {
+
+namespace sp = setup_pages;
+
+// Every view member of the window, by the name the tables use.
+#define QS_SETUP_MEMBERS(X)                                                                                      \
+    X(Label1) X(Label2) X(Label3) X(Label4) X(Label20) X(Label21) X(Label28) X(Label9) X(Label6) X(Label5)      \
+    X(Label7) X(Label10) X(Label8) X(LabelDelphi10) X(LabelDelphi20) X(CheckDelphi10) X(CheckDelphi20)          \
+    X(EditDelphi10) X(EditDelphi20) X(Label11) X(Label12) X(Label22) X(Label23) X(LabelSpaceNeeded)             \
+    X(LabelSpaceFree) X(Label13) X(LabelVersion) X(EditInstallDir) X(ListInstallDir) X(ComboInstallDrive)       \
+    X(CheckDesktop) X(CheckStartMenu) X(CheckPrograms) X(NowBtn2) X(CancelBtn3) X(Label24) X(Label25)          \
+    X(Label26) X(Label27) X(LabelOldVersion) X(LabelInstallVersion) X(UpdateBtn) X(CancelBtn2) X(Label16)      \
+    X(Label17) X(LabelBusy2) X(UninstallBtn) X(CancelBtn4) X(LabelInstalling) X(LabelBusy) X(Label15) X(Gauge) \
+    X(Label14) X(RunBtn) X(HelpBtn) X(QuitBtn)
+
+TNotifyEvent HandlerOf(TSetupForm& f, int handler) {
+    switch (handler) {
+    case sp::kCheckDelphi10Click: return [&f] { f.CheckDelphi10Click(); };
+    case sp::kCheckDelphi20Click: return [&f] { f.CheckDelphi20Click(); };
+    case sp::kEditInstallDirChange: return [&f] { f.EditInstallDirChange(); };
+    case sp::kListInstallDirChange: return [&f] { f.ListInstallDirChange(); };
+    case sp::kComboInstallDriveChange: return [&f] { f.ComboInstallDriveChange(); };
+    case sp::kQuitBtnClick: return [&f] { f.QuitBtnClick(); };
+    case sp::kNowBtnClick: return [&f] { f.NowBtnClick(); };
+    case sp::kUpdateBtnClick: return [&f] { f.UpdateBtnClick(); };
+    case sp::kRunBtnClick: return [&f] { f.RunBtnClick(); };
+    case sp::kHelpBtnClick: return [&f] { f.HelpBtnClick(); };
+    case sp::kUninstallBtnClick: return [&f] { f.UninstallBtnClick(); };
+    default: return {};
+    }
+}
+
+LRESULT CALLBACK SetupFormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        // A fixed-size window: no sizing, minimising or maximising, whoever asks.
+        switch (wp & 0xFFF0) {
+        case SC_SIZE:
+        case SC_MINIMIZE:
+        case SC_MAXIMIZE: return 0;
+        default: break;
+        }
+        break;
+    case WM_DESTROY:
+        // The setup window is the main window: closing it ends the program.
+        if (Application().MainWindow() == hwnd) Application().Terminate();
+        return 0;
+    default: break;
+    }
+    return DefParentProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+TControl* SetupFormMember(TSetupForm& f, const std::string& name) {
+#define QS_MEMBER_CASE(m) \
+    if (name == #m) return &f.m;
+    QS_SETUP_MEMBERS(QS_MEMBER_CASE)
+#undef QS_MEMBER_CASE
+    return nullptr;
+}
+
+void TSetupForm::CreateWindowAndControls() {
+    InitControls();
+    HINSTANCE inst = Application().Instance();
+    static HICON bigIcon = LoadPictureIcon(form::Picture::SetupIcon, 32);
+    static HICON smallIcon = LoadPictureIcon(form::Picture::SetupIcon, 16);
+    WNDCLASSA wc{};
+    if (!GetClassInfoA(inst, kSetupFormClass, &wc)) {
+        wc = WNDCLASSA{};
+        wc.lpfnWndProc = SetupFormProc;
+        wc.hInstance = inst;
+        wc.hIcon = bigIcon;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kSetupFormClass;
+        if (!RegisterClassA(&wc)) throw EInOutError(int(GetLastError()));
+    }
+
+    // A single fixed border with the system menu only, the client area exactly 468 x 289, centred.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
+    RECT r{0, 0, sp::kClientWidth, sp::kClientHeight};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    hwnd_ = CreateWindowExA(exStyle, kSetupFormClass, "Quillostrand Setup", style, x, y, w, h, nullptr, nullptr,
+                            inst, nullptr);
+    if (!hwnd_) throw EInOutError(int(GetLastError()));
+    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(form::FontKind::Window)), FALSE);
+
+    std::vector<std::string> captions;
+    for (const form::PageDef& p : sp::kPages) captions.push_back(p.caption);
+    Pages.Create(hwnd_, RECT{0, 0, sp::kClientWidth, sp::kClientHeight}, 1, captions,
+                 UiFont(form::FontKind::Window));
+    for (size_t i = 0; i < sp::kPageCount; ++i)
+        CreateControls(
+            Pages.Page(int(i)), sp::kPages[i],
+            [this](const form::ControlDef& row) { return SetupFormMember(*this, row.name); },
+            [this](int handler) { return HandlerOf(*this, handler); });
+
+    ListInstallDir.SetDriveCombo(&ComboInstallDrive);
+    ComboInstallDrive.SetDirList(&ListInstallDir);
+}
+
+}  // namespace qs

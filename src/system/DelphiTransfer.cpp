@@ -1,0 +1,118 @@
+#include "system/DelphiTransfer.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "framework/Exceptions.h"
+#include "system/IniFile.h"
+#include "system/Registry.h"
+#include "system/TransferList.h"
+
+namespace qs {
+
+namespace {
+
+constexpr char kCount[] = "Count";
+constexpr char kProgram[] = "Quilstr.exe";
+
+// The 8.3 form of a folder, ending in "\"; the folder itself when the system gives no short form.
+std::string ShortForm(const std::string& folder) {
+    char buf[261];
+    const DWORD n = GetShortPathNameA(folder.c_str(), buf, sizeof buf);
+    if (n == 0 || n >= sizeof buf) return folder;
+    return IncludeTrailingBackslash(std::string(buf, n));
+}
+
+// The first entry below count whose Path names the application.
+template <typename ReadPath>
+std::optional<long long> FindApplicationEntry(const std::set<long long>& present, long long count, ReadPath readPath) {
+    for (long long n : present) {
+        if (n >= count) break;
+        if (NamesApplication(readPath(n))) return n;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> ValueNames(const RegKey& key) {
+    std::vector<std::string> names;
+    char name[16384];
+    for (DWORD i = 0;; ++i) {
+        DWORD n = sizeof name;
+        const LONG rc = RegEnumValueA(key.Get(), i, name, &n, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS || (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA)) break;
+        if (rc == ERROR_SUCCESS) names.emplace_back(name, n);
+    }
+    return names;
+}
+
+// A value's whole text, so that moving an entry never cuts one; empty when missing.
+std::string WholeText(const RegKey& key, const std::string& name) {
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return "";
+    return ReadText(key, name, size).value_or("");
+}
+
+}  // namespace
+
+void AddDelphi10Transfer(const std::string& installPath) {
+    const TIniFile ini(kDelphiIni);
+    long long n = ini.ReadInteger(kTransferSection, kCount, 0);
+    if (n < 0) n = 0;  // a negative count lists no entries
+    ini.WriteString(kTransferSection, TransferValueName("Title", n), kTransferTitle);
+    const std::string folder = ShortForm(installPath);
+    ini.WriteString(kTransferSection, TransferValueName("WorkingDir", n), folder);
+    ini.WriteString(kTransferSection, TransferValueName("Path", n), folder + kProgram);
+    ini.WriteString(kTransferSection, TransferValueName("Params", n), "");
+    ini.WriteInteger(kTransferSection, kCount, n + 1);
+}
+
+void AddDelphi20Transfer(const std::string& installPath) {
+    const RegKey key = RegKey::Open(HKEY_CURRENT_USER, kDelphi20TransferKey, KEY_ALL_ACCESS);
+    if (!key) return;
+    const std::optional<std::string> countText = ReadText(key, kCount);
+    long long n = countText ? StrToInt(*countText) : 0;
+    if (n < 0) n = 0;
+    WriteText(key, TransferValueName("Title", n), kTransferTitle);
+    WriteText(key, TransferValueName("WorkingDir", n), installPath);
+    WriteText(key, TransferValueName("Path", n), installPath + kProgram);
+    WriteText(key, TransferValueName("Params", n), "");
+    WriteText(key, kCount, std::to_string(n + 1));
+}
+
+void RemoveDelphi10Transfer() {
+    const TIniFile ini(kDelphiIni);
+    const long long count = ini.ReadInteger(kTransferSection, kCount, 0);
+    const std::set<long long> present = TransferEntryIndexes(ini.ReadKeyNames(kTransferSection));
+    const auto match = FindApplicationEntry(present, count, [&](long long n) {
+        return ini.ReadString(kTransferSection, TransferValueName("Path", n), "");
+    });
+    if (!match) return;
+    for (long long j : TransferShiftTargets(present, *match, count)) {
+        for (const char* field : kTransferFields)
+            ini.WriteString(kTransferSection, TransferValueName(field, j),
+                            ini.ReadString(kTransferSection, TransferValueName(field, j + 1), ""));
+    }
+    ini.WriteInteger(kTransferSection, kCount, count - 1);
+}
+
+void RemoveDelphi20Transfer() {
+    const RegKey key = RegKey::Open(HKEY_CURRENT_USER, kDelphi20TransferKey, KEY_ALL_ACCESS);
+    if (!key) return;
+    const std::optional<std::string> countText = ReadText(key, kCount);
+    if (!countText) return;  // without a readable count there are no valid entries to take out
+    const long long count = StrToInt(*countText);
+    const std::set<long long> present = TransferEntryIndexes(ValueNames(key));
+    const auto match = FindApplicationEntry(present, count, [&](long long n) {
+        return ReadText(key, TransferValueName("Path", n)).value_or("");
+    });
+    if (!match) return;
+    for (long long j : TransferShiftTargets(present, *match, count)) {
+        for (const char* field : kTransferFields)
+            WriteText(key, TransferValueName(field, j), WholeText(key, TransferValueName(field, j + 1)));
+    }
+    for (const char* field : kTransferFields) RegDeleteValueA(key.Get(), TransferValueName(field, count - 1).c_str());
+    WriteText(key, kCount, std::to_string(count - 1));
+}
+
+}  // namespace qs

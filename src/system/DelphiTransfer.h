@@ -1,0 +1,31 @@
+// The application's entry in the tools ("Transfer") menus of Delphi 1.0 (section "Transfer" of DELPHI.INI in the
+// Windows folder) and Delphi 2.0 (HKEY_CURRENT_USER "Software\Borland\Delphi\2.0\Transfer"). An entry n is the
+// values Title<n>, Path<n>, WorkingDir<n> and Params<n>; "Count" says how many entries are valid.
+#pragma once
+#include <string>
+
+namespace qs {
+
+constexpr char kDelphiIni[] = "DELPHI.INI";
+constexpr char kTransferSection[] = "Transfer";
+constexpr char kDelphi20TransferKey[] = "Software\\Borland\\Delphi\\2.0\\Transfer";
+constexpr char kTransferTitle[] = "&Quillostrand";
+
+// Appends entry Count to DELPHI.INI with the short (8.3) form of installPath (the long form when the system gives
+// none) and raises Count by one. A missing or unreadable Count counts as 0. installPath ends in "\".
+// Raises EIniFileException "Unable to write to DELPHI.INI" when the file cannot be written.
+void AddDelphi10Transfer(const std::string& installPath);
+
+// Appends the entry to the Delphi 2.0 key with the long form of installPath, only when that key exists and opens
+// with full access (it is never created). A missing Count counts as 0; a Count that is not a decimal number raises
+// EConvertError "'<text>' is not a valid integer value" before anything is written.
+void AddDelphi20Transfer(const std::string& installPath);
+
+// Remove the first entry whose Path, lower-cased, contains "quilstr.exe"; later entries move down one place and
+// Count drops by one. DELPHI.INI keeps the former last entry's keys beyond Count; the registry loses them.
+// No match, no file, no key, or no readable Delphi 2.0 Count: nothing changes.
+// Raise EIniFileException on a failed INI write; EConvertError for a Delphi 2.0 Count that is not a number.
+void RemoveDelphi10Transfer();
+void RemoveDelphi20Transfer();
+
+}  // namespace qs

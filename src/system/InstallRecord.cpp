@@ -1,0 +1,126 @@
+#include "system/InstallRecord.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "framework/Exceptions.h"
+#include "framework/FileSys.h"
+#include "system/DelphiTransfer.h"
+#include "system/Registry.h"
+
+namespace qs {
+
+namespace {
+
+constexpr size_t kMaxVersion = 32;
+constexpr char kCannotUninstall[] = "Cannot uninstall!\rUninstall data has been removed from the registry.";
+
+std::string Cut(std::string text, size_t limit = kMaxCountedText) {
+    if (text.size() > limit) text.resize(limit);
+    return text;
+}
+
+void WriteList(const RegKey& key, const std::string& prefix, const std::vector<uint8_t>& list) {
+    WriteNumber(key, prefix + "FilesSize", uint32_t(list.size()));
+    WriteBinary(key, prefix + "Files", list);
+}
+
+void WriteDefault(HKEY root, const std::string& subKey, const std::string& text) {
+    const RegKey key = RegKey::Create(root, subKey, KEY_WRITE);
+    WriteText(key, "", Cut(text));
+}
+
+// A list of the recorded size; a value shorter than that, or missing, gives the bytes there are.
+std::vector<uint8_t> ReadList(const RegKey& key, const std::string& name, uint32_t recordedSize) {
+    if (int32_t(recordedSize) <= 0) return {};
+    return ReadBinary(key, name, recordedSize);
+}
+
+}  // namespace
+
+void WriteInstallRecord(const InstallRecordInput& in) {
+    const std::string folder = Cut(in.InstallPath);
+    {
+        const RegKey record = RegKey::Create(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WRITE);
+        WriteCountedText(record, "Version", Cut(in.InstallVersion, kMaxVersion));
+        WriteCountedText(record, "InstallDir", folder);
+        WriteList(record, "Install", in.InstallFiles);
+        if (in.Delphi10) {
+            WriteCountedText(record, "Delphi10Dir", in.Delphi10Dir);
+            WriteList(record, "Delphi10", in.Delphi10Files);
+        }
+        if (in.Delphi20) {
+            WriteCountedText(record, "Delphi20Dir", in.Delphi20Dir);
+            WriteList(record, "Delphi20", in.Delphi20Files);
+        }
+    }
+
+    WriteDefault(HKEY_CLASSES_ROOT, ".qst", "QuillostrandProject");
+    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject", "Quillostrand Project");
+    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", folder + "Quilstr.exe,0");
+    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell", "Open");
+    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", folder + "Quilstr.exe \"%1\"");
+    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command",
+                 folder + "Quilstr.exe \"%1\" /C");
+    WriteDefault(HKEY_LOCAL_MACHINE, kAppPathsKey, folder + "Quilstr.exe");
+    // Without this the shell shows the new icon and commands only after the next logon.
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+
+    if (in.Delphi10) AddDelphi10Transfer(folder);
+    if (in.Delphi20) AddDelphi20Transfer(folder);
+
+    const RegKey entry = RegKey::Create(HKEY_LOCAL_MACHINE, kUninstallEntryKey, KEY_ALL_ACCESS);
+    WriteText(entry, "DisplayName", "Quillostrand");
+    WriteText(entry, "UninstallString", Cut(folder + "Setup.exe"));
+    // What today's list of programs shows; the uninstall deletes the whole key, so none of it is left behind.
+    WriteText(entry, "DisplayIcon", Cut(folder + "Quilstr.exe,0"));
+    WriteText(entry, "DisplayVersion", Cut(in.InstallVersion, kMaxVersion));
+    WriteText(entry, "InstallLocation", folder);
+    WriteNumber(entry, "EstimatedSize", in.SpaceNeeded > 0 ? uint32_t(in.SpaceNeeded) / 1024 : 0);
+    WriteNumber(entry, "NoModify", 1);
+    WriteNumber(entry, "NoRepair", 1);
+}
+
+StartupRecord ReadInstallRecordForStartup() {
+    StartupRecord r;
+    const RegKey key = RegKey::Open(HKEY_LOCAL_MACHINE, kRecordKey, KEY_QUERY_VALUE);
+    if (!key) return r;
+    const std::optional<std::string> version = ReadCountedText(key, "Version", kMaxVersion);
+    if (!version || *version == kNoVersion) return r;
+    r.OldVersion = *version;
+    const std::optional<std::string> dir = ReadCountedText(key, "InstallDir");
+    // An empty folder would make "\Quilstr.exe", a file in the current drive's root: no usable folder either.
+    if (!dir || dir->empty()) {
+        r.OldVersion = kNoVersion;
+    } else {
+        const std::string folder = IncludeTrailingBackslash(*dir);
+        if (FileExists(folder + "Quilstr.exe"))
+            r.InstallDir = folder;
+        else
+            r.OldVersion = kNoVersion;  // a stale record: the application is no longer there
+    }
+    r.Delphi10Dir = ReadCountedText(key, "Delphi10Dir");
+    r.Delphi20Dir = ReadCountedText(key, "Delphi20Dir");
+    return r;
+}
+
+UninstallLists ReadUninstallLists() {
+    const RegKey key = RegKey::Open(HKEY_LOCAL_MACHINE, kRecordKey, KEY_ALL_ACCESS);
+    if (!key) throw Exception(kCannotUninstall);
+    const std::optional<uint32_t> mainSize = ReadNumber(key, "InstallFilesSize");
+    if (!mainSize) throw Exception(kCannotUninstall);
+    UninstallLists l;
+    l.InstallFiles = ReadList(key, "InstallFiles", *mainSize);
+    l.InstallFilesSize = int32_t(l.InstallFiles.size());
+    if (const auto size = ReadNumber(key, "Delphi10FilesSize")) {
+        l.Delphi10Files = ReadList(key, "Delphi10Files", *size);
+        l.Delphi10FilesSize = int32_t(l.Delphi10Files.size());
+    }
+    if (const auto size = ReadNumber(key, "Delphi20FilesSize")) {
+        l.Delphi20Files = ReadList(key, "Delphi20Files", *size);
+        l.Delphi20FilesSize = int32_t(l.Delphi20Files.size());
+    }
+    return l;
+}
+
+}  // namespace qs

@@ -1,0 +1,57 @@
+// The install record (HKEY_LOCAL_MACHINE "Software\QV\Quillostrand\Installation"), the shell entries of the
+// ".qst" file type and App Paths, and the uninstall entry: written at the end of an install or update run, read
+// by start-up and by the uninstall run.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "system/InstalledFileList.h"
+
+namespace qs {
+
+constexpr char kRecordKey[] = "Software\\QV\\Quillostrand\\Installation";
+constexpr char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe";
+constexpr char kUninstallEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand";
+constexpr char kNoVersion[] = "None";
+
+struct InstallRecordInput {
+    std::string InstallVersion;  // at most 32 characters
+    std::string InstallPath;     // the run's install folder, ending in "\"
+    std::vector<uint8_t> InstallFiles, Delphi10Files, Delphi20Files;  // installed-file lists, 13 bytes a file
+    bool Delphi10 = false, Delphi20 = false;                          // the Delphi options as ticked
+    std::string Delphi10Dir, Delphi20Dir;                             // the Delphi folder texts as left
+    int32_t SpaceNeeded = 0;                                          // bytes, for the programs list's size
+};
+
+// Writes, in order: the record (Version, InstallDir, the main list; each Delphi folder and list only when its
+// option is ticked, so unticked ones keep an earlier run's values), the seven shell keys, the Delphi Transfer
+// entries, and the uninstall entry. Registry writes are not checked. Errors of the Transfer step (an unwritable
+// DELPHI.INI, a Delphi 2.0 Count that is not a number) end it there, before the uninstall entry.
+void WriteInstallRecord(const InstallRecordInput& in);
+
+// What start-up learns from the record about an earlier installation.
+struct StartupRecord {
+    std::string OldVersion = kNoVersion;       // "None": no usable earlier installation
+    std::optional<std::string> InstallDir;     // the recorded folder with "\", only when it still holds Quilstr.exe
+    std::optional<std::string> Delphi10Dir;    // recorded Delphi folders, as stored
+    std::optional<std::string> Delphi20Dir;
+};
+// The earlier-installation detection: Version (at most 32 characters; "None" or unreadable: no installation),
+// then InstallDir (a stale or unreadable folder makes OldVersion "None"), then the two Delphi folders, which are
+// read whenever a version was found, even for a stale record.
+StartupRecord ReadInstallRecordForStartup();
+
+// The installed-file lists as the uninstall run reads them back.
+struct UninstallLists {
+    std::vector<uint8_t> InstallFiles, Delphi10Files, Delphi20Files;
+    // Sizes in bytes of the lists actually read (a list shorter than its recorded size, or missing, counts as the
+    // bytes there are); a Delphi list without its size value is empty.
+    int32_t InstallFilesSize = 0, Delphi10FilesSize = 0, Delphi20FilesSize = 0;
+};
+// Raises Exception "Cannot uninstall!\rUninstall data has been removed from the registry." when the record or its
+// InstallFilesSize cannot be read.
+UninstallLists ReadUninstallLists();
+
+}  // namespace qs

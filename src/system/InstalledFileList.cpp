@@ -1,0 +1,26 @@
+#include "system/InstalledFileList.h"
+
+#include <algorithm>
+
+#include "framework/Exceptions.h"
+#include "package/PakFormat.h"
+
+namespace qs {
+
+std::vector<std::string> ListedFilePaths(const std::vector<uint8_t>& list, const std::string& folder, bool helpIndex) {
+    const std::string dir = IncludeTrailingBackslash(folder);
+    std::vector<std::string> paths;
+    for (size_t slot = 0; slot + kListSlot <= list.size(); slot += kListSlot) {
+        const size_t n = std::min<size_t>(list[slot], kListSlot - 1);
+        const std::string name(list.begin() + ptrdiff_t(slot + 1), list.begin() + ptrdiff_t(slot + 1 + n));
+        if (!IsPlainFileName(name)) continue;
+        paths.push_back(dir + name);
+        if (!helpIndex) continue;
+        const size_t dot = name.rfind('.');
+        if (dot != std::string::npos && AsciiLower(name.substr(dot)) == ".hlp")
+            paths.push_back(dir + name.substr(0, dot) + ".gid");
+    }
+    return paths;
+}
+
+}  // namespace qs

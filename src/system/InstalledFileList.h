@@ -1,0 +1,19 @@
+// Reading an installed-file list: one 13-byte slot per file, a length byte and up to 12 characters of a name
+// without folder. Portable: no Win32 types.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qs {
+
+constexpr size_t kListSlot = 13;
+
+// The files a list names in folder ("\" added when missing), in list order. Whole slots only (the rest of a
+// length that is not a multiple of 13 is ignored); a length byte above 12 counts as 12; a name that is not a plain
+// file name is skipped, so a damaged or doctored list never names anything outside the folder. With helpIndex, a
+// name whose extension is ".hlp" (any letter case) is followed by the same name with the extension ".gid", the
+// index the help viewer makes beside a help file.
+std::vector<std::string> ListedFilePaths(const std::vector<uint8_t>& list, const std::string& folder, bool helpIndex);
+
+}  // namespace qs

@@ -1,0 +1,77 @@
+#include "system/SelfRemoval.h"
+
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/BinFile.h"
+#include "framework/Exceptions.h"
+
+namespace qs {
+
+std::string HelperPathFor(const std::string& tempFolder) { return IncludeTrailingBackslash(tempFolder) + "DeleteMe.exe"; }
+
+std::string TempFolder() {
+    std::vector<char> buf(256);
+    DWORD n = GetTempPathA(static_cast<DWORD>(buf.size()), buf.data());
+    if (n >= buf.size()) {
+        // Too long for the buffer: n is the size needed, terminator included.
+        buf.resize(n + 1);
+        n = GetTempPathA(static_cast<DWORD>(buf.size()), buf.data());
+    }
+    if (n == 0 || n >= buf.size()) throw EInOutError(static_cast<int>(GetLastError()));
+    return std::string(buf.data(), n);
+}
+
+std::string BuildDeleteMeCommandLine(const std::string& helper, const std::string& target, const std::string& message,
+                                     const std::string& caption) {
+    std::string line;
+    for (const std::string* element : {&helper, &target, &message, &caption}) {
+        if (!line.empty()) line += ' ';
+        line += '"';
+        for (char c : *element)
+            if (c != '"') line += c;
+        line += '"';
+    }
+    return line;
+}
+
+void WriteHelperFile(HMODULE module, const std::string& helperPath) {
+    HRSRC info = FindResourceA(module, kDeleteMeResource, RT_RCDATA);
+    HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
+    const void* image = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = info ? SizeofResource(module, info) : 0;
+    // Without its image the helper would be an empty file that cannot start: say so before writing anything.
+    if (image == nullptr || size == 0) throw Exception("The DeleteMe helper is missing from this program");
+    BinFile file;
+    file.Create(helperPath);
+    file.WriteExact(image, size);
+    file.Close();
+}
+
+bool WriteHelperAndStart(HMODULE module, const std::string& helperPath, const std::string& commandLine,
+                         HANDLE* process) {
+    WriteHelperFile(module, helperPath);
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');  // CreateProcessA may write into its command line
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    static_assert(sizeof(STARTUPINFOA) == 68, "32-bit start-up record");
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    if (process)
+        *process = pi.hProcess;
+    else
+        CloseHandle(pi.hProcess);
+    return true;
+}
+
+void StartSelfRemoval(const std::string& Message, const std::string& Caption) {
+    const std::string helper = HelperPathFor(TempFolder());
+    // The start is not checked: without the helper the program still ends; its copy then simply stays.
+    WriteHelperAndStart(GetModuleHandleA(nullptr), helper,
+                        BuildDeleteMeCommandLine(helper, Application().ExeName(), Message, Caption));
+    Application().Terminate();
+}
+
+}  // namespace qs

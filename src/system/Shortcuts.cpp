@@ -1,0 +1,52 @@
+#include "system/Shortcuts.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "framework/Application.h"
+#include "framework/Exceptions.h"
+#include "system/Registry.h"
+
+namespace qs {
+
+namespace {
+
+constexpr const char* kFolderValues[3] = {"Desktop", "Start Menu", "Programs"};
+
+// The shortcut's path in the folder a Shell Folders value names; nothing when the value cannot be read into
+// 261 bytes or is empty (an empty folder would put the shortcut into the current drive's root).
+std::optional<std::string> ShortcutIn(const RegKey& key, const char* valueName) {
+    const std::optional<std::string> folder = ReadText(key, valueName);
+    if (!folder || folder->empty()) return std::nullopt;
+    return IncludeTrailingBackslash(*folder) + kShortcutName;
+}
+
+}  // namespace
+
+void CreateShortcuts(TShellLink& link, const std::string& installPath, bool desktop, bool startMenu,
+                     bool programs) {
+    try {
+        const std::string folder = IncludeTrailingBackslash(installPath);
+        link.SetIconLocation(folder + "Quilstr.exe");
+        link.SetTarget(folder + "Quilstr.exe");
+        link.SetWorkingDir(folder);
+        const RegKey key = RegKey::Open(HKEY_CURRENT_USER, kShellFoldersKey, KEY_READ);
+        const bool chosen[3] = {desktop, startMenu, programs};
+        for (int i = 0; i < 3; ++i) {
+            const std::optional<std::string> path = ShortcutIn(key, kFolderValues[i]);
+            if (path && chosen[i]) link.WriteLink(*path);
+        }
+    } catch (...) {
+        Application().ShowMessageBox("Error creating shortcuts", "Quillostrand Setup", MB_OK);
+    }
+}
+
+void DeleteShortcuts() {
+    const RegKey key = RegKey::Open(HKEY_CURRENT_USER, kShellFoldersKey, KEY_ALL_ACCESS);
+    for (const char* valueName : kFolderValues) {
+        if (const std::optional<std::string> path = ShortcutIn(key, valueName)) DeleteFileA(path->c_str());
+    }
+}
+
+}  // namespace qs

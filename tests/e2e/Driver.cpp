@@ -1,0 +1,521 @@
+#include "Driver.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "setup/SetupPages.h"
+
+namespace e2e {
+
+namespace pages = qs::setup_pages;
+
+void Expect(bool cond, const std::string& what) {
+    if (!cond) throw Failure(what);
+}
+
+void ExpectEq(const std::string& actual, const std::string& expected, const std::string& what) {
+    if (actual != expected) throw Failure(what + ": got \"" + actual + "\", expected \"" + expected + "\"");
+}
+
+void Log(const std::string& line) {
+    static const DWORD start = GetTickCount();
+    std::printf("[%5.1f] %s\n", (GetTickCount() - start) / 1000.0, line.c_str());
+    std::fflush(stdout);
+}
+
+bool WaitUntil(const std::function<bool()>& pred, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start >= ms) return pred();
+        Sleep(20);
+    }
+}
+
+std::string DosPath(const std::string& path) {
+    if (path.empty() || path[0] != '/') return path;
+    // Wine's own translation honours the prefix's drive mappings; Z: is the whole Unix tree otherwise.
+    using ToDos = WCHAR*(CDECL*)(const char*);
+    const auto fn = reinterpret_cast<ToDos>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+    if (fn) {
+        if (WCHAR* w = fn(path.c_str())) {
+            char buf[MAX_PATH * 2];
+            const int n = WideCharToMultiByte(CP_ACP, 0, w, -1, buf, sizeof buf, nullptr, nullptr);
+            HeapFree(GetProcessHeap(), 0, w);
+            if (n > 0) return buf;
+        }
+    }
+    std::string dos = "Z:" + path;
+    for (char& c : dos)
+        if (c == '/') c = '\\';
+    return dos;
+}
+
+// ---- Process
+
+Process::Process(const std::string& exe, const std::string& args, const std::string& dir) {
+    std::string cmd = "\"" + exe + "\"";
+    if (!args.empty()) cmd += " " + args;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &si, &pi_))
+        throw Failure("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+Process::~Process() {
+    if (pi_.hProcess) {
+        if (Running()) {
+            TerminateProcess(pi_.hProcess, 99);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+}
+
+bool Process::Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+bool Process::WaitExit(DWORD ms) { return WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
+
+DWORD Process::ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+// ---- Windows
+
+std::string WindowText(HWND hwnd) {
+    char buf[2048];
+    const int n = GetWindowTextA(hwnd, buf, sizeof buf);
+    return std::string(buf, n > 0 ? size_t(n) : 0);
+}
+
+std::string ClassOf(HWND hwnd) {
+    char buf[256];
+    const int n = GetClassNameA(hwnd, buf, sizeof buf);
+    return std::string(buf, n > 0 ? size_t(n) : 0);
+}
+
+namespace {
+
+DWORD PidOf(HWND hwnd) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    return pid;
+}
+
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+    std::vector<HWND> all;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+// Text by WM_GETTEXT (copied across processes), for controls whose text the window manager does not keep.
+std::string GetTextByMessage(HWND hwnd) {
+    char buf[2048] = "";
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
+                             &len))
+        throw Failure("the program does not answer (WM_GETTEXT)");
+    return std::string(buf, std::min<size_t>(len, sizeof buf - 1));
+}
+
+LRESULT Ask(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, const char* what) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result))
+        throw Failure(std::string("the program does not answer (") + what + ")");
+    return LRESULT(result);
+}
+
+// A block of memory inside another process, for messages whose parameters point to structures.
+class RemoteBlock {
+public:
+    RemoteBlock(DWORD pid, size_t size) : size_(size) {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process_) throw Failure("cannot open the program's process");
+        address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (!address_) {
+            CloseHandle(process_);
+            throw Failure("cannot allocate memory in the program's process");
+        }
+    }
+    ~RemoteBlock() {
+        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        CloseHandle(process_);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    char* Address() const { return static_cast<char*>(address_); }
+    void Write(size_t offset, const void* data, size_t n) {
+        SIZE_T done = 0;
+        WriteProcessMemory(process_, Address() + offset, data, n, &done);
+    }
+    void Read(size_t offset, void* data, size_t n) const {
+        SIZE_T done = 0;
+        ReadProcessMemory(process_, Address() + offset, data, n, &done);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t size_;
+};
+
+}  // namespace
+
+std::vector<HWND> TopWindows(DWORD pid) {
+    std::vector<HWND> all, out;
+    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&all));
+    const DWORD self = GetCurrentProcessId();
+    for (HWND h : all) {
+        if (!IsWindowVisible(h)) continue;
+        const DWORD p = PidOf(h);
+        if (p == self || (pid != 0 && p != pid)) continue;
+        out.push_back(h);
+    }
+    return out;
+}
+
+// ---- Message boxes
+
+std::vector<Box> FindBoxes(DWORD pid) {
+    std::vector<Box> boxes;
+    for (HWND h : TopWindows(pid)) {
+        if (ClassOf(h) != "#32770") continue;
+        Box box;
+        box.hwnd = h;
+        box.pid = PidOf(h);
+        box.caption = WindowText(h);
+        for (HWND c : Descendants(h)) {
+            const std::string cls = ClassOf(c);
+            const LONG style = GetWindowLongA(c, GWL_STYLE);
+            if (!(style & WS_VISIBLE)) continue;
+            if (lstrcmpiA(cls.c_str(), "Static") == 0) {
+                if ((style & SS_TYPEMASK) == SS_ICON) {
+                    // The icon control is there in every box; only the boxes with an icon give it one.
+                    DWORD_PTR icon = 0;
+                    SendMessageTimeoutA(c, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
+                    box.hasIcon = box.hasIcon || icon != 0;
+                } else {
+                    const std::string t = WindowText(c);
+                    if (!t.empty()) box.text = box.text.empty() ? t : box.text + "\n" + t;
+                }
+            } else if (lstrcmpiA(cls.c_str(), "Button") == 0) {
+                box.buttons.push_back(WindowText(c));
+            }
+        }
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+std::optional<Box> WaitForBox(DWORD pid, DWORD ms) {
+    std::optional<Box> found;
+    WaitUntil(
+        [&] {
+            const auto boxes = FindBoxes(pid);
+            // The box is shown before its text is filled in; wait for both.
+            for (const auto& b : boxes)
+                if (!b.text.empty() && !b.buttons.empty()) {
+                    found = b;
+                    return true;
+                }
+            return false;
+        },
+        ms);
+    return found;
+}
+
+void Answer(const Box& box, const std::string& label) {
+    for (HWND c : Descendants(box.hwnd)) {
+        if (lstrcmpiA(ClassOf(c).c_str(), "Button") == 0 && WindowText(c) == label && IsWindowVisible(c)) {
+            PostMessageA(c, BM_CLICK, 0, 0);
+            Expect(WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, 10000),
+                   "the message box stays after pressing " + label + ": " + Describe(box));
+            return;
+        }
+    }
+    throw Failure("no button " + label + " on " + Describe(box));
+}
+
+std::string Describe(const Box& box) {
+    std::string text;
+    for (char c : box.text) text += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+    std::string s = "box [" + box.caption + "] \"" + text + "\" buttons:";
+    for (const auto& b : box.buttons) s += " " + b;
+    if (box.hasIcon) s += " (icon)";
+    return s;
+}
+
+// ---- The setup window
+
+SetupWindow SetupWindow::Attach(const Process& process, DWORD ms) {
+    SetupWindow w;
+    w.pid_ = process.Pid();
+    std::optional<Box> box;
+    WaitUntil(
+        [&] {
+            for (HWND h : TopWindows(w.pid_)) {
+                const std::string cls = ClassOf(h);
+                if (cls == "#32770") {
+                    const auto boxes = FindBoxes(w.pid_);
+                    if (!boxes.empty() && !boxes[0].text.empty()) box = boxes[0];
+                    return box.has_value();
+                }
+                // The splash window bears the same caption; the setup window is the one with the pages.
+                if (WindowText(h) == "Quillostrand Setup" && FindWindowExA(h, nullptr, WC_TABCONTROLA, nullptr)) {
+                    w.main_ = h;
+                    return true;
+                }
+            }
+            return !process.Running();
+        },
+        ms);
+    if (box) throw Failure("a message box came instead of the setup window: " + Describe(*box));
+    if (!w.main_) {
+        if (!process.Running()) throw Failure("Setup.exe ended without showing its window");
+        throw Failure("the setup window did not appear");
+    }
+    w.Bind();
+    return w;
+}
+
+// Finds each page's window by its controls: the window whose children sit where that page's table puts them.
+void SetupWindow::Bind() {
+    struct Child {
+        HWND hwnd, parent;
+        int left, top;
+    };
+    std::vector<Child> children;
+    for (HWND h : Descendants(main_)) {
+        HWND parent = GetParent(h);
+        RECT r;
+        GetWindowRect(h, &r);
+        POINT p{r.left, r.top};
+        ScreenToClient(parent, &p);
+        children.push_back({h, parent, p.x, p.y});
+        if (ClassOf(h) == WC_TABCONTROLA) tabs_ = h;
+    }
+    Expect(tabs_ != nullptr, "the setup window has no tab control");
+
+    pages_.assign(pages::kPageCount, nullptr);
+    for (size_t pg = 0; pg < pages::kPageCount; ++pg) {
+        const auto& page = pages::kPages[pg];
+        int wanted = 0;
+        std::vector<std::pair<HWND, int>> score;  // parent, matched rows
+        for (size_t i = 0; i < page.count; ++i) {
+            const auto& row = page.controls[i];
+            if (qs::form::IsGraphic(row.kind)) continue;
+            ++wanted;
+            for (const auto& c : children) {
+                if (c.left != row.rect.left || c.top != row.rect.top) continue;
+                auto it = std::find_if(score.begin(), score.end(), [&](auto& s) { return s.first == c.parent; });
+                if (it == score.end()) score.push_back({c.parent, 1});
+                else ++it->second;
+            }
+        }
+        HWND best = nullptr;
+        int bestScore = 0;
+        for (const auto& s : score)
+            if (s.second > bestScore) best = s.first, bestScore = s.second;
+        Expect(best && bestScore >= wanted,
+               std::string("cannot find the page ") + page.name + " (" + std::to_string(bestScore) + " of " +
+                   std::to_string(wanted) + " controls in place)");
+        pages_[pg] = best;
+        for (size_t i = 0; i < page.count; ++i) {
+            const auto& row = page.controls[i];
+            if (qs::form::IsGraphic(row.kind)) continue;
+            for (const auto& c : children)
+                if (c.parent == best && c.left == row.rect.left && c.top == row.rect.top) {
+                    controls_.push_back({row.name, c.hwnd});
+                    break;
+                }
+        }
+    }
+}
+
+HWND SetupWindow::Control(const std::string& name) const {
+    for (const auto& c : controls_)
+        if (c.first == name) return c.second;
+    throw Failure("no control " + name);
+}
+
+std::string SetupWindow::Text(const std::string& name) const {
+    HWND h = Control(name);
+    if (lstrcmpiA(ClassOf(h).c_str(), "Edit") == 0) return GetTextByMessage(h);
+    return WindowText(h);
+}
+
+bool SetupWindow::Checked(const std::string& name) const {
+    return Ask(Control(name), BM_GETCHECK, 0, 0, "BM_GETCHECK") == BST_CHECKED;
+}
+
+bool SetupWindow::Enabled(const std::string& name) const { return IsWindowEnabled(Control(name)) != FALSE; }
+
+bool SetupWindow::Visible(const std::string& name) const {
+    return (GetWindowLongA(Control(name), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+bool SetupWindow::ReadOnly(const std::string& name) const {
+    return (GetWindowLongA(Control(name), GWL_STYLE) & ES_READONLY) != 0;
+}
+
+COLORREF SetupWindow::LabelColor(const std::string& name) const {
+    // What the screen shows two pixels inside the label's box, left of a right-aligned text.
+    RECT r;
+    GetWindowRect(Control(name), &r);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, r.left + 2, r.top + 2);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+void SetupWindow::SetEditText(const std::string& name, const std::string& text) {
+    Ask(Control(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
+}
+
+void SetupWindow::SetChecked(const std::string& name, bool checked) {
+    if (Checked(name) == checked) return;
+    Ask(Control(name), BM_CLICK, 0, 0, "BM_CLICK");
+    Expect(WaitUntil([&] { return Checked(name) == checked; }, 5000), name + " does not change its tick");
+}
+
+void SetupWindow::Click(const std::string& name) {
+    HWND h = Control(name);
+    Expect(IsWindowVisible(h) && IsWindowEnabled(h), name + " cannot be pressed: not shown or disabled");
+    PostMessageA(h, BM_CLICK, 0, 0);
+}
+
+std::vector<std::string> SetupWindow::Tabs() const {
+    const int count = int(Ask(tabs_, TCM_GETITEMCOUNT, 0, 0, "TCM_GETITEMCOUNT"));
+    std::vector<std::string> out;
+    RemoteBlock block(pid_, sizeof(TCITEMA) + 256);
+    for (int i = 0; i < count; ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = block.Address() + sizeof(TCITEMA);
+        item.cchTextMax = 255;
+        const char zero[256] = {};
+        block.Write(0, &item, sizeof item);
+        block.Write(sizeof item, zero, sizeof zero);
+        Ask(tabs_, TCM_GETITEMA, WPARAM(i), reinterpret_cast<LPARAM>(block.Address()), "TCM_GETITEMA");
+        char text[256];
+        block.Read(sizeof item, text, sizeof text);
+        text[255] = '\0';
+        out.push_back(text);
+    }
+    return out;
+}
+
+void SetupWindow::SelectTab(const std::string& caption) {
+    const auto tabs = Tabs();
+    const auto it = std::find(tabs.begin(), tabs.end(), caption);
+    if (it == tabs.end()) throw Failure("no tab " + caption);
+    RemoteBlock block(pid_, sizeof(RECT));
+    Ask(tabs_, TCM_GETITEMRECT, WPARAM(it - tabs.begin()), reinterpret_cast<LPARAM>(block.Address()),
+        "TCM_GETITEMRECT");
+    RECT r;
+    block.Read(0, &r, sizeof r);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageA(tabs_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(tabs_, WM_LBUTTONUP, 0, at);
+    int page = -1;
+    for (size_t p = 0; p < pages::kPageCount; ++p)
+        if (caption == pages::kPages[p].caption) page = int(p);
+    Expect(WaitPage(page, 5000), "clicking the tab " + caption + " does not show its page");
+}
+
+int SetupWindow::ActivePage() const {
+    for (size_t p = 0; p < pages_.size(); ++p)
+        if (IsWindowVisible(pages_[p])) return int(p);
+    return -1;
+}
+
+bool SetupWindow::WaitPage(int page, DWORD ms) const {
+    return WaitUntil([&] { return ActivePage() == page; }, ms);
+}
+
+bool SetupWindow::WaitText(const std::string& name, const std::string& text, DWORD ms) const {
+    return WaitUntil([&] { return Text(name) == text; }, ms);
+}
+
+void SetupWindow::Screenshot(const std::string& path, bool settle) const {
+    if (settle) {
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+        Sleep(150);
+    }
+    RECT r;
+    GetWindowRect(main_, &r);
+    ScreenshotRect(r, path);
+}
+
+double SetupWindow::GaugeFill() const {
+    RECT r;
+    GetWindowRect(Control("Gauge"), &r);
+    const int y = (r.top + r.bottom) / 2;
+    HDC screen = GetDC(nullptr);
+    int filled = 0;
+    // Left of the centred percentage text only; the text inverts what lies beneath it.
+    const int inner = r.right - r.left - 2;
+    for (int x = 0; x < inner * 2 / 5; ++x)
+        if (GetPixel(screen, r.left + 1 + x, y) == RGB(0, 0, 128)) ++filled;
+    ReleaseDC(nullptr, screen);
+    return inner > 0 ? double(filled) / inner : 0.0;
+}
+
+void ScreenshotRect(const RECT& r, const std::string& path) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) throw Failure("nothing to photograph for " + path);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::vector<uint8_t> rgb(size_t(w) * size_t(h) * 3);
+    const auto* px = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0; i < size_t(w) * size_t(h); ++i) {
+        rgb[i * 3 + 0] = px[i * 4 + 2];
+        rgb[i * 3 + 1] = px[i * 4 + 1];
+        rgb[i * 3 + 2] = px[i * 4 + 0];
+    }
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    const auto png = EncodePng(rgb.data(), w, h);
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    if (!f) throw Failure("cannot write " + path);
+}
+
+}  // namespace e2e

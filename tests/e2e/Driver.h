@@ -1,0 +1,127 @@
+// Driving Setup.exe from outside, the way a user does: its windows are found by caption and class, its controls
+// by their place in the page tables, and everything is done with window messages. Nothing of the program is
+// called; the program runs as its own process.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A failed expectation: the scenario stops and reports the text.
+class Failure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Throws Failure with what, adding the source line, when cond is false.
+void Expect(bool cond, const std::string& what);
+#define E2E_EXPECT(cond, what) ::e2e::Expect((cond), std::string(what) + " [" #cond "]")
+// Equal texts, or a Failure naming both.
+void ExpectEq(const std::string& actual, const std::string& expected, const std::string& what);
+
+void Log(const std::string& line);
+
+// Waits until pred holds, polling every 20 ms; false after ms milliseconds.
+bool WaitUntil(const std::function<bool()>& pred, DWORD ms);
+
+// The Windows form of a path given either way: "/work/x" becomes the prefix's DOS name of that Unix file.
+std::string DosPath(const std::string& path);
+
+// A started process; killed on destruction when it still runs.
+class Process {
+public:
+    Process(const std::string& exe, const std::string& args, const std::string& dir);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    DWORD Pid() const { return pi_.dwProcessId; }
+    bool Running() const;
+    bool WaitExit(DWORD ms);  // true when it ended within ms
+    DWORD ExitCode() const;
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+std::string WindowText(HWND hwnd);  // without a message: the text the window manager keeps
+std::string ClassOf(HWND hwnd);
+// Visible top-level windows of pid (0: of every process but this one).
+std::vector<HWND> TopWindows(DWORD pid);
+
+// A message box: a top-level "#32770" window with its text in a Static child and its buttons.
+struct Box {
+    HWND hwnd = nullptr;
+    DWORD pid = 0;
+    std::string caption, text;
+    std::vector<std::string> buttons;
+    bool hasIcon = false;
+};
+std::vector<Box> FindBoxes(DWORD pid);
+// Waits for a box of pid (0: any other process), or returns nothing after ms.
+std::optional<Box> WaitForBox(DWORD pid, DWORD ms);
+// Presses the button captioned label ("OK", "&Yes", "&No") and waits until the box is gone.
+void Answer(const Box& box, const std::string& label);
+// The box's description for failure texts.
+std::string Describe(const Box& box);
+
+// The setup window of a running Setup.exe.
+class SetupWindow {
+public:
+    // Waits (up to ms) for the visible top-level window captioned "Quillostrand Setup" of pid, then finds its
+    // controls. Fails when a message box or the end of the process comes first.
+    static SetupWindow Attach(const Process& process, DWORD ms);
+
+    HWND Handle() const { return main_; }
+    // A control by its name in the page tables ("EditInstallDir", "NowBtn2", ...).
+    HWND Control(const std::string& name) const;
+
+    std::string Text(const std::string& name) const;  // labels, buttons, check boxes, edit boxes
+    bool Checked(const std::string& name) const;
+    bool Enabled(const std::string& name) const;
+    bool Visible(const std::string& name) const;      // the control itself, not its page
+    bool ReadOnly(const std::string& name) const;     // edit boxes
+    COLORREF LabelColor(const std::string& name) const;  // unknown: CLR_INVALID
+
+    // Replaces an edit box's text; the box reports the change to its owner as typing does.
+    void SetEditText(const std::string& name, const std::string& text);
+    // Clicks the box when its tick differs from checked.
+    void SetChecked(const std::string& name, bool checked);
+    // Presses a button without waiting for its handler (a run may take long and keeps no message loop).
+    void Click(const std::string& name);
+
+    // Captions of the visible tabs, left to right.
+    std::vector<std::string> Tabs() const;
+    // Clicks the tab captioned caption with the mouse and waits until its page is shown.
+    void SelectTab(const std::string& caption);
+    // Index of the page shown (0 Welcome .. 6 Finished), -1 when none is.
+    int ActivePage() const;
+    bool WaitPage(int page, DWORD ms) const;
+    bool WaitText(const std::string& name, const std::string& text, DWORD ms) const;
+
+    // Writes a PNG of the window as the screen shows it. settle: first let the program finish painting (it
+    // answers only from its message loop, so not during a run).
+    void Screenshot(const std::string& path, bool settle = true) const;
+    // Fraction (0..1) of the gauge's width painted in its fill colour, as the screen shows it.
+    double GaugeFill() const;
+
+private:
+    void Bind();
+    HWND main_ = nullptr;
+    DWORD pid_ = 0;
+    HWND tabs_ = nullptr;
+    std::vector<HWND> pages_;                 // by page index
+    std::vector<std::pair<std::string, HWND>> controls_;
+};
+
+// Writes the screen area r as a PNG file.
+void ScreenshotRect(const RECT& r, const std::string& path);
+// Encodes 24-bit top-down RGB rows as a PNG; portable (PngWriter.cpp).
+std::vector<uint8_t> EncodePng(const uint8_t* rgb, int width, int height);
+
+}  // namespace e2e

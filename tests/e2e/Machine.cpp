@@ -1,0 +1,263 @@
+#include "Machine.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "Driver.h"
+
+namespace e2e {
+
+const char* const kRecordKey = "Software\\QV\\Quillostrand\\Installation";
+const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand";
+const char* const kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe";
+const char* const kDelphi2Key = "Software\\Borland\\Delphi\\2.0";
+const char* const kTransferKey = "Software\\Borland\\Delphi\\2.0\\Transfer";
+
+// ---- Files
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsFolder(const std::string& path) {
+    const DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!f) throw Failure("cannot write " + path);
+}
+
+void RemoveTree(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 3 && p.back() == '\\') p.pop_back();
+    const DWORD attr = GetFileAttributesA(p.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(p.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((p + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string n = fd.cFileName;
+            if (n != "." && n != "..") RemoveTree(p + "\\" + n);
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(p.c_str());
+}
+
+void MakeFolders(const std::string& path) {
+    const std::string p = WithSlash(path);
+    for (size_t i = 3; i < p.size(); ++i)
+        if (p[i] == '\\') CreateDirectoryA(p.substr(0, i).c_str(), nullptr);
+}
+
+std::string WithSlash(std::string path) {
+    if (path.empty() || path.back() != '\\') path += '\\';
+    return path;
+}
+
+std::string TempDir() {
+    char buf[MAX_PATH];
+    GetTempPathA(MAX_PATH, buf);
+    return WithSlash(buf);
+}
+
+std::string WindowsDir() {
+    char buf[MAX_PATH];
+    GetWindowsDirectoryA(buf, MAX_PATH);
+    return WithSlash(buf);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((WithSlash(folder) + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+FILETIME LastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d);
+    return d.ftLastWriteTime;
+}
+
+// ---- Registry
+
+std::optional<RegValue> ReadValue(HKEY root, const std::string& key, const std::string& name) {
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return std::nullopt;
+    RegValue v;
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(k, name.empty() ? nullptr : name.c_str(), nullptr, &v.type, nullptr, &size);
+    if (rc == ERROR_SUCCESS) {
+        v.data.resize(size);
+        rc = RegQueryValueExA(k, name.empty() ? nullptr : name.c_str(), nullptr, &v.type, v.data.data(), &size);
+        v.data.resize(size);
+    }
+    RegCloseKey(k);
+    if (rc != ERROR_SUCCESS) return std::nullopt;
+    return v;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+std::string ReadSz(HKEY root, const std::string& key, const std::string& name) {
+    const auto v = ReadValue(root, key, name);
+    if (!v || (v->type != REG_SZ && v->type != REG_EXPAND_SZ)) return "";
+    std::string s(v->data.begin(), v->data.end());
+    const size_t nul = s.find('\0');
+    return nul == std::string::npos ? s : s.substr(0, nul);
+}
+
+std::optional<std::string> ReadCounted(HKEY root, const std::string& key, const std::string& name) {
+    const auto v = ReadValue(root, key, name);
+    if (!v || v->type != REG_BINARY || v->data.empty() || v->data.size() != size_t(v->data[0]) + 1)
+        return std::nullopt;
+    return std::string(v->data.begin() + 1, v->data.end());
+}
+
+std::optional<DWORD> ReadDword(HKEY root, const std::string& key, const std::string& name) {
+    const auto v = ReadValue(root, key, name);
+    if (!v || v->type != REG_DWORD || v->data.size() != 4) return std::nullopt;
+    return DWORD(v->data[0] | (v->data[1] << 8) | (v->data[2] << 16) | (DWORD(v->data[3]) << 24));
+}
+
+void WriteSz(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
+    HKEY k;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS)
+        throw Failure("cannot create the key " + key);
+    RegSetValueExA(k, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   DWORD(value.size() + 1));
+    RegCloseKey(k);
+}
+
+void DeleteTree(HKEY root, const std::string& key) {
+    RegDeleteTreeA(root, key.c_str());
+    RegDeleteKeyA(root, key.c_str());  // in case the tree call left the emptied key itself
+}
+
+std::vector<std::string> SlotNames(const std::vector<uint8_t>& list) {
+    std::vector<std::string> names;
+    for (size_t at = 0; at + 13 <= list.size(); at += 13) {
+        const size_t n = std::min<size_t>(list[at], 12);
+        names.emplace_back(list.begin() + at + 1, list.begin() + at + 1 + n);
+    }
+    return names;
+}
+
+// ---- DELPHI.INI
+
+std::string IniPath() { return WindowsDir() + "DELPHI.INI"; }
+
+std::string IniRead(const std::string& section, const std::string& key) {
+    char buf[1024];
+    GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buf, sizeof buf, "DELPHI.INI");
+    return buf;
+}
+
+void IniWrite(const std::string& section, const std::string& key, const std::string& value) {
+    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), "DELPHI.INI"))
+        throw Failure("cannot write DELPHI.INI");
+}
+
+// ---- Shortcuts
+
+std::string ShellFolder(const std::string& valueName) {
+    const std::string dir = ReadSz(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                   valueName);
+    if (dir.empty()) throw Failure("no shell folder " + valueName + " in the registry");
+    return WithSlash(dir);
+}
+
+std::vector<std::string> LinkPaths() {
+    return {ShellFolder("Desktop") + "Quillostrand.lnk", ShellFolder("Start Menu") + "Quillostrand.lnk",
+            ShellFolder("Programs") + "Quillostrand.lnk"};
+}
+
+std::optional<Link> ReadLink(const std::string& path) {
+    if (!Exists(path)) return std::nullopt;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        throw Failure("no shell link object");
+    IPersistFile* file = nullptr;
+    std::optional<Link> result;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+            Link l;
+            char buf[MAX_PATH * 2];
+            WIN32_FIND_DATAA fd;
+            if (SUCCEEDED(link->GetPath(buf, sizeof buf, &fd, SLGP_RAWPATH))) l.target = buf;
+            if (SUCCEEDED(link->GetWorkingDirectory(buf, sizeof buf))) l.workingDir = buf;
+            if (SUCCEEDED(link->GetDescription(buf, sizeof buf))) l.description = buf;
+            if (SUCCEEDED(link->GetArguments(buf, sizeof buf))) l.arguments = buf;
+            if (SUCCEEDED(link->GetIconLocation(buf, sizeof buf, &l.iconIndex))) l.iconPath = buf;
+            link->GetShowCmd(&l.showCmd);
+            link->GetHotkey(&l.hotKey);
+            result = l;
+        }
+        file->Release();
+    }
+    link->Release();
+    if (!result) throw Failure(path + " is not a shortcut");
+    return result;
+}
+
+// ---- Clean slate
+
+void CleanMachine(const std::vector<std::string>& extraFolders) {
+    DeleteTree(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand");
+    DeleteTree(HKEY_CURRENT_USER, "Software\\QV\\Quillostrand");
+    DeleteTree(HKEY_LOCAL_MACHINE, kAppPathsKey);
+    DeleteTree(HKEY_CLASSES_ROOT, ".qst");
+    DeleteTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
+    DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteTree(HKEY_LOCAL_MACHINE, kDelphi2Key);
+    DeleteTree(HKEY_CURRENT_USER, kDelphi2Key);
+    // The profile functions cache files; flush before deleting, so that no stale copy is written back.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "DELPHI.INI");
+    DeleteFileA(IniPath().c_str());
+    for (const auto& l : LinkPaths()) DeleteFileA(l.c_str());
+    for (const auto& f : extraFolders) RemoveTree(f);
+}
+
+std::string InstallTraces() {
+    std::string found;
+    if (KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand")) found += " install record;";
+    if (KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) found += " uninstall entry;";
+    if (KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey)) found += " App Paths entry;";
+    if (KeyExists(HKEY_CLASSES_ROOT, ".qst")) found += " .qst;";
+    if (KeyExists(HKEY_CLASSES_ROOT, "QuillostrandProject")) found += " QuillostrandProject;";
+    for (const auto& l : LinkPaths())
+        if (Exists(l)) found += " " + l + ";";
+    return found;
+}
+
+}  // namespace e2e

@@ -1,0 +1,69 @@
+// What an installation leaves on the machine, read straight from the prefix's registry, files, "DELPHI.INI"
+// and shortcut files; and the clean slate every scenario starts from.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ---- Files
+bool Exists(const std::string& path);
+bool IsFolder(const std::string& path);
+std::vector<uint8_t> ReadBytes(const std::string& path);  // empty when missing
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+void RemoveTree(const std::string& path);
+void MakeFolders(const std::string& path);  // the whole chain
+std::string WithSlash(std::string path);    // "\" appended unless there
+std::string TempDir();                      // the prefix's temporary folder, with "\"
+std::string WindowsDir();                   // with "\"
+std::vector<std::string> FilesIn(const std::string& folder);  // plain names, sorted
+FILETIME LastWrite(const std::string& path);
+
+// ---- Registry
+struct RegValue {
+    DWORD type = 0;
+    std::vector<uint8_t> data;
+};
+std::optional<RegValue> ReadValue(HKEY root, const std::string& key, const std::string& name);
+bool KeyExists(HKEY root, const std::string& key);
+std::string ReadSz(HKEY root, const std::string& key, const std::string& name);  // "" when missing
+// A counted text (length byte + text) as stored by the install record; nullopt when missing or malformed.
+std::optional<std::string> ReadCounted(HKEY root, const std::string& key, const std::string& name);
+std::optional<DWORD> ReadDword(HKEY root, const std::string& key, const std::string& name);
+void WriteSz(HKEY root, const std::string& key, const std::string& name, const std::string& value);
+void DeleteTree(HKEY root, const std::string& key);
+// Names of an installed-file list (13-byte slots).
+std::vector<std::string> SlotNames(const std::vector<uint8_t>& list);
+
+// ---- DELPHI.INI
+std::string IniPath();
+std::string IniRead(const std::string& section, const std::string& key);  // "" when missing
+void IniWrite(const std::string& section, const std::string& key, const std::string& value);
+
+// ---- Shortcuts
+std::string ShellFolder(const std::string& valueName);  // "Desktop", "Start Menu", "Programs"; with "\"
+struct Link {
+    std::string target, workingDir, description, arguments, iconPath;
+    int iconIndex = 0, showCmd = 0;
+    WORD hotKey = 0;
+};
+std::optional<Link> ReadLink(const std::string& path);
+std::vector<std::string> LinkPaths();  // "Quillostrand.lnk" in the three shell folders
+
+// ---- Keys and folders the program touches
+extern const char* const kRecordKey;    // HKLM
+extern const char* const kUninstallKey; // HKLM
+extern const char* const kAppPathsKey;  // HKLM
+extern const char* const kDelphi2Key;   // HKLM, RootDir
+extern const char* const kTransferKey;  // HKCU
+
+// Removes everything an install or a seeded scenario leaves, so that each scenario starts from a bare machine.
+void CleanMachine(const std::vector<std::string>& extraFolders);
+// True when nothing of an install is on the machine (the record, shell entries, shortcuts).
+std::string InstallTraces();  // empty when none; else what was found
+
+}  // namespace e2e

@@ -1,0 +1,851 @@
+#include "Scenarios.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "Driver.h"
+#include "Machine.h"
+#include "PakWriter.h"
+
+namespace e2e {
+namespace {
+
+// Page numbers in tab order, as the page tables have them.
+enum { kWelcome, kDelphi, kInstall, kUpdate, kUninstall, kBusy, kFinished };
+
+const std::string kCaption = "Quillostrand Setup";
+const std::string kInstallRoot = "C:\\Quill Test";
+const std::string kInstallDir = "C:\\Quill Test\\Quillostrand Help";  // as typed: blanks, no final "\"
+const std::string kDelphi1Root = "C:\\DELPHI";
+const std::string kDelphi1Lib = "C:\\DELPHI\\LIB";
+const std::string kDelphi2Root = "C:\\Delphi 2.0";
+const std::string kDelphi2Lib = "C:\\Delphi 2.0\\LIB";
+const std::string kDoneText = "Quillostrand has been successfully uninstalled.";
+
+constexpr DWORD kStartMs = 30000;  // Setup.exe up and showing its window
+constexpr DWORD kRunMs = 120000;   // an install, update or uninstall run
+constexpr DWORD kUiMs = 10000;     // the window reacting to one click
+
+std::string Join(const std::vector<std::string>& v) {
+    std::string s;
+    for (const auto& x : v) s += (s.empty() ? "" : ", ") + x;
+    return "[" + s + "]";
+}
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return s;
+}
+
+std::string ShortPath(const std::string& path) {
+    char buf[MAX_PATH];
+    const DWORD n = GetShortPathNameA(path.c_str(), buf, MAX_PATH);
+    Expect(n > 0 && n < MAX_PATH, "no short name for " + path);
+    return buf;
+}
+
+std::string KB(long long bytes) { return std::to_string(bytes / 1024) + " kB"; }
+
+long long FileSize(const std::string& path) { return (long long)ReadBytes(path).size(); }
+
+// One scenario's run: where its media lie, its screenshots, and the checks it shares with the others.
+class Run {
+public:
+    Run(const Settings& s, const std::string& tag) : settings_(s), tag_(tag) {
+        media_ = TempDir() + "qs-e2e-media\\";
+    }
+
+    const Sources& Src() const { return settings_.src; }
+    const std::string& Media() const { return media_; }
+    void SetMedia(const std::string& m) { media_ = WithSlash(m); }
+
+    void Shot(const SetupWindow& w, const std::string& what, bool settle = true) {
+        const std::string path = Next(what);
+        w.Screenshot(path, settle);
+        Log("  screenshot " + path);
+    }
+    void ShotBox(const Box& b, const std::string& what) {
+        RECT r;
+        if (!GetWindowRect(b.hwnd, &r)) return;
+        Sleep(150);
+        const std::string path = Next(what);
+        ScreenshotRect(r, path);
+        Log("  screenshot " + path);
+    }
+
+    std::unique_ptr<Process> Start(const std::string& exe, const std::string& dir = "") {
+        Log("  start " + exe);
+        return std::make_unique<Process>(exe, "", dir.empty() ? TempDir() : dir);
+    }
+    std::unique_ptr<Process> StartFromMedia() { return Start(media_ + "Setup.exe"); }
+
+private:
+    std::string Next(const std::string& what) {
+        char num[8];
+        std::snprintf(num, sizeof num, "%02d", ++shots_);
+        return settings_.shots + tag_ + "-" + num + "-" + what + ".png";
+    }
+    const Settings& settings_;
+    std::string tag_;
+    std::string media_;
+    int shots_ = 0;
+};
+
+// ---- What a window and a box must show
+
+void ExpectTabs(const SetupWindow& w, const std::vector<std::string>& tabs, int active, const std::string& when) {
+    const auto got = w.Tabs();
+    Expect(got == tabs, when + ": visible tabs " + Join(got) + ", expected " + Join(tabs));
+    Expect(w.ActivePage() == active, when + ": page " + std::to_string(w.ActivePage()) + " shown, expected " +
+                                         std::to_string(active));
+}
+
+Box ExpectBox(DWORD pid, const std::string& caption, const std::string& text, bool icon, const std::string& when) {
+    const auto box = WaitForBox(pid, kRunMs);
+    Expect(box.has_value(), when + ": no message box appeared");
+    ExpectEq(box->caption, caption, when + ": box caption");
+    ExpectEq(box->text, text, when + ": box text");
+    Expect(box->hasIcon == icon, when + ": " + Describe(*box) + (icon ? " should" : " should not") + " have an icon");
+    return *box;
+}
+
+void ExpectEnds(Process& p, const std::string& when) {
+    Expect(p.WaitExit(kUiMs), when + ": Setup.exe did not end");
+    Expect(p.ExitCode() == 0, when + ": Setup.exe ended with code " + std::to_string(p.ExitCode()));
+}
+
+// Presses a run's button and waits for its last page, failing with the text of any message box that comes.
+void PressAndWaitPage(Run& run, SetupWindow& w, Process& p, const std::string& button, int page,
+                      bool shootBusy) {
+    w.Click(button);
+    bool shotBusy = false;
+    std::optional<Box> box;
+    const bool reached = WaitUntil(
+        [&] {
+            if (w.ActivePage() == page) return true;
+            if (!p.Running()) return true;
+            const auto boxes = FindBoxes(p.Pid());
+            if (!boxes.empty() && !boxes[0].text.empty()) {
+                box = boxes[0];
+                return true;
+            }
+            // The busy page with the gauge a good way into the big file (a quarter filled at least).
+            if (shootBusy && !shotBusy && w.ActivePage() == kBusy &&
+                w.Text("LabelBusy").rfind("Decompressing Samples.lib", 0) == 0 && w.GaugeFill() >= 0.25) {
+                run.Shot(w, "busy", false);
+                shotBusy = true;
+            }
+            return false;
+        },
+        kRunMs);
+    if (box) throw Failure("pressing " + button + " brought " + Describe(*box));
+    Expect(p.Running(), "Setup.exe ended while running " + button);
+    Expect(reached, "pressing " + button + " did not lead to page " + std::to_string(page));
+    if (shootBusy && !shotBusy) Log("  (the busy page went by too fast for a screenshot)");
+}
+
+// ---- What an install leaves
+
+struct Installed {
+    std::string dir;  // with "\"
+    std::string version;
+    const Package* quilstr = nullptr;
+    const Package* d10 = nullptr;  // null when not chosen
+    std::string d10Dir;            // as the edit box held it
+    const Package* d20 = nullptr;
+    std::string d20Dir;
+    bool desktop = true, startMenu = false, programs = true;
+};
+
+void ExpectFiles(const std::string& folder, const Package& pak, const std::vector<std::string>& extra) {
+    std::vector<std::string> want = extra;
+    for (const auto& f : pak.files) want.push_back(f.name);
+    std::sort(want.begin(), want.end());
+    const auto got = FilesIn(folder);
+    Expect(got == want, folder + " holds " + Join(got) + ", expected " + Join(want));
+    for (const auto& f : pak.files) {
+        const std::string path = WithSlash(folder) + f.name;
+        Expect(ReadBytes(path) == f.data, path + " differs from the packed file");
+        FILETIME local;
+        const FILETIME utc = LastWrite(path);
+        FileTimeToLocalFileTime(&utc, &local);
+        WORD date = 0, time = 0;
+        FileTimeToDosDateTime(&local, &date, &time);
+        Expect((uint32_t(date) << 16 | time) == kFileTime,
+               path + " carries the time " + qs::pak::DosTimeText(uint32_t(date) << 16 | time) + ", not " +
+                   qs::pak::DosTimeText(kFileTime));
+    }
+}
+
+std::vector<std::string> SlotsOf(const Package& pak) {
+    std::vector<std::string> names;
+    for (const auto& f : pak.files) names.push_back(Upper(f.name).substr(0, 12));
+    return names;
+}
+
+void ExpectList(const char* sizeName, const char* listName, const Package& pak) {
+    const auto size = ReadDword(HKEY_LOCAL_MACHINE, kRecordKey, sizeName);
+    Expect(size && *size == pak.files.size() * 13, std::string("record: ") + sizeName);
+    const auto list = ReadValue(HKEY_LOCAL_MACHINE, kRecordKey, listName);
+    Expect(list && list->type == REG_BINARY && list->data.size() == *size, std::string("record: ") + listName);
+    Expect(SlotNames(list->data) == SlotsOf(pak), std::string("record: ") + listName + " holds " +
+                                                      Join(SlotNames(list->data)) + ", expected " + Join(SlotsOf(pak)));
+}
+
+void ExpectShellEntries(const std::string& dir) {
+    ExpectEq(ReadSz(HKEY_CLASSES_ROOT, ".qst", ""), "QuillostrandProject", ".qst file type");
+    ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject", ""), "Quillostrand Project", "file type name");
+    ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", ""), dir + "Quilstr.exe,0", "file icon");
+    ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell", ""), "Open", "default command");
+    ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", ""),
+             dir + "Quilstr.exe \"%1\"", "Open command");
+    ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command", ""),
+             dir + "Quilstr.exe \"%1\" /C", "Compile command");
+    ExpectEq(ReadSz(HKEY_LOCAL_MACHINE, kAppPathsKey, ""), dir + "Quilstr.exe", "App Paths");
+    ExpectEq(ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Quillostrand", "uninstall entry name");
+    ExpectEq(ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), dir + "Setup.exe", "uninstall command");
+}
+
+void ExpectLinks(const Installed& in) {
+    const bool chosen[3] = {in.desktop, in.startMenu, in.programs};
+    const auto paths = LinkPaths();
+    for (int i = 0; i < 3; ++i) {
+        const auto link = ReadLink(paths[i]);
+        Expect(link.has_value() == chosen[i], paths[i] + (chosen[i] ? " is missing" : " should not exist"));
+        if (!link) continue;
+        ExpectEq(link->target, in.dir + "Quilstr.exe", paths[i] + " target");
+        ExpectEq(link->workingDir, in.dir, paths[i] + " working folder");
+        ExpectEq(link->description, "Quillostrand", paths[i] + " description");
+        ExpectEq(link->iconPath, in.dir + "Quilstr.exe", paths[i] + " icon file");
+        Expect(link->iconIndex == 0 && link->arguments.empty() && link->hotKey == 0, paths[i] + " icon index, "
+                                                                                               "arguments, hot key");
+    }
+}
+
+void ExpectInstalled(const Run& run, const Installed& in) {
+    ExpectFiles(in.dir, *in.quilstr, {"Setup.exe"});
+    Expect(ReadBytes(in.dir + "Setup.exe") == ReadBytes(run.Media() + "Setup.exe"),
+           "the installed Setup.exe is not a copy of the one on the media");
+    if (in.d10) ExpectFiles(in.d10Dir, *in.d10, {});
+    if (in.d20) ExpectFiles(in.d20Dir, *in.d20, {});
+
+    const auto version = ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "Version");
+    Expect(version.has_value(), "no install record (Version)");
+    ExpectEq(*version, in.version, "record: Version");
+    ExpectEq(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir").value_or("<none>"), in.dir,
+             "record: InstallDir");
+    ExpectList("InstallFilesSize", "InstallFiles", *in.quilstr);
+    if (in.d10) {
+        ExpectEq(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir").value_or("<none>"), in.d10Dir,
+                 "record: Delphi10Dir");
+        ExpectList("Delphi10FilesSize", "Delphi10Files", *in.d10);
+    }
+    if (in.d20) {
+        ExpectEq(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Dir").value_or("<none>"), in.d20Dir,
+                 "record: Delphi20Dir");
+        ExpectList("Delphi20FilesSize", "Delphi20Files", *in.d20);
+    }
+    ExpectShellEntries(in.dir);
+}
+
+// ---- The IDE settings a Delphi user already has
+
+void SeedIde() {
+    IniWrite("Library", "SearchPath", "C:\\TOOLS\\UNITS;C:\\DELPHI\\LIB;C:\\DELPHI\\BIN");
+    IniWrite("Transfer", "Count", "1");
+    IniWrite("Transfer", "Title0", "&Grep");
+    IniWrite("Transfer", "Path0", "C:\\TOOLS\\GREP.EXE");
+    IniWrite("Transfer", "WorkingDir0", "C:\\TOOLS\\");
+    IniWrite("Transfer", "Params0", "-n");
+    WriteSz(HKEY_LOCAL_MACHINE, kDelphi2Key, "RootDir", kDelphi2Root);
+    WriteSz(HKEY_CURRENT_USER, kTransferKey, "Count", "1");
+    WriteSz(HKEY_CURRENT_USER, kTransferKey, "Title0", "&Resource Workshop");
+    WriteSz(HKEY_CURRENT_USER, kTransferKey, "Path0", "C:\\Delphi 2.0\\BIN\\WORKSHOP.EXE");
+    WriteSz(HKEY_CURRENT_USER, kTransferKey, "WorkingDir0", "C:\\Delphi 2.0\\BIN\\");
+    WriteSz(HKEY_CURRENT_USER, kTransferKey, "Params0", "");
+}
+
+// The INI line "key=" exists (GetPrivateProfileString cannot tell an empty value from a missing key).
+bool IniHasKey(const std::string& key) {
+    const auto bytes = ReadBytes(IniPath());
+    const std::string text(bytes.begin(), bytes.end());
+    return text.find("\n" + key + "=") != std::string::npos || text.find("\r" + key + "=") != std::string::npos;
+}
+
+void ExpectSeededIdeWithEntry(const std::string& dir) {
+    ExpectEq(IniRead("Library", "SearchPath"), "C:\\TOOLS\\UNITS;C:\\DELPHI\\LIB;C:\\DELPHI\\BIN",
+             "DELPHI.INI search path (must stay)");
+    ExpectEq(IniRead("Transfer", "Count"), "2", "DELPHI.INI Transfer Count");
+    ExpectEq(IniRead("Transfer", "Title0"), "&Grep", "DELPHI.INI Title0 (must stay)");
+    ExpectEq(IniRead("Transfer", "Title1"), "&Quillostrand", "DELPHI.INI Title1");
+    const std::string shortDir = ShortPath(dir);
+    ExpectEq(IniRead("Transfer", "WorkingDir1"), shortDir, "DELPHI.INI WorkingDir1 (short form)");
+    ExpectEq(IniRead("Transfer", "Path1"), shortDir + "Quilstr.exe", "DELPHI.INI Path1");
+    Expect(IniHasKey("Params1") && IniRead("Transfer", "Params1").empty(), "DELPHI.INI Params1 written empty");
+
+    ExpectEq(ReadSz(HKEY_LOCAL_MACHINE, kDelphi2Key, "RootDir"), kDelphi2Root, "Delphi 2.0 RootDir (must stay)");
+    ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Count"), "2", "Delphi 2.0 Transfer Count");
+    ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Title0"), "&Resource Workshop", "Delphi 2.0 Title0");
+    ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Title1"), "&Quillostrand", "Delphi 2.0 Title1");
+    ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "WorkingDir1"), dir, "Delphi 2.0 WorkingDir1");
+    ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Path1"), dir + "Quilstr.exe", "Delphi 2.0 Path1");
+    const auto params = ReadValue(HKEY_CURRENT_USER, kTransferKey, "Params1");
+    Expect(params && params->type == REG_SZ && params->data.size() == 1, "Delphi 2.0 Params1: an empty REG_SZ");
+}
+
+void ExpectSeededIdeWithoutEntry() {
+    ExpectEq(IniRead("Transfer", "Count"), "1", "DELPHI.INI Transfer Count after the uninstall");
+    ExpectEq(IniRead("Transfer", "Title0"), "&Grep", "DELPHI.INI Title0 after the uninstall");
+    ExpectEq(IniRead("Library", "SearchPath"), "C:\\TOOLS\\UNITS;C:\\DELPHI\\LIB;C:\\DELPHI\\BIN",
+             "DELPHI.INI search path after the uninstall");
+    ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Count"), "1", "Delphi 2.0 Transfer Count after the uninstall");
+    ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Title0"), "&Resource Workshop", "Delphi 2.0 Title0 kept");
+    Expect(!ReadValue(HKEY_CURRENT_USER, kTransferKey, "Title1"), "Delphi 2.0 Title1 should be deleted");
+    Expect(!ReadValue(HKEY_CURRENT_USER, kTransferKey, "Path1"), "Delphi 2.0 Path1 should be deleted");
+}
+
+void Clean() { CleanMachine({kInstallRoot, kDelphi1Root, kDelphi2Root, "C:\\Program Files\\Quillostrand"}); }
+
+std::string DefaultInstallDir() {
+    std::string pf = ReadSz(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+    if (pf.empty()) pf = "C:\\Program Files";
+    return WithSlash(pf) + "Quillostrand";
+}
+
+// ---- The packages of a scenario, made once per process
+
+struct Paks {
+    Package q10, q20, d10, d20;
+};
+
+const Paks& TestPaks(const Sources& src) {
+    static Paks p = [&] {
+        const DWORD t0 = GetTickCount();
+        Paks made{MakeQuilstrPak(src, "1.0"), MakeQuilstrPak(src, "2.0"), MakeDelphiPak(src, 10),
+                  MakeDelphiPak(src, 20)};
+        Log("  packages made in " + std::to_string(GetTickCount() - t0) + " ms");
+        return made;
+    }();
+    return p;
+}
+
+using Images = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
+
+Images AllThree(const Paks& p, const Package& main) {
+    return {{"Quilstr.pak", main.image}, {"Delphi10.pak", p.d10.image}, {"Delphi20.pak", p.d20.image}};
+}
+
+// A package read back from a media folder, so that the demo's packages can be checked like the test ones.
+Package LoadPackage(const std::string& path, const std::string& name) {
+    Package p;
+    p.fileName = name;
+    p.image = ReadBytes(path);
+    try {
+        const auto info = qs::pak::ParsePackage(p.image, name);
+        for (const auto& e : info.entries) p.files.push_back({e.name, qs::pak::UnpackEntry(p.image, e)});
+    } catch (const std::exception& e) {
+        throw Failure(std::string("cannot read ") + path + ": " + e.what());
+    }
+    return p;
+}
+
+// ---- The install of scenario 3 (and of 7 and the demo): every option a user can take
+
+struct FullInstall {
+    Installed in;
+    std::vector<std::string> shots;
+};
+
+// Starts from the media, checks the fresh-install pages, chooses a folder with blanks, both Delphi packages and
+// all three shortcuts, installs, checks the Finished page and quits.
+Installed InstallEverything(Run& run, const Package& q, const Package& d10, const Package& d20, bool shots) {
+    SeedIde();
+    auto p = run.StartFromMedia();
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
+    ExpectTabs(w, {"Welcome", "Delphi", "Install"}, kWelcome, "fresh install");
+    if (shots) run.Shot(w, "welcome");
+
+    w.SelectTab("Delphi");
+    Expect(w.Checked("CheckDelphi10") && w.Enabled("CheckDelphi10"), "Delphi 1.0 found: its box ticked");
+    ExpectEq(w.Text("EditDelphi10"), kDelphi1Lib, "Delphi 1.0 folder from DELPHI.INI");
+    Expect(w.Visible("LabelDelphi10") && w.Enabled("EditDelphi10"), "Delphi 1.0 hint shown, folder enabled");
+    Expect(w.Checked("CheckDelphi20") && w.Enabled("CheckDelphi20"), "Delphi 2.0 found: its box ticked");
+    ExpectEq(w.Text("EditDelphi20"), kDelphi2Lib, "Delphi 2.0 folder from RootDir");
+    Expect(w.Visible("LabelDelphi20"), "Delphi 2.0 hint shown");
+    if (shots) run.Shot(w, "delphi");
+
+    w.SelectTab("Install");
+    ExpectEq(w.Text("EditInstallDir"), DefaultInstallDir(), "proposed install folder");
+    ExpectEq(w.Text("LabelVersion"), "1.0", "version shown");
+    long long need = FileSize(run.Media() + "Setup.exe");
+    for (const Package* pak : {&q, &d10, &d20})
+        for (const auto& f : pak->files) need += (long long)f.data.size();
+    ExpectEq(w.Text("LabelSpaceNeeded"), KB(need), "space needed with both Delphi packages");
+    Expect(w.Checked("CheckDesktop") && !w.Checked("CheckStartMenu") && w.Checked("CheckPrograms"),
+           "shortcut boxes start as Desktop and Programs");
+    w.SetEditText("EditInstallDir", kInstallDir);
+    ExpectEq(w.Text("EditInstallDir"), kInstallDir, "typed install folder");
+    w.SetChecked("CheckStartMenu", true);
+    if (shots) run.Shot(w, "install");
+
+    PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, shots);
+    ExpectTabs(w, {"Finished"}, kFinished, "after the install");
+    if (shots) run.Shot(w, "finished");
+    w.Click("QuitBtn");
+    ExpectEnds(*p, "Quit Setup");
+
+    Installed in;
+    in.dir = kInstallDir + "\\";
+    in.version = "1.0";
+    in.quilstr = &q;
+    in.d10 = &d10;
+    in.d10Dir = kDelphi1Lib;
+    in.d20 = &d20;
+    in.d20Dir = kDelphi2Lib;
+    in.desktop = in.startMenu = in.programs = true;
+    return in;
+}
+
+void CheckEverythingInstalled(const Run& run, const Installed& in) {
+    ExpectInstalled(run, in);
+    ExpectSeededIdeWithEntry(in.dir);
+    ExpectLinks(in);
+}
+
+// Starts the installed copy through the uninstall entry's command and removes everything with it; the closing
+// message must come from DeleteMe once Setup.exe has ended.
+void UninstallFromInstalledCopy(Run& run, const Installed& in, bool shots) {
+    const std::string command = ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    ExpectEq(command, in.dir + "Setup.exe", "uninstall command");
+    auto p = run.Start(command);
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
+    ExpectTabs(w, {"Uninstall"}, kUninstall, "installed copy started alone");
+    ExpectEq(w.Text("EditInstallDir"), in.dir, "recorded install folder");
+    if (shots) run.Shot(w, "uninstall");
+
+    w.Click("UninstallBtn");
+    const Box confirm = ExpectBox(p->Pid(), "(You must have accidentically pressed that button...)",
+                                  "Are you absolutely sure you wish to uninstall Quillostrand?", true, "confirmation");
+    Expect(confirm.buttons == std::vector<std::string>({"&Yes", "&No"}), "confirmation buttons: " + Describe(confirm));
+    if (shots) run.ShotBox(confirm, "confirm");
+    Answer(confirm, "&Yes");
+
+    Expect(p->WaitExit(kRunMs), "Setup.exe did not end after the uninstall");
+    const auto box = WaitForBox(0, kRunMs);
+    Expect(box.has_value(), "no closing message after Setup.exe ended");
+    ExpectEq(box->caption, "Uninstall complete", "closing message caption");
+    ExpectEq(box->text, kDoneText, "closing message");
+    Expect(!box->hasIcon, "the closing message has no icon");
+    Expect(box->pid != p->Pid(), "the closing message must come from the helper, not from Setup.exe");
+    HANDLE helper = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, box->pid);
+    Expect(helper != nullptr, "cannot open the process of the closing message");
+    char image[MAX_PATH] = "";
+    DWORD size = MAX_PATH;
+    QueryFullProcessImageNameA(helper, 0, image, &size);
+    ExpectEq(Upper(image), Upper(TempDir() + "DeleteMe.exe"), "the process showing the closing message");
+    // By the time it speaks, the helper has removed the running copy and its folder.
+    Expect(!Exists(in.dir + "Setup.exe"), "the installed Setup.exe is still there");
+    Expect(!IsFolder(in.dir), "the install folder is still there");
+    if (shots) run.ShotBox(*box, "deleteme");
+    Answer(*box, "OK");
+    Expect(WaitForSingleObject(helper, kUiMs) == WAIT_OBJECT_0, "DeleteMe did not end after its message");
+    CloseHandle(helper);
+}
+
+void CheckEverythingRemoved(const Installed& in) {
+    const std::string traces = InstallTraces();
+    Expect(traces.empty(), "left after the uninstall:" + traces);
+    Expect(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV"), "the key Software\\QV itself stays");
+    Expect(IsFolder(kInstallRoot), "the folder above the install folder stays");
+    if (in.d10) Expect(!IsFolder(in.d10Dir) && IsFolder(kDelphi1Root), "Delphi 1.0 folder removed, its parent kept");
+    if (in.d20) Expect(!IsFolder(in.d20Dir) && IsFolder(kDelphi2Root), "Delphi 2.0 folder removed, its parent kept");
+    ExpectSeededIdeWithoutEntry();
+    Expect(Exists(TempDir() + "DeleteMe.exe"), "DeleteMe.exe stays in the temporary folder");
+}
+
+// ---- Scenarios
+
+void Scenario1(Run& run) {
+    const Paks& paks = TestPaks(run.Src());
+    LayOutMedia(run.Media(), run.Src(), {{"Delphi10.pak", paks.d10.image}, {"Delphi20.pak", paks.d20.image}});
+    auto p = run.StartFromMedia();
+    const Box box = ExpectBox(p->Pid(), kCaption, "File Quilstr.pak not found", true, "no Quilstr.pak");
+    Expect(box.buttons == std::vector<std::string>({"OK"}), "only OK: " + Describe(box));
+    // The splash window is still up behind the start-up's message.
+    bool splash = false;
+    for (HWND h : TopWindows(p->Pid())) {
+        RECT r;
+        GetClientRect(h, &r);
+        if (ClassOf(h) != "#32770" && r.right == 271 && r.bottom == 48) splash = true;
+    }
+    Expect(splash, "the splash window should stay on the screen while the start-up's message shows");
+    run.ShotBox(box, "not-found");
+    Answer(box, "OK");
+    ExpectEnds(*p, "after the refusal");
+    const std::string traces = InstallTraces();
+    Expect(traces.empty(), "the refusal wrote:" + traces);
+    Expect(!IsFolder(DefaultInstallDir()), "the refusal made the install folder");
+    Expect(!Exists(IniPath()), "the refusal wrote DELPHI.INI");
+}
+
+void Scenario2(Run& run) {
+    const Paks& paks = TestPaks(run.Src());
+    struct Case {
+        const char* tag;
+        std::vector<uint8_t> image;
+        const char* text;
+        bool icon;
+    };
+    const Case cases[] = {
+        {"wrong-magic", WithWrongMagic(paks.q10.image), "PAK file corrupt.", true},
+        {"wrong-product", WithWrongProduct(paks.q10.image), "File Quilstr.pak is corrupt", false},
+    };
+    for (const auto& c : cases) {
+        Log(std::string("  case ") + c.tag);
+        LayOutMedia(run.Media(), run.Src(),
+                    {{"Quilstr.pak", c.image}, {"Delphi10.pak", paks.d10.image}, {"Delphi20.pak", paks.d20.image}});
+        auto p = run.StartFromMedia();
+        const Box box = ExpectBox(p->Pid(), kCaption, c.text, c.icon, c.tag);
+        Expect(box.buttons == std::vector<std::string>({"OK"}), std::string(c.tag) + ": only OK: " + Describe(box));
+        run.ShotBox(box, c.tag);
+        Answer(box, "OK");
+        ExpectEnds(*p, c.tag);
+        Expect(TopWindows(p->Pid()).empty(), std::string(c.tag) + ": a window stays");
+        const std::string traces = InstallTraces();
+        Expect(traces.empty(), std::string(c.tag) + " wrote:" + traces);
+        Expect(!IsFolder(DefaultInstallDir()), std::string(c.tag) + " made the install folder");
+    }
+}
+
+void Scenario3(Run& run) {
+    const Paks& paks = TestPaks(run.Src());
+    LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q10));
+    const Installed in = InstallEverything(run, paks.q10, paks.d10, paks.d20, true);
+    CheckEverythingInstalled(run, in);
+}
+
+void Scenario4(Run& run) {
+    const Paks& paks = TestPaks(run.Src());
+    LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q10));
+    auto p = run.StartFromMedia();
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
+    ExpectTabs(w, {"Welcome", "Delphi", "Install"}, kWelcome, "fresh install");
+
+    w.SelectTab("Delphi");
+    Expect(!w.Checked("CheckDelphi10") && !w.Checked("CheckDelphi20"), "no Delphi found: boxes unticked");
+    Expect(!w.Enabled("EditDelphi10") && !w.Visible("LabelDelphi10"), "Delphi 1.0 folder disabled, hint hidden");
+    w.SetChecked("CheckDelphi10", true);
+    w.SetChecked("CheckDelphi20", true);
+    Expect(w.Enabled("EditDelphi10") && w.Visible("LabelDelphi10") && w.Visible("LabelDelphi20"),
+           "ticking enables the folders and shows the hints");
+    // One folder, written in two letter cases.
+    w.SetEditText("EditDelphi10", kInstallRoot + "\\Delphi");
+    w.SetEditText("EditDelphi20", "c:\\quill test\\DELPHI");
+    run.Shot(w, "delphi-same-folder");
+
+    w.SelectTab("Install");
+    w.SetEditText("EditInstallDir", kInstallDir);
+    w.Click("NowBtn2");
+    const Box clash = ExpectBox(p->Pid(), kCaption,
+                                "Sorry, but you cannot install the Delphi 1.0 and 2.0 versions of the property "
+                                "editor in the same directory.",
+                                true, "Delphi folder clash");
+    run.ShotBox(clash, "clash");
+    Answer(clash, "OK");
+    Expect(w.WaitPage(kDelphi, kUiMs), "the clash shows the Delphi page");
+    ExpectTabs(w, {"Welcome", "Delphi", "Install"}, kDelphi, "after the clash");
+    Expect(!IsFolder(kInstallRoot), "the clash must not create any folder");
+    Expect(InstallTraces().empty(), "the clash must not write anything");
+
+    const std::string d10 = kInstallRoot + "\\Delphi";
+    const std::string d20 = kInstallRoot + "\\Delphi 2";
+    w.SetEditText("EditDelphi20", d20);
+    run.Shot(w, "delphi-corrected");
+    w.SelectTab("Install");
+    PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, false);
+    run.Shot(w, "finished");
+    w.Click("QuitBtn");
+    ExpectEnds(*p, "Quit Setup");
+
+    Installed in;
+    in.dir = kInstallDir + "\\";
+    in.version = "1.0";
+    in.quilstr = &paks.q10;
+    in.d10 = &paks.d10;
+    in.d10Dir = d10;
+    in.d20 = &paks.d20;
+    in.d20Dir = d20;
+    ExpectInstalled(run, in);
+    ExpectLinks(in);
+    // No IDE settings were there: DELPHI.INI gets its first Transfer entry, the Delphi 2.0 key is not created.
+    ExpectEq(IniRead("Transfer", "Count"), "1", "DELPHI.INI Transfer Count");
+    ExpectEq(IniRead("Transfer", "Title0"), "&Quillostrand", "DELPHI.INI Title0");
+    Expect(!KeyExists(HKEY_CURRENT_USER, kTransferKey), "the Delphi 2.0 Transfer key must not be created");
+}
+
+// A plain install of version 1.0 from the media: Desktop and Programs shortcuts, Delphi 1.0 into its proposed
+// folder. For the scenarios that need an earlier installation.
+Installed InstallPlain(Run& run, const Paks& paks, bool delphi10) {
+    LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q10));
+    auto p = run.StartFromMedia();
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
+    Installed in;
+    if (delphi10) {
+        w.SelectTab("Delphi");
+        w.SetChecked("CheckDelphi10", true);
+        in.d10 = &paks.d10;
+        in.d10Dir = w.Text("EditDelphi10");  // proposed at start-up, below the proposed install folder
+    }
+    w.SelectTab("Install");
+    w.SetEditText("EditInstallDir", kInstallDir);
+    PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, false);
+    w.Click("QuitBtn");
+    ExpectEnds(*p, "Quit Setup");
+    in.dir = kInstallDir + "\\";
+    in.version = "1.0";
+    in.quilstr = &paks.q10;
+    ExpectInstalled(run, in);
+    return in;
+}
+
+void Scenario5(Run& run) {
+    const Paks& paks = TestPaks(run.Src());
+    const Installed old = InstallPlain(run, paks, true);
+    const auto links = LinkPaths();
+    const auto desktopBefore = ReadBytes(links[0]);
+    const FILETIME desktopTime = LastWrite(links[0]);
+    Expect(!desktopBefore.empty(), "the first install made no Desktop shortcut");
+    ExpectEq(IniRead("Transfer", "Count"), "1", "DELPHI.INI entries after the first install");
+    Sleep(1100);  // so that a rewritten shortcut would carry a later time
+
+    LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q20));
+    auto p = run.StartFromMedia();
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
+    ExpectTabs(w, {"Delphi", "Update", "Uninstall"}, kUpdate, "new version");
+    ExpectEq(w.Text("LabelOldVersion"), "1.0", "installed version shown");
+    ExpectEq(w.Text("LabelInstallVersion"), "2.0", "new version shown");
+    run.Shot(w, "update");
+    w.SelectTab("Delphi");
+    Expect(w.Checked("CheckDelphi10") && w.ReadOnly("EditDelphi10"), "recorded Delphi 1.0 folder: ticked, read-only");
+    ExpectEq(w.Text("EditDelphi10"), old.d10Dir, "recorded Delphi 1.0 folder");
+    Expect(!w.Checked("CheckDelphi20"), "Delphi 2.0 was not installed: unticked");
+    run.Shot(w, "update-delphi");
+    w.SelectTab("Update");
+    PressAndWaitPage(run, w, *p, "UpdateBtn", kFinished, true);
+    ExpectTabs(w, {"Finished"}, kFinished, "after the update");
+    run.Shot(w, "finished");
+    w.Click("QuitBtn");
+    ExpectEnds(*p, "Quit Setup");
+
+    Installed now = old;
+    now.version = "2.0";
+    now.quilstr = &paks.q20;
+    ExpectInstalled(run, now);
+    ExpectLinks(old);
+    const FILETIME desktopAfter = LastWrite(links[0]);
+    Expect(ReadBytes(links[0]) == desktopBefore && CompareFileTime(&desktopTime, &desktopAfter) == 0,
+           "the update must leave the Desktop shortcut untouched");
+    // Each run with the Delphi 1.0 option adds an entry.
+    ExpectEq(IniRead("Transfer", "Count"), "2", "DELPHI.INI entries after the update");
+    ExpectEq(IniRead("Transfer", "Title1"), "&Quillostrand", "DELPHI.INI Title1 after the update");
+}
+
+void Scenario6(Run& run) {
+    const Paks& paks = TestPaks(run.Src());
+    const Installed in = InstallPlain(run, paks, false);
+
+    // The same version again: only removal is offered; leaving changes nothing.
+    auto p = run.StartFromMedia();
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
+    ExpectTabs(w, {"Uninstall"}, kUninstall, "same version");
+    ExpectEq(w.Text("LabelBusy2"), "", "uninstall progress line before the run");
+    run.Shot(w, "uninstall-only");
+    w.Click("CancelBtn4");
+    ExpectEnds(*p, "No!!! That would be a desaster!");
+    ExpectInstalled(run, in);
+
+    p = run.StartFromMedia();
+    w = SetupWindow::Attach(*p, kStartMs);
+    w.Click("UninstallBtn");
+    Box confirm = ExpectBox(p->Pid(), "(You must have accidentically pressed that button...)",
+                            "Are you absolutely sure you wish to uninstall Quillostrand?", true, "confirmation");
+    Answer(confirm, "&No");
+    ExpectTabs(w, {"Uninstall"}, kUninstall, "after No");
+    ExpectEq(w.Text("LabelBusy2"), "", "No changes nothing on the page");
+    ExpectInstalled(run, in);
+    ExpectLinks(in);
+
+    // Started from the media, the run deletes the installed copy itself and says goodbye itself.
+    w.Click("UninstallBtn");
+    confirm = ExpectBox(p->Pid(), "(You must have accidentically pressed that button...)",
+                        "Are you absolutely sure you wish to uninstall Quillostrand?", true, "confirmation");
+    Answer(confirm, "&Yes");
+    const Box done = ExpectBox(p->Pid(), "Uninstall complete", kDoneText, false, "end of the uninstall");
+    ExpectEq(w.Text("LabelBusy2"), "Uninstall complete", "uninstall progress line at the end");
+    run.Shot(w, "uninstall-complete");
+    Answer(done, "OK");
+    ExpectEnds(*p, "after the uninstall");
+    const std::string traces = InstallTraces();
+    Expect(traces.empty(), "left after the uninstall:" + traces);
+    Expect(!IsFolder(in.dir), "the install folder stays after the uninstall");
+}
+
+void Scenario7(Run& run) {
+    const Paks& paks = TestPaks(run.Src());
+    LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q10));
+    const Installed in = InstallEverything(run, paks.q10, paks.d10, paks.d20, false);
+    CheckEverythingInstalled(run, in);
+    UninstallFromInstalledCopy(run, in, true);
+    CheckEverythingRemoved(in);
+}
+
+void Scenario8(Run& run) {
+    const Paks& paks = TestPaks(run.Src());
+    const auto damaged = WithDamagedData(paks.d20.image, 0);
+    LayOutMedia(run.Media(), run.Src(),
+                {{"Quilstr.pak", paks.q10.image}, {"Delphi10.pak", paks.d10.image}, {"Delphi20.pak", damaged}});
+    auto p = run.StartFromMedia();
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
+    w.SelectTab("Delphi");
+    w.SetChecked("CheckDelphi10", true);
+    w.SetChecked("CheckDelphi20", true);
+    const std::string d10 = w.Text("EditDelphi10"), d20 = w.Text("EditDelphi20");
+    ExpectEq(d10, DefaultInstallDir() + "\\Delphi10", "proposed Delphi 1.0 folder");
+    ExpectEq(d20, DefaultInstallDir() + "\\Delphi20", "proposed Delphi 2.0 folder");
+    w.SelectTab("Install");
+    w.SetEditText("EditInstallDir", kInstallDir);
+    w.Click("NowBtn2");
+    const Box box = ExpectBox(p->Pid(), kCaption,
+                              "CRC error in PAK file\rDelphi20.pak is corrupt\rPlease obtain the original "
+                              "QstSetup.exe file.",
+                              true, "damaged Delphi20.pak");
+    run.ShotBox(box, "crc-error");
+    Answer(box, "OK");
+    Expect(w.ActivePage() == kBusy, "after the error the busy page stays");
+    ExpectTabs(w, {"Welcome", "Delphi", "Install", "Installing..."}, kBusy, "after the CRC error");
+    run.Shot(w, "busy-after-error");
+    // What was written stays; nothing after the failed step was done.
+    ExpectFiles(kInstallDir, paks.q10, {});
+    ExpectFiles(d10, paks.d10, {});
+    Expect(!KeyExists(HKEY_LOCAL_MACHINE, kRecordKey), "no install record after the CRC error");
+    const std::string traces = InstallTraces();
+    Expect(traces.empty(), "after the CRC error:" + traces);
+
+    // The user fetches a good copy and presses the button again.
+    WriteBytes(run.Media() + "Delphi20.pak", paks.d20.image);
+    w.SelectTab("Install");
+    PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, false);
+    run.Shot(w, "finished");
+    w.Click("QuitBtn");
+    ExpectEnds(*p, "Quit Setup");
+    Installed in;
+    in.dir = kInstallDir + "\\";
+    in.version = "1.0";
+    in.quilstr = &paks.q10;
+    in.d10 = &paks.d10;
+    in.d10Dir = d10;
+    in.d20 = &paks.d20;
+    in.d20Dir = d20;
+    ExpectInstalled(run, in);
+    ExpectLinks(in);
+}
+
+}  // namespace
+
+const char* ScenarioTitle(int n) {
+    static const char* const kTitles[] = {
+        "refusal without Quilstr.pak",
+        "damaged Quilstr.pak (magic, product name)",
+        "fresh install: folder with blanks, both Delphi packages, all shortcuts, seeded IDE settings",
+        "Delphi folder clash corrected, then the install",
+        "new package version: update",
+        "same version: uninstall only",
+        "uninstall from the installed Setup.exe, finished by DeleteMe",
+        "CRC error during the install, then a good package over it",
+    };
+    return n >= 1 && n <= kScenarioCount ? kTitles[n - 1] : "?";
+}
+
+void RunScenario(int n, const Settings& settings) {
+    Run run(settings, "s" + std::to_string(n));
+    Clean();
+    struct Cleanup {
+        std::string media;
+        ~Cleanup() {
+            Clean();
+            RemoveTree(media);
+        }
+    } cleanup{run.Media()};
+    switch (n) {
+    case 1: Scenario1(run); break;
+    case 2: Scenario2(run); break;
+    case 3: Scenario3(run); break;
+    case 4: Scenario4(run); break;
+    case 5: Scenario5(run); break;
+    case 6: Scenario6(run); break;
+    case 7: Scenario7(run); break;
+    case 8: Scenario8(run); break;
+    default: throw Failure("no scenario " + std::to_string(n));
+    }
+}
+
+namespace {
+
+void RunAndEcho(const std::string& commandLine) {
+    std::fflush(stdout);
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        Log("  (cannot run " + commandLine + ")");
+        return;
+    }
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+}  // namespace
+
+void RunDemo(const std::string& media, const Settings& settings) {
+    Run run(settings, "demo");
+    run.SetMedia(media);
+    Clean();
+    const Package q = LoadPackage(run.Media() + "Quilstr.pak", "Quilstr.pak");
+    const Package d10 = LoadPackage(run.Media() + "Delphi10.pak", "Delphi10.pak");
+    const Package d20 = LoadPackage(run.Media() + "Delphi20.pak", "Delphi20.pak");
+    Log("demo: installing from " + run.Media());
+    Installed in = InstallEverything(run, q, d10, d20, true);
+    in.quilstr = &q;
+    CheckEverythingInstalled(run, in);
+
+    Log("");
+    Log("demo: Quillostrand was installed into " + in.dir);
+    for (const auto& f : FilesIn(in.dir)) Log("  " + in.dir + f);
+    Log("demo: Delphi 1.0 editor in " + in.d10Dir + ", Delphi 2.0 editor in " + in.d20Dir);
+    Log("demo: the install record:");
+    RunAndEcho("reg.exe query \"HKLM\\Software\\QV\\Quillostrand\\Installation\"");
+    Log("demo: the uninstall entry:");
+    RunAndEcho("reg.exe query \"HKLM\\" + std::string(kUninstallKey) + "\"");
+    Log("demo: shortcuts:");
+    for (const auto& l : LinkPaths()) {
+        const auto link = ReadLink(l);
+        if (link) Log("  " + l + " -> " + link->target);
+    }
+    Log("");
+    Log("demo: removing it again with the installed Setup.exe");
+    UninstallFromInstalledCopy(run, in, true);
+    CheckEverythingRemoved(in);
+    Log("demo: uninstalled; nothing of it is left");
+    Clean();
+}
+
+}  // namespace e2e

@@ -1,0 +1,22 @@
+// The end-to-end scenarios: each starts from a clean machine, uses Setup.exe through its window and checks what
+// the window showed and what the machine holds afterwards.
+#pragma once
+#include <string>
+
+#include "Media.h"
+
+namespace e2e {
+
+struct Settings {
+    Sources src;
+    std::string shots;  // folder for the screenshots (DOS path, with "\")
+};
+
+constexpr int kScenarioCount = 8;
+const char* ScenarioTitle(int n);
+// Runs scenario n (1..8); throws Failure on the first unmet expectation.
+void RunScenario(int n, const Settings& settings);
+// The headless demo: scenario 3, then 7, on the packages in media; prints where things went.
+void RunDemo(const std::string& media, const Settings& settings);
+
+}  // namespace e2e

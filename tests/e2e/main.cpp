@@ -1,0 +1,74 @@
+// e2e_driver: runs the end-to-end scenarios against the real Setup.exe, or the headless demo.
+//   e2e_driver --scenario N      one scenario (1..8)
+//   e2e_driver --all             every scenario, one after the other
+//   e2e_driver --demo MEDIA OUT  install from MEDIA and uninstall again, screenshots to OUT
+#include <objbase.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "Driver.h"
+#include "Machine.h"
+#include "Scenarios.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: e2e_driver --scenario N | --all | --demo MEDIA OUTDIR\n");
+    return 2;
+}
+
+bool RunOne(int n, const e2e::Settings& settings) {
+    e2e::Log("== scenario " + std::to_string(n) + ": " + e2e::ScenarioTitle(n));
+    const DWORD t0 = GetTickCount();
+    bool ok = true;
+    try {
+        e2e::RunScenario(n, settings);
+    } catch (const std::exception& e) {
+        e2e::Log(std::string("FAILED: ") + e.what());
+        ok = false;
+    }
+    char secs[32];
+    std::snprintf(secs, sizeof secs, "%.1f s", (GetTickCount() - t0) / 1000.0);
+    e2e::Log("== scenario " + std::to_string(n) + (ok ? " passed" : " failed") + " in " + secs);
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    CoInitialize(nullptr);
+    e2e::Settings settings;
+    settings.src.setupExe = e2e::DosPath(E2E_SETUP_EXE);
+    settings.src.quilstrExe = e2e::DosPath(E2E_QUILSTR_EXE);
+    settings.src.demoDir = e2e::DosPath(E2E_DEMO_DIR);
+    settings.shots = e2e::WithSlash(e2e::DosPath(E2E_SHOTS_DIR));
+    const std::string mode = argv[1];
+    int rc = 0;
+    if (mode == "--scenario" && argc == 3) {
+        const int n = std::atoi(argv[2]);
+        if (n < 1 || n > e2e::kScenarioCount) return Usage();
+        e2e::MakeFolders(settings.shots);
+        rc = RunOne(n, settings) ? 0 : 1;
+    } else if (mode == "--all" && argc == 2) {
+        e2e::MakeFolders(settings.shots);
+        for (int n = 1; n <= e2e::kScenarioCount; ++n)
+            if (!RunOne(n, settings)) rc = 1;
+    } else if (mode == "--demo" && argc == 4) {
+        settings.shots = e2e::WithSlash(e2e::DosPath(argv[3]));
+        e2e::MakeFolders(settings.shots);
+        try {
+            e2e::RunDemo(e2e::DosPath(argv[2]), settings);
+        } catch (const std::exception& e) {
+            e2e::Log(std::string("demo FAILED: ") + e.what());
+            rc = 1;
+        }
+    } else {
+        return Usage();
+    }
+    CoUninitialize();
+    return rc;
+}

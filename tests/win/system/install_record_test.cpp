@@ -1,0 +1,385 @@
+// The install record, the shell entries and the uninstall entry against Wine's real registry: written byte for byte,
+// read back by start-up and by the uninstall run, and deleted again.
+#include <gtest/gtest.h>
+
+#include "SystemTestSupport.h"
+#include "framework/Exceptions.h"
+#include "system/DelphiTransfer.h"
+#include "system/InstallRecord.h"
+#include "system/Registry.h"
+#include "system/Uninstall.h"
+
+namespace qs::test {
+namespace {
+
+constexpr char kRecord[] = "Software\\QV\\Quillostrand\\Installation";
+constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand";
+constexpr char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe";
+
+std::vector<uint8_t> FileList(const std::vector<std::string>& names) {
+    std::vector<uint8_t> list;
+    for (const auto& n : names) {
+        std::vector<uint8_t> slot(13, 0);
+        slot[0] = uint8_t(n.size());
+        std::copy(n.begin(), n.end(), slot.begin() + 1);
+        list.insert(list.end(), slot.begin(), slot.end());
+    }
+    return list;
+}
+
+std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+std::string Dword(uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+
+InstallRecordInput Input(const std::string& folder) {
+    InstallRecordInput in;
+    in.InstallVersion = "2.0";
+    in.InstallPath = folder;
+    in.InstallFiles = FileList({"QUILSTR.EXE", "QUILSTR.HLP", "README.TXT"});
+    in.SpaceNeeded = 1500000;
+    return in;
+}
+
+void ExpectRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes) {
+    const auto raw = ReadRaw(root, key, name);
+    ASSERT_TRUE(raw) << key << " " << name;
+    EXPECT_EQ(raw->type, type) << name;
+    EXPECT_EQ(raw->bytes, bytes) << name;
+}
+
+using InstallRecordTest = SystemTest;
+
+TEST_F(InstallRecordTest, WriteInstallRecord_ProgramFilesFolder_StoresRecordByteForByte) {
+    WriteInstallRecord(Input("C:\\Program Files\\Quillostrand\\"));
+    const auto dir = ReadRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir");
+    ASSERT_TRUE(dir);
+    EXPECT_EQ(dir->type, DWORD(REG_BINARY));
+    ASSERT_EQ(dir->bytes.size(), 31u);
+    EXPECT_EQ(uint8_t(dir->bytes[0]), 30);
+    EXPECT_EQ(dir->bytes.substr(1), "C:\\Program Files\\Quillostrand\\");
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, std::string("\x03" "2.0"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(39));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY,
+              Bytes(FileList({"QUILSTR.EXE", "QUILSTR.HLP", "README.TXT"})));
+    // Unticked Delphi options write none of their values.
+    for (const char* name : {"Delphi10Dir", "Delphi10FilesSize", "Delphi10Files", "Delphi20Dir", "Delphi20FilesSize",
+                             "Delphi20Files"})
+        EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRecord, name)) << name;
+}
+
+TEST_F(InstallRecordTest, WriteInstallRecord_PackageWithoutFiles_StoresEmptyList) {
+    InstallRecordInput in = Input("C:\\Q\\");
+    in.InstallFiles.clear();
+    WriteInstallRecord(in);
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(0));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, "");
+}
+
+TEST_F(InstallRecordTest, WriteInstallRecord_LongTexts_CutTo255AndVersionTo32) {
+    const std::string folder = "C:\\" + std::string(296, 'f') + "\\";  // 300 characters
+    InstallRecordInput in = Input(folder);
+    in.InstallVersion = std::string(40, 'v');
+    in.Delphi10 = true;
+    in.Delphi10Dir = std::string(300, 'd');
+    WriteInstallRecord(in);
+    const std::string cut = folder.substr(0, 255);
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(cut));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText(std::string(255, 'd')));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText(std::string(32, 'v')));
+    // Composed texts are cut again: the folder alone already fills them.
+    EXPECT_EQ(SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", ""), cut);
+    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), cut);
+}
+
+TEST_F(InstallRecordTest, WriteInstallRecord_DelphiOptionsTicked_StoresFoldersAsLeftAndLists) {
+    InstallRecordInput in = Input("C:\\Q\\");
+    in.Delphi10 = in.Delphi20 = true;
+    in.Delphi10Dir = "C:\\DELPHI\\LIB";
+    in.Delphi20Dir = "C:\\Delphi 2.0\\Lib";
+    in.Delphi10Files = FileList({"QSPROP.DCU"});
+    in.Delphi20Files = FileList({"QSPROP.DCU", "QSPROP.DCR"});
+    WriteInstallRecord(in);
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText("C:\\DELPHI\\LIB"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10FilesSize", REG_DWORD, Dword(13));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Files", REG_BINARY, Bytes(in.Delphi10Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Dir", REG_BINARY, CountedText("C:\\Delphi 2.0\\Lib"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20FilesSize", REG_DWORD, Dword(26));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Files", REG_BINARY, Bytes(in.Delphi20Files));
+}
+
+TEST_F(InstallRecordTest, WriteInstallRecord_UpdateWithDelphiUnticked_KeepsEarlierDelphiValuesRewritesTheRest) {
+    InstallRecordInput first = Input("C:\\Q\\");
+    first.Delphi10 = first.Delphi20 = true;
+    first.Delphi10Dir = "C:\\D1\\LIB";
+    first.Delphi20Dir = "C:\\D2\\LIB";
+    first.Delphi10Files = FileList({"A.DCU"});
+    first.Delphi20Files = FileList({"B.DCU"});
+    WriteInstallRecord(first);
+    const auto openBefore = SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", "");
+
+    InstallRecordInput update = Input("C:\\Q\\");
+    update.InstallVersion = "2.1";
+    update.InstallFiles = FileList({"QUILSTR.EXE", "NEW.DLL"});
+    update.Delphi10Dir = "C:\\ELSEWHERE";  // unticked: must not be written
+    update.Delphi10Files = FileList({"X.DCU", "Y.DCU"});
+    WriteInstallRecord(update);
+
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText("2.1"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(26));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, Bytes(update.InstallFiles));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText("C:\\Q\\"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1\\LIB"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Files", REG_BINARY, Bytes(first.Delphi10Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Dir", REG_BINARY, CountedText("C:\\D2\\LIB"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20FilesSize", REG_DWORD, Dword(13));
+    EXPECT_EQ(SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", ""), openBefore);
+    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion"), "2.1");
+}
+
+TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesTheSevenShellKeys) {
+    WriteInstallRecord(Input("D:\\Q\\"));
+    struct Row {
+        HKEY root;
+        const char* key;
+        const char* text;
+    };
+    const Row rows[] = {
+        {HKEY_CLASSES_ROOT, ".qst", "QuillostrandProject"},
+        {HKEY_CLASSES_ROOT, "QuillostrandProject", "Quillostrand Project"},
+        {HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", "D:\\Q\\Quilstr.exe,0"},
+        {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell", "Open"},
+        {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", "D:\\Q\\Quilstr.exe \"%1\""},
+        {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command", "D:\\Q\\Quilstr.exe \"%1\" /C"},
+        {HKEY_LOCAL_MACHINE, kAppPaths, "D:\\Q\\Quilstr.exe"},
+    };
+    for (const Row& r : rows) ExpectRaw(r.root, r.key, "", REG_SZ, Sz(r.text));
+    // The command keys' parents exist but carry no value.
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open"));
+    EXPECT_FALSE(ReadRaw(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open", ""));
+    EXPECT_FALSE(ReadRaw(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile", ""));
+}
+
+TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesUninstallEntry) {
+    WriteInstallRecord(Input("D:\\Q\\"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", REG_SZ, Sz("Quillostrand"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", REG_SZ, Sz("D:\\Q\\Setup.exe"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon", REG_SZ, Sz("D:\\Q\\Quilstr.exe,0"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", REG_SZ, Sz("2.0"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "InstallLocation", REG_SZ, Sz("D:\\Q\\"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "EstimatedSize", REG_DWORD, Dword(1500000 / 1024));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "NoModify", REG_DWORD, Dword(1));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "NoRepair", REG_DWORD, Dword(1));
+}
+
+TEST_F(InstallRecordTest, WriteInstallRecord_BadDelphi20Count_RaisesAndWritesNoUninstallEntry) {
+    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "two");
+    InstallRecordInput in = Input("C:\\Q\\");
+    in.Delphi10 = in.Delphi20 = true;
+    try {
+        WriteInstallRecord(in);
+        FAIL() << "no error";
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "'two' is not a valid integer value");
+    }
+    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kRecord, "Version"));
+    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kAppPaths, ""));
+    EXPECT_EQ(IniValue("Transfer", "Count"), "1");  // Delphi 1.0 comes first
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kDelphi20Key, "Title0"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+}
+
+TEST_F(InstallRecordTest, WriteInstallRecord_UnwritableDelphiIni_RaisesBeforeDelphi20AndUninstallEntry) {
+    CreateDirectoryA(DelphiIniPath().c_str(), nullptr);  // a folder where the file should be: every write fails
+    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "0");
+    InstallRecordInput in = Input("C:\\Q\\");
+    in.Delphi10 = in.Delphi20 = true;
+    try {
+        WriteInstallRecord(in);
+        FAIL() << "no error";
+    } catch (const EIniFileException& e) {
+        EXPECT_STREQ(e.what(), "Unable to write to DELPHI.INI");
+    }
+    RemoveDirectoryA(DelphiIniPath().c_str());
+    EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "0");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+}
+
+// ---- Start-up's reading
+
+TEST_F(InstallRecordTest, ReadInstallRecordForStartup_NoRecord_GivesNone) {
+    const StartupRecord r = ReadInstallRecordForStartup();
+    EXPECT_EQ(r.OldVersion, "None");
+    EXPECT_FALSE(r.InstallDir);
+    EXPECT_FALSE(r.Delphi10Dir);
+    EXPECT_FALSE(r.Delphi20Dir);
+}
+
+TEST_F(InstallRecordTest, ReadInstallRecordForStartup_AfterInstall_GivesVersionFolderAndDelphiFolders) {
+    ScratchDir dir("rec");
+    WriteFileBytes(dir.Path() + "Quilstr.exe", "MZ");
+    InstallRecordInput in = Input(dir.Path());
+    in.Delphi10 = true;
+    in.Delphi10Dir = "C:\\DELPHI\\LIB";
+    WriteInstallRecord(in);
+    const StartupRecord r = ReadInstallRecordForStartup();
+    EXPECT_EQ(r.OldVersion, "2.0");
+    EXPECT_EQ(r.InstallDir, dir.Path());
+    EXPECT_EQ(r.Delphi10Dir, "C:\\DELPHI\\LIB");
+    EXPECT_FALSE(r.Delphi20Dir);
+}
+
+TEST_F(InstallRecordTest, ReadInstallRecordForStartup_FolderWithoutBackslash_GetsOne) {
+    ScratchDir dir("rec");
+    WriteFileBytes(dir.Path() + "Quilstr.exe", "MZ");
+    const std::string bare = dir.Path().substr(0, dir.Path().size() - 1);
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText("1.5"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(bare));
+    const StartupRecord r = ReadInstallRecordForStartup();
+    EXPECT_EQ(r.OldVersion, "1.5");
+    EXPECT_EQ(r.InstallDir, dir.Path());
+}
+
+TEST_F(InstallRecordTest, ReadInstallRecordForStartup_VersionNone_ReadsNothingElse) {
+    ScratchDir dir("rec");
+    WriteFileBytes(dir.Path() + "Quilstr.exe", "MZ");
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText("None"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(dir.Path()));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1"));
+    const StartupRecord r = ReadInstallRecordForStartup();
+    EXPECT_EQ(r.OldVersion, "None");
+    EXPECT_FALSE(r.InstallDir);
+    EXPECT_FALSE(r.Delphi10Dir);
+}
+
+TEST_F(InstallRecordTest, ReadInstallRecordForStartup_StaleOrMissingFolder_GivesNoneButStillDelphiFolders) {
+    ScratchDir dir("rec");  // holds no Quilstr.exe
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText("2.0"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Dir", REG_BINARY, CountedText("C:\\D2"));
+    for (const std::optional<std::string>& folder : {std::optional<std::string>(dir.Path()),
+                                                     std::optional<std::string>(""), std::optional<std::string>()}) {
+        if (folder)
+            SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(*folder));
+        else
+            DeleteValue(HKEY_LOCAL_MACHINE, kRecord, "InstallDir");
+        const StartupRecord r = ReadInstallRecordForStartup();
+        EXPECT_EQ(r.OldVersion, "None") << folder.value_or("<missing>");
+        EXPECT_FALSE(r.InstallDir);
+        EXPECT_EQ(r.Delphi10Dir, "C:\\D1");
+        EXPECT_EQ(r.Delphi20Dir, "C:\\D2");
+    }
+}
+
+TEST_F(InstallRecordTest, ReadInstallRecordForStartup_DamagedVersion_GivesNone) {
+    ScratchDir dir("rec");
+    WriteFileBytes(dir.Path() + "Quilstr.exe", "MZ");
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(dir.Path()));
+    // Longer than 33 bytes, and empty (no length byte).
+    for (const std::string& bytes : {CountedText(std::string(33, 'v')), std::string()}) {
+        SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, bytes);
+        EXPECT_EQ(ReadInstallRecordForStartup().OldVersion, "None") << bytes.size();
+    }
+    // A length byte that claims more than the value holds gives what it holds.
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, std::string("\x20" "2.0"));
+    EXPECT_EQ(ReadInstallRecordForStartup().OldVersion, "2.0");
+}
+
+// ---- The uninstall run's reading
+
+void ExpectCannotUninstall() {
+    try {
+        ReadUninstallLists();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Cannot uninstall!\rUninstall data has been removed from the registry.");
+    }
+}
+
+TEST_F(InstallRecordTest, ReadUninstallLists_NoRecordOrNoSize_RaisesCannotUninstall) {
+    ExpectCannotUninstall();
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, Bytes(FileList({"A"})));
+    ExpectCannotUninstall();
+    ExpectCannotUninstall();  // a second press: the same
+}
+
+TEST_F(InstallRecordTest, ReadUninstallLists_AfterInstall_GivesTheThreeLists) {
+    InstallRecordInput in = Input("C:\\Q\\");
+    in.Delphi20 = true;
+    in.Delphi20Files = FileList({"A.DCU", "B.DCR"});
+    WriteInstallRecord(in);
+    const UninstallLists l = ReadUninstallLists();
+    EXPECT_EQ(l.InstallFiles, in.InstallFiles);
+    EXPECT_EQ(l.InstallFilesSize, 39);
+    EXPECT_TRUE(l.Delphi10Files.empty());
+    EXPECT_EQ(l.Delphi10FilesSize, 0);
+    EXPECT_EQ(l.Delphi20Files, in.Delphi20Files);
+    EXPECT_EQ(l.Delphi20FilesSize, 26);
+}
+
+TEST_F(InstallRecordTest, ReadUninstallLists_DamagedLists_GiveTheBytesThere) {
+    const auto three = FileList({"A", "B", "C"});
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(39));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, Bytes(three).substr(0, 20));  // short
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10FilesSize", REG_DWORD, Dword(13));             // list missing
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Files", REG_BINARY, Bytes(three));              // size missing
+    UninstallLists l = ReadUninstallLists();
+    EXPECT_EQ(Bytes(l.InstallFiles), Bytes(three).substr(0, 20));
+    EXPECT_EQ(l.InstallFilesSize, 20);
+    EXPECT_TRUE(l.Delphi10Files.empty());
+    EXPECT_EQ(l.Delphi10FilesSize, 0);
+    EXPECT_TRUE(l.Delphi20Files.empty());
+
+    // Longer than recorded: the recorded size rules. A negative size: no entries.
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(13));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, Bytes(three));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20FilesSize", REG_DWORD, Dword(uint32_t(-13)));
+    l = ReadUninstallLists();
+    EXPECT_EQ(l.InstallFiles, FileList({"A"}));
+    EXPECT_EQ(l.InstallFilesSize, 13);
+    EXPECT_TRUE(l.Delphi20Files.empty());
+    EXPECT_EQ(l.Delphi20FilesSize, 0);
+}
+
+// ---- Removal
+
+TEST_F(InstallRecordTest, DeleteRegistryEntries_RemovesSixKeysWithSubKeys_KeepsSoftwareQV) {
+    InstallRecordInput in = Input("C:\\Q\\");
+    WriteInstallRecord(in);
+    SetSz(HKEY_CURRENT_USER, "Software\\QV\\Quillostrand\\Settings\\Deep", "X", "1");
+    SetSz(HKEY_LOCAL_MACHINE, "Software\\QV\\Other", "Keep", "1");
+    DeleteRegistryEntries();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\QV\\Quillostrand"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPaths));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".qst"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "QuillostrandProject"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\QV"));
+    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, "Software\\QV\\Other", "Keep"), "1");
+    // Their siblings stay.
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"));
+    DeleteRegistryEntries();  // nothing left to delete: passes over quietly
+}
+
+// ---- The registry encodings themselves
+
+TEST_F(InstallRecordTest, RegistryReads_RefuseValuesThatDoNotFit) {
+    const std::string key = "Software\\QV\\Quillostrand\\Probe";
+    SetSz(HKEY_LOCAL_MACHINE, key, "Exact", std::string(260, 'x'));
+    SetSz(HKEY_LOCAL_MACHINE, key, "Long", std::string(261, 'x'));
+    SetRaw(HKEY_LOCAL_MACHINE, key, "Short", REG_DWORD, "\x01\x02");
+    SetRaw(HKEY_LOCAL_MACHINE, key, "NoNul", REG_SZ, "abc");
+    const RegKey k = RegKey::Open(HKEY_LOCAL_MACHINE, key, KEY_QUERY_VALUE);
+    ASSERT_TRUE(k);
+    EXPECT_EQ(ReadText(k, "Exact"), std::string(260, 'x'));
+    EXPECT_FALSE(ReadText(k, "Long"));
+    EXPECT_FALSE(ReadText(k, "Missing"));
+    EXPECT_EQ(ReadText(k, "NoNul"), "abc");
+    EXPECT_FALSE(ReadNumber(k, "Short"));
+    EXPECT_FALSE(ReadNumber(k, "Missing"));
+    EXPECT_FALSE(ReadText(RegKey(), "Exact"));  // a key that did not open
+}
+
+}  // namespace
+}  // namespace qs::test

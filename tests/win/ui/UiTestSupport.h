@@ -1,0 +1,54 @@
+// Helpers of the toolkit's tests: pixels of a window as painted, and PNG pictures of them.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qs::uitest {
+
+// A 32-bit top-down picture.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB
+    uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// What the window shows on the screen: repainted at once, then copied from its device context.
+Picture CaptureScreen(HWND hwnd);
+// Calls paint(dc, rect) on an off-screen DIB of the given size and returns the pixels.
+template <typename Paint>
+Picture Render(int w, int h, Paint paint);
+
+// Writes a PNG file (no compression: stored deflate blocks).
+void WritePng(const std::string& path, const Picture& pic);
+
+// The screenshots folder of the build tree this test program was built in (…\screenshots\), created.
+std::string ScreenshotDir();
+
+uint32_t Rgb(COLORREF c);
+
+// ---- template body
+Picture PictureOfDib(HDC dc, HBITMAP dib, void* bits, int w, int h);
+HBITMAP MakeDib(HDC dc, int w, int h, void** bits);
+
+template <typename Paint>
+Picture Render(int w, int h, Paint paint) {
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP dib = MakeDib(screen, w, h, &bits);
+    HGDIOBJ old = SelectObject(mem, dib);
+    RECT r{0, 0, w, h};
+    paint(mem, r);
+    GdiFlush();
+    Picture pic = PictureOfDib(mem, dib, bits, w, h);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return pic;
+}
+
+}  // namespace qs::uitest

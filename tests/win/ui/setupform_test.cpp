@@ -1,0 +1,285 @@
+// The real setup window as the layout builds it (no start-up): window, pages, every control of the tables with
+// its class, place, text, font, state, tab order and event binding; and the splash window.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include <cstring>
+#include <string>
+
+#include "UiTestSupport.h"
+#include "WinTestSupport.h"
+#include "framework/Application.h"
+#include "framework/Exceptions.h"
+#include "setup/SetupLayout.h"
+#include "setup/SetupMainForm.h"
+#include "setup/SetupPages.h"
+#include "setup/SetupSplash.h"
+
+using namespace qs;
+using namespace qs::form;
+namespace sp = qs::setup_pages;
+
+namespace {
+
+std::string ClassOf(HWND h) {
+    char buf[64] = "";
+    GetClassNameA(h, buf, sizeof buf);
+    return buf;
+}
+
+const char* ExpectedClass(Kind k) {
+    switch (k) {
+    case Kind::Label: return "Static";
+    case Kind::Edit: return "Edit";
+    case Kind::CheckBox:
+    case Kind::BitBtn: return "Button";
+    case Kind::DirList: return "ListBox";
+    case Kind::DriveCombo: return "ComboBox";
+    case Kind::Gauge: return "QsGauge";
+    default: return "";
+    }
+}
+
+RECT RectIn(HWND child, HWND parent) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+LOGFONTA FontOf(HWND h) {
+    LOGFONTA lf{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
+
+class SetupWindow : public ::testing::Test {
+protected:
+    void SetUp() override { f.CreateWindowAndControls(); }
+    TSetupForm f;
+};
+
+}  // namespace
+
+TEST_F(SetupWindow, Window_CaptionFixedBorderSystemMenuOnlyClientSizeCentredIcon) {
+    HWND h = f.Handle();
+    ASSERT_TRUE(IsWindow(h));
+    EXPECT_EQ(ClassOf(h), "TSetupForm");
+    char caption[64] = "";
+    GetWindowTextA(h, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Quillostrand Setup");
+    RECT c;
+    GetClientRect(h, &c);
+    EXPECT_EQ(c.right, 468);
+    EXPECT_EQ(c.bottom, 289);
+    const LONG style = GetWindowLongA(h, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    RECT w;
+    GetWindowRect(h, &w);
+    EXPECT_LE(std::abs((w.left + w.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+    EXPECT_LE(std::abs((w.top + w.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
+    EXPECT_NE(SendMessageA(h, WM_GETICON, ICON_BIG, 0), 0);
+    // Asking it to size, minimise or maximise changes nothing.
+    SendMessageA(h, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    SendMessageA(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsZoomed(h));
+    EXPECT_FALSE(IsIconic(h));
+    const LOGFONTA lf = FontOf(f.Pages.Handle());
+    EXPECT_EQ(lf.lfHeight, -11);
+    EXPECT_STREQ(lf.lfFaceName, "MS Sans Serif");
+}
+
+TEST_F(SetupWindow, Pages_SevenTabsInOrderAllVisibleWelcomeActive) {
+    EXPECT_EQ(ClassOf(f.Pages.Handle()), "SysTabControl32");
+    RECT r = RectIn(f.Pages.Handle(), f.Handle());
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 468);
+    EXPECT_EQ(r.bottom, 289);
+    ASSERT_EQ(f.Pages.PageCount(), kPageCount);
+    EXPECT_EQ(SendMessageA(f.Pages.Handle(), TCM_GETITEMCOUNT, 0, 0), kPageCount);
+    for (int i = 0; i < kPageCount; ++i) {
+        EXPECT_TRUE(f.Pages.TabVisible(i));
+        char buf[32] = "";
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = buf;
+        item.cchTextMax = sizeof buf;
+        SendMessageA(f.Pages.Handle(), TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        EXPECT_STREQ(buf, sp::kPages[i].caption);
+        // Each page has room for its table.
+        const RECT pr = RectIn(f.Pages.Page(i), f.Pages.Handle());
+        EXPECT_GE(pr.right - pr.left, sp::kPageWidth) << i;
+        EXPECT_GE(pr.bottom - pr.top, sp::kPageHeight) << i;
+    }
+    EXPECT_EQ(f.Pages.ActivePage(), WelcomeSheet);
+}
+
+TEST_F(SetupWindow, EveryRow_IsItsControlWithClassPlaceTextFontAndState) {
+    for (int i = 0; i < kPageCount; ++i) {
+        const PageDef& page = sp::kPages[i];
+        HWND pageWnd = f.Pages.Page(i);
+        size_t graphics = 0;
+        for (size_t k = 0; k < page.count; ++k) {
+            const ControlDef& row = page.controls[k];
+            if (IsGraphic(row.kind)) {
+                ++graphics;
+                continue;
+            }
+            SCOPED_TRACE(row.name);
+            TControl* view = SetupFormMember(f, row.name);
+            ASSERT_NE(view, nullptr);
+            HWND h = view->Handle();
+            ASSERT_TRUE(IsWindow(h));
+            EXPECT_EQ(GetParent(h), pageWnd);
+            EXPECT_EQ(AsciiLower(ClassOf(h)), AsciiLower(ExpectedClass(row.kind)));
+            const RECT r = RectIn(h, pageWnd);
+            EXPECT_EQ(r.left, row.rect.left);
+            EXPECT_EQ(r.top, row.rect.top);
+            const bool sizedByText = row.kind == Kind::Label && AutoSizes(row.style);
+            if (!sizedByText) {
+                EXPECT_EQ(r.right - r.left, row.rect.width);
+            }
+            if (!sizedByText && row.kind != Kind::DirList && row.kind != Kind::DriveCombo) {
+                EXPECT_EQ(r.bottom - r.top, row.rect.height);
+            }
+            if (row.kind == Kind::Label || row.kind == Kind::CheckBox || row.kind == Kind::BitBtn) {
+                EXPECT_EQ(view->Text(), row.text);
+            }
+            EXPECT_EQ(view->Visible(), !(row.style & style::Hidden));
+            EXPECT_EQ(view->Enabled(), !(row.style & style::Disabled));
+            const LOGFONTA lf = FontOf(h);
+            const bool bold = page.font == FontKind::LargeBold || (row.kind == Kind::Label && (row.style & style::Bold));
+            EXPECT_EQ(lf.lfHeight, page.font == FontKind::LargeBold ? -13 : -11);
+            EXPECT_EQ(lf.lfWeight >= FW_BOLD, bold);
+            EXPECT_EQ((GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP) != 0, TakesFocus(row.kind));
+        }
+        EXPECT_EQ(ContainerGraphics(pageWnd).size(), graphics) << page.name;
+    }
+}
+
+TEST_F(SetupWindow, InitialStates) {
+    EXPECT_TRUE(f.CheckDesktop.Checked());
+    EXPECT_FALSE(f.CheckStartMenu.Checked());
+    EXPECT_TRUE(f.CheckPrograms.Checked());
+    EXPECT_FALSE(f.CheckDelphi10.Checked());
+    EXPECT_FALSE(f.EditDelphi10.Enabled());
+    EXPECT_FALSE(f.LabelDelphi20.Visible());
+    EXPECT_EQ(f.Gauge.MinValue(), 0);
+    EXPECT_EQ(f.Gauge.MaxValue(), 100);
+    EXPECT_EQ(f.Gauge.Progress(), 0);
+    EXPECT_EQ(f.Label16.FontColor(), RGB(255, 0, 0));
+    EXPECT_EQ(f.LabelBusy.FontColor(), RGB(0, 0, 128));
+    EXPECT_EQ(f.LabelBusy2.FontColor(), RGB(0, 0, 128));
+    EXPECT_TRUE(f.Label14.Transparent());
+    EXPECT_EQ(f.RunBtn.Spacing(), 12);
+    EXPECT_EQ(f.NowBtn2.NumGlyphs(), 2);
+    EXPECT_EQ(f.RunBtn.NumGlyphs(), 1);
+    EXPECT_EQ(f.LabelSpaceFree.Text(), "0,000 kB");
+    EXPECT_EQ(GetWindowLongA(f.LabelSpaceFree.Handle(), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
+}
+
+TEST_F(SetupWindow, TabKeyOrder_FollowsTheTables) {
+    for (int i = 0; i < kPageCount; ++i) {
+        const PageDef& page = sp::kPages[i];
+        std::vector<HWND> expected;
+        for (int order = 0;; ++order) {
+            HWND found = nullptr;
+            for (size_t k = 0; k < page.count; ++k)
+                if (page.controls[k].tabOrder == order)
+                    found = SetupFormMember(f, page.controls[k].name)->Handle();
+            if (!found) break;
+            expected.push_back(found);
+        }
+        if (expected.empty()) continue;
+        std::vector<HWND> got;
+        for (HWND c = GetWindow(f.Pages.Page(i), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) got.push_back(c);
+        EXPECT_EQ(got, expected) << page.name;
+    }
+}
+
+TEST_F(SetupWindow, Events_BoundToTheHandlersOfTheTables) {
+    // The Delphi option's real handler enables its folder and shows its hint.
+    f.CheckDelphi10.SetChecked(true);
+    EXPECT_TRUE(f.EditDelphi10.Enabled());
+    EXPECT_TRUE(f.LabelDelphi10.Visible());
+    f.CheckDelphi10.SetChecked(false);
+    EXPECT_FALSE(f.EditDelphi10.Enabled());
+    EXPECT_FALSE(f.LabelDelphi10.Visible());
+    // Every bound event is set; the controls without a handler have none.
+    EXPECT_TRUE(f.CheckDelphi20.OnClick);
+    EXPECT_TRUE(f.EditInstallDir.OnChange);
+    EXPECT_TRUE(f.ListInstallDir.OnChange);
+    EXPECT_TRUE(f.ComboInstallDrive.OnChange);
+    for (TBitBtn* b : {&f.NowBtn2, &f.CancelBtn3, &f.UpdateBtn, &f.CancelBtn2, &f.UninstallBtn, &f.CancelBtn4,
+                       &f.RunBtn, &f.HelpBtn, &f.QuitBtn})
+        EXPECT_TRUE(b->OnClick);
+    EXPECT_FALSE(f.CheckDesktop.OnClick);
+    EXPECT_FALSE(f.EditDelphi10.OnChange);
+    // The folder list and the drive list are linked.
+    f.ListInstallDir.SetDirectory("Z:\\tmp");
+    EXPECT_EQ(f.ComboInstallDrive.Drive(), 'z');
+    f.ComboInstallDrive.SetDrive('c');
+    EXPECT_EQ(AsciiLower(f.ListInstallDir.Directory()).substr(0, 2), "c:");
+}
+
+TEST_F(SetupWindow, ClosingTheMainWindow_EndsTheMessageLoop) {
+    Application().SetMainWindow(f.Handle());
+    Application().ClearTerminated();
+    SendMessageA(f.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(f.Handle()));
+    EXPECT_TRUE(Application().Terminated());
+    Application().SetMainWindow(nullptr);
+    Application().ClearTerminated();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+TEST(SplashWindow, BorderlessCentredPanelIconsAndBoldLabel) {
+    TSplashForm s;
+    HWND h = s.Handle();
+    ASSERT_TRUE(IsWindow(h));
+    EXPECT_FALSE(IsWindowVisible(h));
+    s.Show();
+    EXPECT_TRUE(IsWindowVisible(h));
+    const LONG style = GetWindowLongA(h, GWL_STYLE);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_SYSMENU));
+    RECT w, c;
+    GetWindowRect(h, &w);
+    GetClientRect(h, &c);
+    EXPECT_EQ(c.right, 271);
+    EXPECT_EQ(c.bottom, 48);
+    EXPECT_EQ(w.right - w.left, 271);
+    EXPECT_LE(std::abs((w.left + w.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+    EXPECT_LE(std::abs((w.top + w.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
+    EXPECT_EQ(s.Label1.Text(), "Loading Quillostrand Setup...");
+    const RECT lr = RectIn(s.Label1.Handle(), s.Panel());
+    EXPECT_EQ(lr.left, 47);
+    EXPECT_EQ(lr.top, 17);
+    EXPECT_EQ(lr.right - lr.left, 177);
+    EXPECT_GE(FontOf(s.Label1.Handle()).lfWeight, FW_BOLD);
+    const auto& graphics = ContainerGraphics(s.Panel());
+    ASSERT_EQ(graphics.size(), 3u);
+    EXPECT_EQ(graphics[1].rect.left, 8);
+    EXPECT_EQ(graphics[2].rect.left, 229);
+    // Painted: the panel's raised edge (highlight at the top left, shadow at the bottom right) and the icons.
+    const qs::uitest::Picture p = qs::uitest::CaptureScreen(h);
+    EXPECT_EQ(p.At(0, 0), qs::uitest::Rgb(GetSysColor(COLOR_BTNHIGHLIGHT)));
+    EXPECT_EQ(p.At(270, 47), qs::uitest::Rgb(GetSysColor(COLOR_BTNSHADOW)));
+    int blue = 0;
+    for (int y = 8; y < 40; ++y)
+        for (int x = 8; x < 40; ++x) blue += p.At(x, y) == 0x000080u;
+    EXPECT_GT(blue, 50);  // the setup icon's navy disk
+    s.Hide();
+    EXPECT_FALSE(IsWindowVisible(h));
+}
