@@ -124,18 +124,13 @@ std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, 
         PackedCRC = 0;
         UnpackedCRC = 0;
         decoder.Decompress();
-        OutFile.Close();
 
+        // The stored time is set through the handle still open for writing: reopening every file only to stamp
+        // it doubled the cost of a small file. A failure leaves the time at which the file was written.
         PakFile.Seek(e.FixedPart);
         const uint32_t fileTime = PakFile.ReadU32();
-        try {
-            BinFile stamp;
-            stamp.OpenReadWrite(target);
-            stamp.SetLastWriteTimeFromDos(fileTime);
-            stamp.Close();
-        } catch (const std::exception&) {
-            // The file keeps the time it was written at.
-        }
+        OutFile.SetLastWriteTimeFromDos(fileTime);
+        OutFile.Close();
         PakFile.Skip(12);
         const uint32_t fileCRC = PakFile.ReadU32();
         const uint32_t dataCRC = PakFile.ReadU32();

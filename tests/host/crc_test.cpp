@@ -46,3 +46,21 @@ TEST(Crc32, OneFlippedBitChangesTheValue) {
         }
     }
 }
+
+// The table-driven update against the polynomial applied bit by bit, for every length and alignment that the
+// eight-byte steps and the byte tail can meet.
+TEST(Crc32, MatchesBitwiseReferenceAtEveryLengthAndOffset) {
+    auto reference = [](const unsigned char* p, size_t n) {
+        uint32_t c = 0xFFFFFFFFu;
+        for (size_t i = 0; i < n; ++i) {
+            c ^= p[i];
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
+        }
+        return ~c;
+    };
+    unsigned char data[80];
+    for (size_t i = 0; i < sizeof data; ++i) data[i] = static_cast<unsigned char>(i * 37 + 11);
+    for (size_t offset = 0; offset < 8; ++offset)
+        for (size_t len = 0; len + offset <= sizeof data; ++len)
+            ASSERT_EQ(Crc32UpdateLong(data + offset, len, 0), reference(data + offset, len)) << offset << "+" << len;
+}
