@@ -33,6 +33,9 @@ void TApplication::Run() {
     while (!terminated_) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got <= 0) break;
+        // Tab and the arrow keys move between the controls; the pages set no default or cancel button, so
+        // Enter and Escape still press nothing.
+        if (mainWindow_ && IsDialogMessageA(mainWindow_, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -167,7 +167,8 @@ private:
 
 class TDriveComboBox;
 
-// The folder list: the path to the current folder and its sub-folders.
+// The folder list: the path to the current folder and its sub-folders. It starts on the process's current folder.
+// The current folder is kept as the list window's text; items carry their level and whether they lie on the path.
 class TDirectoryListBox : public TControl {
 public:
     std::string Directory() const;  // full path; a final "\" only for a drive root

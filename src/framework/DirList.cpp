@@ -157,6 +157,13 @@ std::string TDirectoryListBox::ItemPath(int index) const {
 
 void TDirectoryListBox::Setup(const form::ControlDef&) {
     SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, kItemHeight);
+    // The list starts on the process's current folder, without an event.
+    char cwd[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryA(MAX_PATH, cwd);
+    if (n > 0 && n < MAX_PATH) {
+        SetWindowTextA(hwnd_, cwd);
+        Fill();
+    }
 }
 
 bool TDirectoryListBox::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -1,4 +1,6 @@
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "framework/Controls.h"
 #include "framework/Exceptions.h"
@@ -52,7 +54,8 @@ void TGauge::SetMaxValue(int value) {
     switch (state_.SetMaxValue(value)) {
     case gauge::GaugeState::MaxResult::Unchanged: return;
     case gauge::GaugeState::MaxResult::BelowMin:
-        throw EInvalidOperation("Gauge value out of range");
+        throw EInvalidOperation("Value must be between " + std::to_string(int64_t(state_.minValue) + 1) + " and " +
+                                std::to_string(INT32_MAX));
     case gauge::GaugeState::MaxResult::Changed: RepaintNow(); return;
     }
 }

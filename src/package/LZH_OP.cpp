@@ -4,6 +4,10 @@
 #include <cstring>
 #include <typeinfo>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "framework/Exceptions.h"
 
 namespace qs {
@@ -56,6 +60,18 @@ static_assert(kPos.code[255] == 63 && kPos.len[255] == 8 && kPos.code[32] == 1 &
 #define QS_NOINLINE
 #endif
 
+constexpr int kScanPad = 8;
+constexpr int kTopBits = 4;
+
+// What the first kTopBits bits of a symbol code lead to: the nodes passed (depth 1 onwards), how many bits that
+// took (fewer when a leaf is reached early), and son[] of the last node passed.
+struct TopEntry {
+    uint16_t path[8];
+    uint16_t next;
+    uint8_t bits;
+};
+static_assert(kTopBits <= 8);
+
 inline uint64_t LoadBigEndian64(const uint8_t* p) {
     uint64_t v = 0;
     for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
@@ -70,9 +86,17 @@ struct TLZHCompressor::State {
     bool finished = true;
 
     uint8_t ring[kRingAlloc];
-    uint16_t freq[T + 1];
+    // freq[T] is the sentinel; the entries after it hold 0xFFFF too, so the swap scan may read 8 at a time.
+    uint16_t freq[T + 1 + kScanPad];
     uint16_t prnt[T + N_CHAR];
     uint16_t son[T];
+
+    // The first kTopBits levels of the tree as one look-up by the next kTopBits stream bits. A swap that changes
+    // son[] of a node the table passes (topAt[] set) makes it stale; it is made again before the next look-up.
+    // Near the root swaps are rare, so that is seldom.
+    TopEntry top[1 << kTopBits];
+    uint8_t topAt[T];
+    bool topStale = true;
 
     // Run state. Positions are 0-based here (the first free byte, the next unread byte).
     std::unique_ptr<uint8_t[]> inBuf;
@@ -82,7 +106,36 @@ struct TLZHCompressor::State {
     uint32_t readPos = 0;
     uint32_t readCount = 0;
     uint32_t writePos = 0;
+
+    void BuildTop();
+    void TopVisit(TopEntry& e, unsigned q, unsigned depth, unsigned prefix);
 };
+
+// Fills the entries of the prefixes that pass son[] pair q at the given depth; e.path holds the nodes above.
+void TLZHCompressor::State::TopVisit(TopEntry& e, unsigned q, unsigned depth, unsigned prefix) {
+    for (unsigned b = 0; b < 2; ++b) {
+        const unsigned node = q + b;
+        const unsigned at = (prefix << 1) | b;
+        topAt[node] = 1;
+        e.path[depth] = static_cast<uint16_t>(node);
+        const unsigned next = son[node];
+        if (next >= unsigned(T) || depth + 1 == unsigned(kTopBits)) {
+            e.next = static_cast<uint16_t>(next);
+            e.bits = static_cast<uint8_t>(depth + 1);
+            const unsigned spread = unsigned(kTopBits) - (depth + 1);
+            for (unsigned v = 0; v < (1u << spread); ++v) top[(at << spread) | v] = e;
+        } else {
+            TopVisit(e, next, depth + 1, at);
+        }
+    }
+}
+
+void TLZHCompressor::State::BuildTop() {
+    std::memset(topAt, 0, sizeof topAt);
+    TopEntry e{};
+    TopVisit(e, son[R], 0, 0);
+    topStale = false;
+}
 
 TLZHCompressor::TLZHCompressor() : s_(std::make_unique<State>()) {}
 
@@ -151,6 +204,7 @@ void TLZHCompressor::StartHuff() {
     }
     st.freq[T] = 0xFFFF;
     st.prnt[R] = 0;
+    st.topStale = true;
 }
 
 // Rebuilds the tree with halved frequencies once the root reaches MAX_FREQ.
@@ -182,6 +236,7 @@ void TLZHCompressor::Reconst() {
         st.prnt[k] = static_cast<uint16_t>(i);
         if (k < T) st.prnt[k + 1] = static_cast<uint16_t>(i);
     }
+    st.topStale = true;
 }
 
 template <bool Direct>
@@ -191,6 +246,7 @@ void TLZHCompressor::RunLoop() {
     uint16_t* const prnt = st.prnt;
     uint16_t* const son = st.son;
     uint8_t* const ring = st.ring;
+    uint8_t* const topAt = st.topAt;
     uint8_t* const in = st.inBuf.get();
     uint8_t* const out = st.outBuf.get();
     const uint32_t readSize = st.runReadSize;
@@ -222,8 +278,8 @@ void TLZHCompressor::RunLoop() {
             return got ? b : -1;
         }
     };
-    // At the start of every bit or byte read: top up from the input buffer, then refill like the 16-bit buffer.
-    auto refill = [&]() QS_ALWAYS_INLINE {
+    // Takes whole bytes still in the input buffer into the wide bit buffer; never calls the source.
+    auto topUp = [&]() QS_ALWAYS_INLINE {
         if constexpr (Direct) {
             if (!exhausted && rc - rp >= 8) {
                 bits |= LoadBigEndian64(in + rp) >> avail;
@@ -232,6 +288,10 @@ void TLZHCompressor::RunLoop() {
                 avail += taken * 8;
             }
         }
+    };
+    // At the start of every bit or byte read: top up from the input buffer, then refill like the 16-bit buffer.
+    auto refill = [&]() QS_ALWAYS_INLINE {
+        topUp();
         if (avail < 8) {
             const int b = fetchOneByte();
             if (b < 0) exhausted = true;
@@ -239,13 +299,14 @@ void TLZHCompressor::RunLoop() {
             avail += 8;
         }
     };
-    auto putByte = [&](uint8_t b) {
+    auto flushOut = [&]() QS_NOINLINE {
+        uint16_t put = 0;
+        if (OnPutBytes) OnPutBytes(*this, out, static_cast<uint16_t>(writeSize), put);
+        wp = 0;
+    };
+    auto putByte = [&](uint8_t b) QS_ALWAYS_INLINE {
         if constexpr (Direct) {
-            if (wp == writeSize) {
-                uint16_t put = 0;
-                if (OnPutBytes) OnPutBytes(*this, out, static_cast<uint16_t>(writeSize), put);
-                wp = 0;
-            }
+            if (wp == writeSize) flushOut();
             out[wp++] = b;
         } else {
             uint16_t taken = 0;
@@ -253,23 +314,29 @@ void TLZHCompressor::RunLoop() {
         }
     };
 
-    // Swaps node n, just counted up to k, with the last node above it whose frequency is below k; returns
-    // that node's index. Frequencies never decrease with the index, so a galloping search finds the same node a
-    // linear scan would.
+    // The last index above n whose frequency is below k (n + 1 is known to be): frequencies never decrease with
+    // the index and the sentinel stops the scan. Such runs of equal frequencies are mostly short.
+    auto lastBelow = [&](unsigned n, unsigned k) QS_ALWAYS_INLINE -> unsigned {
+        unsigned p = n + 2;
+#if defined(__SSE2__)
+        const __m128i kv = _mm_set1_epi16(static_cast<short>(k));
+        const __m128i zero = _mm_setzero_si128();
+        for (;; p += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(freq + p));
+            // k - freq saturates to 0 exactly where freq >= k.
+            const unsigned notBelow =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(kv, v), zero)));
+            if (notBelow) return p + (static_cast<unsigned>(__builtin_ctz(notBelow)) >> 1) - 1;
+        }
+#else
+        while (freq[p] < k) ++p;
+        return p - 1;
+#endif
+    };
+    // Swaps node n, just counted up to k, with the last node above it whose frequency is below k; returns that
+    // node's index. A swap of a node the top table was built from makes the table stale.
     auto moveUp = [&](unsigned n, unsigned k) QS_ALWAYS_INLINE -> unsigned {
-        unsigned lo = n + 1;  // freq[lo] < k
-        unsigned step = 1;
-        unsigned hi = lo + 1;
-        while (freq[hi] < k) {
-            lo = hi;
-            step <<= 1;
-            hi = std::min<unsigned>(lo + step, T);
-        }
-        while (hi - lo > 1) {
-            const unsigned mid = (lo + hi) / 2;
-            if (freq[mid] < k) lo = mid; else hi = mid;
-        }
-        const unsigned l = lo;
+        const unsigned l = lastBelow(n, k);
         freq[n] = freq[l];
         freq[l] = static_cast<uint16_t>(k);
         const unsigned i = son[n];
@@ -280,25 +347,50 @@ void TLZHCompressor::RunLoop() {
         prnt[j] = static_cast<uint16_t>(n);
         if (j < T) prnt[j + 1] = static_cast<uint16_t>(n);
         son[n] = static_cast<uint16_t>(j);
+        if (topAt[n] | topAt[l]) st.topStale = true;
         return l;
     };
     // The model update from node n up to the root by the parent links.
-    auto countUpFrom = [&](unsigned n) {
+    auto countUpFrom = [&](unsigned n) QS_NOINLINE {
         while (n != 0) {
             const unsigned k = ++freq[n];
             if (k > freq[n + 1]) n = moveUp(n, k);
             n = prnt[n];
         }
     };
-    uint16_t path[T];  // nodes passed while decoding a symbol; a path is at most N_CHAR - 1 long
+    uint16_t path[T + 8];  // nodes passed while decoding a symbol, depth 1 first; at most N_CHAR - 1 of them
 
     try {
         unsigned r = N - F;
         for (;;) {
-            // DecodeChar: walk from the root, one bit per level, noting the nodes passed.
+            // DecodeChar: the first levels by one look-up when the bits are at hand, then one bit per level,
+            // noting the nodes passed.
             unsigned depth = 0;
             unsigned q = son[R];
-            do {
+            if (avail < 32) topUp();
+            if (avail >= kTopBits + 8 && !exhausted) {
+                if (st.topStale) st.BuildTop();
+                const TopEntry& e = st.top[bits >> (64 - kTopBits)];
+                std::memcpy(path, e.path, sizeof e.path);
+                depth = e.bits;
+                q = e.next;
+                bits <<= depth;
+                avail -= int(depth);
+            }
+            if (!exhausted && avail >= 8 + 24) {
+                // Enough bits for 24 levels without a refill, and no end check needed before the input ends.
+                const unsigned stop = depth + 24;
+                uint64_t b = bits;
+                while (q < T && depth < stop) {
+                    const unsigned node = q + unsigned(b >> 63);
+                    path[depth++] = static_cast<uint16_t>(node);
+                    q = son[node];
+                    b <<= 1;
+                }
+                avail -= int(depth - (stop - 24));
+                bits = b;
+            }
+            while (q < T) {
                 if (avail < 8) refill();
                 const unsigned node = q + unsigned(bits >> 63);
                 path[depth++] = static_cast<uint16_t>(node);
@@ -306,27 +398,35 @@ void TLZHCompressor::RunLoop() {
                 bits <<= 1;
                 --avail;
                 if (exhausted && bits == 0) throw ECompress();
-            } while (q < T);
+            }
             const unsigned c = q - T;
 
-            // UpdateFreq. Until the first move the nodes to count up are the ones just passed, so their
-            // addresses are known without following prnt[] one load after another.
+            // UpdateFreq. The nodes to count up are the ones just passed. After a swap the symbol's subtree sits
+            // elsewhere; its parents are followed by the links until they meet the path passed again (a swap
+            // only moves nodes of lower frequency than the ones above it, so the path above stays as it was).
             if (freq[R] == MAX_FREQ) {
                 Reconst();
                 countUpFrom(prnt[c + T]);
             } else {
-                for (;;) {
-                    if (depth == 0) {
-                        ++freq[R];  // the root never moves
-                        break;
-                    }
-                    const unsigned n = path[--depth];
-                    const unsigned k = ++freq[n];
-                    if (k > freq[n + 1]) {
-                        countUpFrom(prnt[moveUp(n, k)]);
-                        break;
+                unsigned j = depth;
+                while (j > 0) {
+                    unsigned n = path[--j];
+                    unsigned k = ++freq[n];
+                    if (k <= freq[n + 1]) continue;
+                    n = moveUp(n, k);
+                    for (;;) {
+                        const unsigned p = prnt[n];
+                        if (j > 0 && p == path[j - 1]) break;
+                        if (p == R) {
+                            j = 0;
+                            break;
+                        }
+                        if (j > 0) --j;
+                        k = ++freq[p];
+                        n = k > freq[p + 1] ? moveUp(p, k) : p;
                     }
                 }
+                ++freq[R];  // the root never moves
             }
 
             if (c < 256) {
@@ -359,14 +459,21 @@ void TLZHCompressor::RunLoop() {
                 unsigned from = (r - pos - 1) & (N - 1);
                 if (Direct && wp + len <= writeSize) {
                     uint8_t* o = out + wp;
-                    for (unsigned k = 0; k < len; ++k) {
-                        const uint8_t b = ring[from];
-                        o[k] = b;
-                        ring[r] = b;
-                        from = (from + 1) & (N - 1);
-                        r = (r + 1) & (N - 1);
-                    }
                     wp += len;
+                    if (pos + 1 >= len && from + len <= N && r + len <= N) {
+                        // Neither end wraps and the source lies wholly behind the destination.
+                        std::memcpy(o, ring + from, len);
+                        std::memcpy(ring + r, o, len);
+                        r = (r + len) & (N - 1);
+                    } else {
+                        for (unsigned k = 0; k < len; ++k) {
+                            const uint8_t b = ring[from];
+                            o[k] = b;
+                            ring[r] = b;
+                            from = (from + 1) & (N - 1);
+                            r = (r + 1) & (N - 1);
+                        }
+                    }
                 } else {
                     for (unsigned k = 0; k < len; ++k) {
                         const uint8_t b = ring[from];
@@ -412,6 +519,7 @@ void TLZHCompressor::Decompress() {
     std::memset(st.prnt, 0, sizeof st.prnt);
     std::memset(st.son, 0, sizeof st.son);
     StartHuff();
+    std::fill(st.freq + T, st.freq + T + 1 + kScanPad, uint16_t(0xFFFF));
     std::memset(st.ring, ' ', kInitialSpaces);
 
     // Overrides of GetBytes/PutBytes see every byte; the component itself takes the inline road.

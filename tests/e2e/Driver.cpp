@@ -249,6 +249,7 @@ std::optional<Box> WaitForBox(DWORD pid, DWORD ms) {
 void Answer(const Box& box, const std::string& label) {
     for (HWND c : Descendants(box.hwnd)) {
         if (lstrcmpiA(ClassOf(c).c_str(), "Button") == 0 && WindowText(c) == label && IsWindowVisible(c)) {
+            Log("  answer " + label);
             PostMessageA(c, BM_CLICK, 0, 0);
             Expect(WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, 10000),
                    "the message box stays after pressing " + label + ": " + Describe(box));

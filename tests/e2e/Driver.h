@@ -19,9 +19,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Throws Failure with what, adding the source line, when cond is false.
+// Throws Failure with what when cond is false.
 void Expect(bool cond, const std::string& what);
-#define E2E_EXPECT(cond, what) ::e2e::Expect((cond), std::string(what) + " [" #cond "]")
 // Equal texts, or a Failure naming both.
 void ExpectEq(const std::string& actual, const std::string& expected, const std::string& what);
 
@@ -86,7 +85,8 @@ public:
     bool Enabled(const std::string& name) const;
     bool Visible(const std::string& name) const;      // the control itself, not its page
     bool ReadOnly(const std::string& name) const;     // edit boxes
-    COLORREF LabelColor(const std::string& name) const;  // unknown: CLR_INVALID
+    // The background colour the screen shows inside a label, left of a right-aligned text.
+    COLORREF LabelColor(const std::string& name) const;
 
     // Replaces an edit box's text; the box reports the change to its owner as typing does.
     void SetEditText(const std::string& name, const std::string& text);

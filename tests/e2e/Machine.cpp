@@ -219,7 +219,9 @@ std::optional<Link> ReadLink(const std::string& path) {
             if (SUCCEEDED(link->GetDescription(buf, sizeof buf))) l.description = buf;
             if (SUCCEEDED(link->GetArguments(buf, sizeof buf))) l.arguments = buf;
             if (SUCCEEDED(link->GetIconLocation(buf, sizeof buf, &l.iconIndex))) l.iconPath = buf;
-            link->GetShowCmd(&l.showCmd);
+            // The show command as stored in the file's header: Wine's loader reports a stored 0 as 1.
+            const auto raw = ReadBytes(path);
+            l.showCmd = raw.size() >= 0x40 ? int(raw[0x3C] | (raw[0x3D] << 8)) : -1;
             link->GetHotkey(&l.hotKey);
             result = l;
         }

@@ -48,7 +48,7 @@ void IniWrite(const std::string& section, const std::string& key, const std::str
 std::string ShellFolder(const std::string& valueName);  // "Desktop", "Start Menu", "Programs"; with "\"
 struct Link {
     std::string target, workingDir, description, arguments, iconPath;
-    int iconIndex = 0, showCmd = 0;
+    int iconIndex = 0, showCmd = 0;  // showCmd as the file's header stores it
     WORD hotKey = 0;
 };
 std::optional<Link> ReadLink(const std::string& path);

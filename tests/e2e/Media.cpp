@@ -47,11 +47,12 @@ std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s
 Package Pack(const std::string& fileName, const std::string& product, const std::string& version,
              std::vector<MediaFile> files) {
     std::vector<qs::pak::PakEntry> entries;
-    for (const auto& f : files) {
+    for (auto& f : files) {
+        f.dosTime = kFileTime;
         qs::pak::PakEntry e;
         e.name = f.name;
         e.data = f.data;
-        e.dosTime = kFileTime;
+        e.dosTime = f.dosTime;
         entries.push_back(std::move(e));
     }
     qs::pak::PakOptions options;

@@ -10,6 +10,7 @@ namespace e2e {
 struct MediaFile {
     std::string name;
     std::vector<uint8_t> data;
+    uint32_t dosTime = 0;  // DOS date and time the package gives the file
 };
 
 struct Package {
@@ -23,7 +24,7 @@ struct Sources {
     std::string setupExe, quilstrExe, demoDir;
 };
 
-// The DOS date and time every packed file carries (2024-05-17 10:30:00).
+// The DOS date and time every file of the packages made here carries (2024-05-17 10:30:00).
 extern const uint32_t kFileTime;
 
 // "Quilstr.pak" of a version: the application, its help file, read-me, sample project and a sample library

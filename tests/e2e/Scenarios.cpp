@@ -113,6 +113,7 @@ Box ExpectBox(DWORD pid, const std::string& caption, const std::string& text, bo
 
 void ExpectEnds(Process& p, const std::string& when) {
     Expect(p.WaitExit(kUiMs), when + ": Setup.exe did not end");
+    Log("  Setup.exe ended");
     Expect(p.ExitCode() == 0, when + ": Setup.exe ended with code " + std::to_string(p.ExitCode()));
 }
 
@@ -120,7 +121,7 @@ void ExpectEnds(Process& p, const std::string& when) {
 void PressAndWaitPage(Run& run, SetupWindow& w, Process& p, const std::string& button, int page,
                       bool shootBusy) {
     w.Click(button);
-    bool shotBusy = false;
+    bool shotBusy = false, shotGauge = false;
     std::optional<Box> box;
     const bool reached = WaitUntil(
         [&] {
@@ -131,11 +132,17 @@ void PressAndWaitPage(Run& run, SetupWindow& w, Process& p, const std::string& b
                 box = boxes[0];
                 return true;
             }
-            // The busy page with the gauge a good way into the big file (a quarter filled at least).
-            if (shootBusy && !shotBusy && w.ActivePage() == kBusy &&
-                w.Text("LabelBusy").rfind("Decompressing Samples.lib", 0) == 0 && w.GaugeFill() >= 0.25) {
-                run.Shot(w, "busy", false);
-                shotBusy = true;
+            // The busy page as soon as it shows, and again with the gauge a good way into the big file of the
+            // test packages (a quarter filled at least). The program paints during the run; no settling here.
+            if (shootBusy && w.ActivePage() == kBusy) {
+                if (!shotBusy) {
+                    run.Shot(w, "busy", false);
+                    shotBusy = true;
+                } else if (!shotGauge && w.Text("LabelBusy").rfind("Decompressing Samples.lib", 0) == 0 &&
+                           w.GaugeFill() >= 0.25) {
+                    run.Shot(w, "busy-gauge", false);
+                    shotGauge = true;
+                }
             }
             return false;
         },
@@ -143,7 +150,7 @@ void PressAndWaitPage(Run& run, SetupWindow& w, Process& p, const std::string& b
     if (box) throw Failure("pressing " + button + " brought " + Describe(*box));
     Expect(p.Running(), "Setup.exe ended while running " + button);
     Expect(reached, "pressing " + button + " did not lead to page " + std::to_string(page));
-    if (shootBusy && !shotBusy) Log("  (the busy page went by too fast for a screenshot)");
+    if (shootBusy && !shotGauge) Log("  (no screenshot of the gauge half-way: the packages are too small)");
 }
 
 // ---- What an install leaves
@@ -173,9 +180,9 @@ void ExpectFiles(const std::string& folder, const Package& pak, const std::vecto
         FileTimeToLocalFileTime(&utc, &local);
         WORD date = 0, time = 0;
         FileTimeToDosDateTime(&local, &date, &time);
-        Expect((uint32_t(date) << 16 | time) == kFileTime,
+        Expect((uint32_t(date) << 16 | time) == f.dosTime,
                path + " carries the time " + qs::pak::DosTimeText(uint32_t(date) << 16 | time) + ", not " +
-                   qs::pak::DosTimeText(kFileTime));
+                   qs::pak::DosTimeText(f.dosTime));
     }
 }
 
@@ -219,8 +226,9 @@ void ExpectLinks(const Installed& in) {
         ExpectEq(link->workingDir, in.dir, paths[i] + " working folder");
         ExpectEq(link->description, "Quillostrand", paths[i] + " description");
         ExpectEq(link->iconPath, in.dir + "Quilstr.exe", paths[i] + " icon file");
-        Expect(link->iconIndex == 0 && link->arguments.empty() && link->hotKey == 0, paths[i] + " icon index, "
-                                                                                               "arguments, hot key");
+        Expect(link->iconIndex == 0 && link->arguments.empty() && link->hotKey == 0,
+               paths[i] + ": icon index 0, no arguments, no hot key");
+        Expect(link->showCmd == 0, paths[i] + ": show command " + std::to_string(link->showCmd) + ", expected 0");
     }
 }
 
@@ -344,7 +352,7 @@ Package LoadPackage(const std::string& path, const std::string& name) {
     p.image = ReadBytes(path);
     try {
         const auto info = qs::pak::ParsePackage(p.image, name);
-        for (const auto& e : info.entries) p.files.push_back({e.name, qs::pak::UnpackEntry(p.image, e)});
+        for (const auto& e : info.entries) p.files.push_back({e.name, qs::pak::UnpackEntry(p.image, e), e.dosTime});
     } catch (const std::exception& e) {
         throw Failure(std::string("cannot read ") + path + ": " + e.what());
     }
@@ -352,11 +360,6 @@ Package LoadPackage(const std::string& path, const std::string& name) {
 }
 
 // ---- The install of scenario 3 (and of 7 and the demo): every option a user can take
-
-struct FullInstall {
-    Installed in;
-    std::vector<std::string> shots;
-};
 
 // Starts from the media, checks the fresh-install pages, chooses a folder with blanks, both Delphi packages and
 // all three shortcuts, installs, checks the Finished page and quits.
@@ -383,6 +386,8 @@ Installed InstallEverything(Run& run, const Package& q, const Package& d10, cons
     for (const Package* pak : {&q, &d10, &d20})
         for (const auto& f : pak->files) need += (long long)f.data.size();
     ExpectEq(w.Text("LabelSpaceNeeded"), KB(need), "space needed with both Delphi packages");
+    // Plenty of room on C: in the prefix: the free-space figure keeps the button face, no red warning.
+    Expect(w.LabelColor("LabelSpaceFree") == GetSysColor(COLOR_BTNFACE), "free space shown without the red warning");
     Expect(w.Checked("CheckDesktop") && !w.Checked("CheckStartMenu") && w.Checked("CheckPrograms"),
            "shortcut boxes start as Desktop and Programs");
     w.SetEditText("EditInstallDir", kInstallDir);
@@ -512,7 +517,6 @@ void Scenario2(Run& run) {
         run.ShotBox(box, c.tag);
         Answer(box, "OK");
         ExpectEnds(*p, c.tag);
-        Expect(TopWindows(p->Pid()).empty(), std::string(c.tag) + ": a window stays");
         const std::string traces = InstallTraces();
         Expect(traces.empty(), std::string(c.tag) + " wrote:" + traces);
         Expect(!IsFolder(DefaultInstallDir()), std::string(c.tag) + " made the install folder");
@@ -533,6 +537,14 @@ void Scenario4(Run& run) {
     SetupWindow w = SetupWindow::Attach(*p, kStartMs);
     ExpectTabs(w, {"Welcome", "Delphi", "Install"}, kWelcome, "fresh install");
 
+    w.SelectTab("Install");
+    const long long setupSize = FileSize(run.Media() + "Setup.exe");
+    auto sum = [](const Package& pak) {
+        long long n = 0;
+        for (const auto& f : pak.files) n += (long long)f.data.size();
+        return n;
+    };
+    ExpectEq(w.Text("LabelSpaceNeeded"), KB(setupSize + sum(paks.q10)), "space needed without Delphi packages");
     w.SelectTab("Delphi");
     Expect(!w.Checked("CheckDelphi10") && !w.Checked("CheckDelphi20"), "no Delphi found: boxes unticked");
     Expect(!w.Enabled("EditDelphi10") && !w.Visible("LabelDelphi10"), "Delphi 1.0 folder disabled, hint hidden");
@@ -546,6 +558,8 @@ void Scenario4(Run& run) {
     run.Shot(w, "delphi-same-folder");
 
     w.SelectTab("Install");
+    ExpectEq(w.Text("LabelSpaceNeeded"), KB(setupSize + sum(paks.q10) + sum(paks.d10) + sum(paks.d20)),
+             "space needed with both Delphi packages");
     w.SetEditText("EditInstallDir", kInstallDir);
     w.Click("NowBtn2");
     const Box clash = ExpectBox(p->Pid(), kCaption,
@@ -738,8 +752,6 @@ void Scenario8(Run& run) {
     w.SelectTab("Install");
     PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, false);
     run.Shot(w, "finished");
-    w.Click("QuitBtn");
-    ExpectEnds(*p, "Quit Setup");
     Installed in;
     in.dir = kInstallDir + "\\";
     in.version = "1.0";
@@ -750,6 +762,14 @@ void Scenario8(Run& run) {
     in.d20Dir = d20;
     ExpectInstalled(run, in);
     ExpectLinks(in);
+
+    // Run Quillostrand: the installed application starts (its stand-in greets with a box) and Setup.exe ends.
+    w.Click("RunBtn");
+    ExpectEnds(*p, "Run Quillostrand");
+    const auto hello = WaitForBox(0, kStartMs);
+    Expect(hello.has_value(), "the installed application did not start");
+    ExpectEq(hello->caption, "Quillostrand", "the application's greeting");
+    Answer(*hello, "OK");
 }
 
 }  // namespace

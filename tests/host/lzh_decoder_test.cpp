@@ -259,6 +259,24 @@ TEST(LzhDecoder, GarbageStreams_BothDecodersGiveTheSameOutput) {
     }
 }
 
+// Long garbage with biased bits walks the tree along skewed paths: many swaps near the root, where the decoder
+// keeps a look-up of the first levels that must follow every change, and many rebuilds of the tree.
+TEST(LzhDecoder, LongBiasedGarbage_AgreesWithTheModelThroughManySwapsNearTheRoot) {
+    std::mt19937 rng(7);
+    for (int ones : {1, 4, 7}) {  // of 8 bits, about this many set
+        Bytes garbage(300000);
+        for (auto& b : garbage) {
+            unsigned v = 0;
+            for (int k = 0; k < 8; ++k) v = (v << 1) | (int(rng() % 8) < ones ? 1u : 0u);
+            b = static_cast<uint8_t>(v);
+        }
+        const Bytes model = test::ModelDecode(garbage, 32768, 32768);
+        EXPECT_GT(model.size(), garbage.size()) << ones;
+        EXPECT_EQ(Decode(garbage, 32768, 32768).out, model) << ones;
+        EXPECT_EQ(Decode(garbage, 16, 32768).out, model) << ones;
+    }
+}
+
 TEST(LzhDecoder, OverriddenGetBytesAndPutBytes_SeeEveryByte) {
     const Bytes data = Text(10000);
     const Bytes packed = pak::EncodeLzh(data);

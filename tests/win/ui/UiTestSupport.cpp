@@ -1,5 +1,7 @@
 #include "UiTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
@@ -106,4 +108,17 @@ std::string ScreenshotDir() {
     return dir;
 }
 
+
+namespace {
+// Wine's prefixes lack the "MS Sans Serif" bitmap font unless it is added; without it text falls back to a
+// wider face and the fixed-size boxes of the layout overflow. The fonts-wine package carries it.
+class SystemFontEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        for (const char* f : {"Z:\\usr\\share\\wine\\fonts\\sserife.fon", "C:\\windows\\Fonts\\sserife.fon"})
+            if (GetFileAttributesA(f) != INVALID_FILE_ATTRIBUTES && AddFontResourceExA(f, FR_PRIVATE, nullptr)) break;
+    }
+};
+[[maybe_unused]] ::testing::Environment* const kFonts = ::testing::AddGlobalTestEnvironment(new SystemFontEnvironment);
+}  // namespace
 }  // namespace qs::uitest

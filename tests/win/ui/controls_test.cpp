@@ -424,7 +424,12 @@ TEST_F(GaugeTest, RepaintsOnlyWhenTheWholePercentChanges) {
 
 TEST_F(GaugeTest, MaximumBelowMinimumIsRefusedAndBelowProgressPullsItDown) {
     gauge.SetProgress(80);
-    EXPECT_THROW(gauge.SetMaxValue(-1), EInvalidOperation);
+    try {
+        gauge.SetMaxValue(-1);
+        ADD_FAILURE() << "a maximum below the minimum was taken";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_EQ(e.Message(), "Value must be between 1 and 2147483647");
+    }
     EXPECT_EQ(gauge.MaxValue(), 100);
     const int paints = gauge.PaintCount();
     gauge.SetMaxValue(100);
@@ -470,4 +475,14 @@ TEST_F(GaugeTest, ZeroRangeShowsZeroPercentWithoutFill) {
     int aqua = 0;
     for (uint32_t px : full.pixels) aqua += px == 0x00FFFFu;
     EXPECT_EQ(aqua, 0);  // 100 %: the fill covers the whole inner width
+}
+
+TEST_F(DirListTest, StartsOnTheProcessCurrentFolderAndTheBoxOnItsDrive) {
+    // (SetUp built the list; nothing was reported.)
+    EXPECT_TRUE(events.empty());
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    EXPECT_EQ(list.Directory(), cwd);
+    EXPECT_GE(list.ItemCount(), 1);
+    EXPECT_EQ(combo.Drive(), AsciiLower(std::string(1, cwd[0]))[0]);
 }
