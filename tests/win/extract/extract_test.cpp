@@ -25,13 +25,7 @@ public:
 };
 
 PakEntrySpec Entry(const std::string& name, const std::string& content, uint32_t time = 0x5A8F6000) {
-    PakEntrySpec e;
-    e.FileName = name;
-    e.Packed = PackForTest(content);
-    e.UnpackedSize = int32_t(content.size());
-    e.FileCRC = Crc32UpdateLong(content.data(), content.size(), 0);
-    e.FileTime = time;
-    return e;
+    return PackedEntry(name, content, time);
 }
 
 std::string Text(size_t n) {

@@ -88,13 +88,7 @@ protected:
 
     // An entry with real packed content.
     static PakEntrySpec RealEntry(const std::string& name, const std::string& content, uint32_t dosTime = 0x5A8F6000) {
-        PakEntrySpec e;
-        e.FileName = name;
-        e.Packed = PackForTest(content);
-        e.UnpackedSize = int32_t(content.size());
-        e.FileCRC = Crc32UpdateLong(content.data(), content.size(), 0);
-        e.FileTime = dosTime;
-        return e;
+        return PackedEntry(name, content, dosTime);
     }
 
     TSetupForm& Start() {

@@ -8,4 +8,14 @@ std::string PackForTest(const std::string& content) {
     return std::string(packed.begin(), packed.end());
 }
 
+PakEntrySpec PackedEntry(const std::string& name, const std::string& content, uint32_t dosTime) {
+    PakEntrySpec e;
+    e.FileName = name;
+    e.Packed = PackForTest(content);
+    e.UnpackedSize = int32_t(content.size());
+    e.FileCRC = Crc32UpdateLong(content.data(), content.size(), 0);
+    e.FileTime = dosTime;
+    return e;
+}
+
 }  // namespace qs::test

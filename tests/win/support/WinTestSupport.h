@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "PakBytes.h"
+
 namespace qs::test {
 
 // A fresh empty folder under the Wine prefix's temporary folder, removed with its contents on destruction.
@@ -26,6 +28,9 @@ void RemoveTree(const std::string& path);
 
 // The packing library's encoder, behind one name so the tests do not depend on its spelling.
 std::string PackForTest(const std::string& content);
+
+// A package entry holding content packed for real, with its CRC and the given DOS time.
+PakEntrySpec PackedEntry(const std::string& name, const std::string& content, uint32_t dosTime = 0x5A8F6000);
 
 // Deletes a registry key with all its values and sub-keys (no error when it is missing).
 void DeleteRegTree(HKEY root, const std::string& subKey);
