@@ -1,6 +1,7 @@
 // The packing side: round trips through EncodeLzh and TLZHCompressor, and the ending the decoder misreads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -99,6 +100,37 @@ TEST(LzhEncoder, ChosenParseIsSmallerThanGreedy) {
     EXPECT_LT(EncodeLzh(data).size(), EncodeLzh(data, greedy).size());
 }
 
+// The chosen parse is priced from the adaptive model; whatever the data, it must not come out larger than the
+// greedy one (mispriced symbols would show here first on skewed or incompressible data), and it must cross its
+// block boundaries (32 KB) and the model's rebuilds without a seam.
+TEST(LzhEncoder, ChosenParseIsNeverLargerThanGreedy) {
+    namespace fs = std::filesystem;
+    Bytes text;
+    for (int i = 0; text.size() < 70000; ++i) {
+        const std::string line = "Entry " + std::to_string(i * 7919 % 4099) + ": the Quillostrand help topic " +
+                                 std::to_string(i % 37) + (i % 5 ? " is shown.\r\n" : " has no context.\r\n");
+        text.insert(text.end(), line.begin(), line.end());
+    }
+    Bytes runs;
+    std::mt19937 rng(5);
+    while (runs.size() < 70000) runs.insert(runs.end(), 1 + rng() % 90, static_cast<uint8_t>(rng() % 3));
+    const struct { const char* what; Bytes data; } cases[] = {
+        {"text lines", text},
+        {"runs of three values", runs},
+        {"four values", Random(70000, 2, 4)},
+        {"incompressible", Random(40000, 9)},
+        {"source file", ReadFile(fs::path(QS_SOURCE_DIR) / "src/package/LZH_OP.cpp", 1 << 20)},
+    };
+    LzhEncodeOptions greedy;
+    greedy.parse = LzhParse::Greedy;
+    for (const auto& c : cases) {
+        ASSERT_GT(c.data.size(), 10000u) << c.what;
+        const Bytes chosen = EncodeLzh(c.data);
+        EXPECT_LE(chosen.size(), EncodeLzh(c.data, greedy).size()) << c.what;
+        EXPECT_EQ(DecodeLzh(chosen), c.data) << c.what;
+    }
+}
+
 // Streams whose last code ends on a byte boundary while the root's 1-branch is a leaf decode with one symbol too
 // many. Literal streams of one dominant byte make that leaf: the plain coder hits the ending for some lengths;
 // coding the same parse with the ending mended must never.
@@ -120,6 +152,30 @@ TEST(LzhEncoder, MisreadEnding_OccursWithAPlainCoderAndIsMended) {
         const Bytes mended = detail::EncodeParsed(data.data(), data.size(), literals);
         ASSERT_EQ(DecodeLzh(mended), data) << n;
         ASSERT_EQ(EncodeLzh(data).size() > 0, true);
+    }
+    EXPECT_GT(misread, 0) << "no input of this family reaches the misread ending; the test proves nothing";
+}
+
+// Mending re-parses at most the last 512 bytes of the input: everything before them is coded exactly as in the
+// plain stream, which also keeps mending cheap on long inputs.
+TEST(LzhEncoder, MisreadEnding_LongInputIsMendedAtItsTail) {
+    int misread = 0;
+    for (size_t n = 5000; n <= 5200; ++n) {
+        Bytes data(n, 'e');
+        for (size_t i = 0; i < n; i += 7) data[i] = static_cast<uint8_t>('a' + i % 5);
+        const std::vector<detail::LzhOp> literals(n, detail::LzhOp{1, 0});
+        const Bytes raw = detail::EncodeOpsRaw(data.data(), data.size(), literals);
+        if (DecodeLzh(raw) == data) continue;
+        ++misread;
+        const Bytes mended = detail::EncodeParsed(data.data(), data.size(), literals);
+        ASSERT_EQ(DecodeLzh(mended), data) << n;
+        ASSERT_EQ(test::ModelDecode(mended), data) << n;
+        const std::vector<detail::LzhOp> headOps(n - 512, detail::LzhOp{1, 0});
+        const Bytes head = detail::EncodeOpsRaw(data.data(), n - 512, headOps);  // its last byte holds the marker
+        const size_t same = static_cast<size_t>(
+            std::mismatch(raw.begin(), raw.end(), mended.begin(), mended.end()).first - raw.begin());
+        EXPECT_GE(same, head.size() - 1) << n << ": the mend changed more than the last 512 bytes";
+        EXPECT_LT(same, raw.size()) << n;
     }
     EXPECT_GT(misread, 0) << "no input of this family reaches the misread ending; the test proves nothing";
 }

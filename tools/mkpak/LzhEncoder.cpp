@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cmath>
 #include <limits>
 
 #include "package/LZH_OP.h"
@@ -21,9 +22,11 @@ constexpr int MAX_FREQ = TLZHCompressor::MAX_FREQ;
 constexpr int kMinMatch = TLZHCompressor::THRESHOLD + 1;
 constexpr size_t kWindow = N;           // distances 1..4096
 constexpr size_t kPrefix = N;           // the window as it stands before the first byte
-constexpr size_t kBlock = 8192;         // bytes parsed with one set of cost estimates
-constexpr int kMaxChain = 96;           // candidates looked at per position
-constexpr int kNiceLength = 48;         // a match this long is taken without looking inside it
+constexpr size_t kGreedyBlock = 8192;   // the greedy parse looks no further than this (the benchmark's yardstick)
+constexpr size_t kBlock = 32768;        // bytes of the chosen parse priced with one set of cost estimates
+constexpr int kGreedyChain = 96;        // candidates the greedy parse looks at per position
+constexpr int kOptimalChain = 256;      // and the chosen parse: a nearer match of each length saves position bits
+constexpr int kPricings = 3;            // least-cost parses of a block, each priced from the one before
 
 // Encoding side of the position code: the code of each upper 6-bit value and its length, from the ranges of
 // the decoding table (first 8-bit value of each range, values per upper code, code length).
@@ -123,6 +126,18 @@ struct Model {
             }
             q = prnt[q];
         } while (q != 0);
+    }
+
+    // Price of every symbol in 1/16 bits: the mean of its code length in the tree and of the information its
+    // frequency carries. The tree's integer lengths flip as frequencies drift within a block; the mean prices
+    // symbols near a flip between the two and gives a slightly smaller parse than either alone.
+    void Costs(uint32_t* cost) const {
+        uint8_t len[N_CHAR];
+        CodeLengths(len);
+        for (int i = 0; i < N_CHAR; ++i) {
+            const double info = std::log2(double(freq[R]) / double(freq[prnt[i + T]]));
+            cost[i] = static_cast<uint32_t>(8.0 * info + 8.0 * len[i] + 0.5);
+        }
     }
 
     // Current code length of every symbol. A parent always lies above its children in the table.
@@ -244,14 +259,15 @@ public:
         }
     }
 
-    // Matches at pos no longer than maxLen; fills steps (at most F entries) and returns their count.
-    int Find(size_t pos, int maxLen, Step* steps) const {
+    // Matches at pos no longer than maxLen among the nearest maxChain candidates; fills steps (at most F entries)
+    // and returns their count.
+    int Find(size_t pos, int maxLen, int maxChain, Step* steps) const {
         if (maxLen < kMinMatch) return 0;
         int best = kMinMatch - 1;
         int count = 0;
         const uint8_t* b = buf_ + pos;
         int64_t cand = head_[Hash(pos)];
-        for (int chain = kMaxChain; cand >= 0 && pos - size_t(cand) <= kWindow && chain > 0; --chain) {
+        for (int chain = maxChain; cand >= 0 && pos - size_t(cand) <= kWindow && chain > 0; --chain) {
             const uint8_t* a = buf_ + cand;
             if (a[best] == b[best] && a[0] == b[0] && a[1] == b[1]) {
                 int len = 2;
@@ -286,7 +302,7 @@ void GreedyBlock(MatchFinder& mf, size_t s, size_t e, std::vector<LzhOp>& ops) {
     size_t i = s;
     while (i < e) {
         mf.InsertUpTo(i);
-        const int n = mf.Find(i, static_cast<int>(std::min<size_t>(F, e - i)), steps);
+        const int n = mf.Find(i, static_cast<int>(std::min<size_t>(F, e - i)), kGreedyChain, steps);
         if (n > 0) {
             ops.push_back({steps[n - 1].len, steps[n - 1].dist});
             i += steps[n - 1].len;
@@ -307,23 +323,10 @@ void FindBlockMatches(MatchFinder& mf, size_t s, size_t e, BlockMatches& bm) {
     bm.steps.clear();
     bm.first.assign(1, 0);
     Step steps[F];
-    size_t longEnd = 0;
-    uint16_t longDist = 0;
     for (size_t i = s; i < e; ++i) {
         mf.InsertUpTo(i);
-        const int maxLen = static_cast<int>(std::min<size_t>(F, e - i));
-        if (i < longEnd) {
-            // Inside a long match: only its own continuation, which keeps long runs cheap to parse.
-            const int len = static_cast<int>(std::min<size_t>(longEnd - i, size_t(maxLen)));
-            if (len >= kMinMatch) bm.steps.push_back({static_cast<uint16_t>(len), longDist});
-        } else {
-            const int count = mf.Find(i, maxLen, steps);
-            if (count > 0 && steps[count - 1].len >= kNiceLength) {
-                longEnd = i + steps[count - 1].len;
-                longDist = steps[count - 1].dist;
-            }
-            bm.steps.insert(bm.steps.end(), steps, steps + count);
-        }
+        const int count = mf.Find(i, static_cast<int>(std::min<size_t>(F, e - i)), kOptimalChain, steps);
+        bm.steps.insert(bm.steps.end(), steps, steps + count);
         bm.first.push_back(static_cast<uint32_t>(bm.steps.size()));
     }
 }
@@ -360,28 +363,30 @@ void CheapestParse(const uint8_t* buf, size_t s, size_t e, const BlockMatches& b
     std::reverse(ops.begin() + static_cast<std::ptrdiff_t>(mark), ops.end());
 }
 
-// Parse of [s, e): priced first with the code lengths the model has at the block start, then again with the
-// lengths it would have after coding that first parse (the model leans towards the symbols a parse uses).
+// Parse of [s, e): priced first with the model as it stands at the block start, then again (kPricings - 1 times)
+// with the model as it would stand after coding the previous parse. Prices from the end of the block are the
+// true marginal cost of a symbol in a frequency-counting model (coding one more of it makes all of them
+// cheaper), which beats tracking the model's state along the block.
 void OptimalBlock(MatchFinder& mf, const uint8_t* buf, size_t s, size_t e, const Model& model,
                   std::vector<LzhOp>& ops) {
     BlockMatches bm;
     FindBlockMatches(mf, s, e, bm);
-    uint8_t startLen[N_CHAR];
-    model.CodeLengths(startLen);
     uint32_t cost[N_CHAR];
-    for (int i = 0; i < N_CHAR; ++i) cost[i] = 16u * startLen[i];
-    std::vector<LzhOp> first;
-    CheapestParse(buf, s, e, bm, cost, first);
-    Model after = model;
-    size_t at = s;
-    for (const LzhOp& op : first) {
-        after.Update(op.len == 1 ? buf[at] : op.len + 253u);
-        at += op.len;
+    model.Costs(cost);
+    std::vector<LzhOp> parse;
+    CheapestParse(buf, s, e, bm, cost, parse);
+    for (int pricing = 1; pricing < kPricings; ++pricing) {
+        Model after = model;
+        size_t at = s;
+        for (const LzhOp& op : parse) {
+            after.Update(op.len == 1 ? buf[at] : op.len + 253u);
+            at += op.len;
+        }
+        after.Costs(cost);
+        parse.clear();
+        CheapestParse(buf, s, e, bm, cost, parse);
     }
-    uint8_t endLen[N_CHAR];
-    after.CodeLengths(endLen);
-    for (int i = 0; i < N_CHAR; ++i) cost[i] = 16u * endLen[i];
-    CheapestParse(buf, s, e, bm, cost, ops);
+    ops.insert(ops.end(), parse.begin(), parse.end());
 }
 
 // Longest match at pos within [pos, e), nearest first, by looking at every distance (used for short tails only).
@@ -467,6 +472,27 @@ bool MendEnding(Coder& coder, const Coder::Mark& start, const uint8_t* buf, size
     return false;
 }
 
+// Codes the last ops of a stream, [s, e), mending the ending when needed. Only about the last kMendTail bytes are
+// coded again for each try (MendEnding re-parses at most 512 bytes, plus the match that crosses that point).
+void EncodeLast(Coder& coder, const uint8_t* buf, size_t s, size_t e, const std::vector<LzhOp>& ops) {
+    constexpr size_t kMendTail = 1024;
+    size_t split = 0, at = s, tailStart = s;
+    for (size_t i = 0; i < ops.size(); ++i) {
+        if (e - at > kMendTail) {
+            split = i + 1;
+            tailStart = at + ops[i].len;
+        }
+        at += ops[i].len;
+    }
+    const std::vector<LzhOp> head(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(split));
+    const std::vector<LzhOp> tail(ops.begin() + static_cast<std::ptrdiff_t>(split), ops.end());
+    EncodeOps(coder, buf, s, head);
+    const Coder::Mark mark = coder.Save();
+    EncodeOps(coder, buf, tailStart, tail);
+    if (coder.BadEnding() && !MendEnding(coder, mark, buf, tailStart, e, tail))
+        throw ELzhEncode("These data cannot be packed: every parse of their end is misread by the decoder");
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeLzh(const uint8_t* data, size_t size, const LzhEncodeOptions& options) {
@@ -480,17 +506,14 @@ std::vector<uint8_t> EncodeLzh(const uint8_t* data, size_t size, const LzhEncode
     std::vector<LzhOp> ops;
     size_t s = kPrefix;
     do {
-        const size_t e = std::min(end, s + kBlock);
+        const size_t e = std::min(end, s + (options.parse == LzhParse::Greedy ? kGreedyBlock : kBlock));
         ops.clear();
         if (options.parse == LzhParse::Greedy)
             GreedyBlock(mf, s, e, ops);
         else
             OptimalBlock(mf, buf.data(), s, e, coder.model, ops);
         if (e == end) {
-            const Coder::Mark lastStart = coder.Save();
-            EncodeOps(coder, buf.data(), s, ops);
-            if (coder.BadEnding() && !MendEnding(coder, lastStart, buf.data(), s, e, ops))
-                throw ELzhEncode("These data cannot be packed: every parse of their end is misread by the decoder");
+            EncodeLast(coder, buf.data(), s, e, ops);
             break;
         }
         EncodeOps(coder, buf.data(), s, ops);
@@ -542,22 +565,7 @@ std::vector<uint8_t> EncodeParsed(const uint8_t* data, size_t size, const std::v
     const std::vector<uint8_t> buf = WithPrefix(data, size);
     Coder coder;
     coder.model.Start();
-    // The tail that may be parsed again: the ops of about the last block.
-    size_t split = 0, at = kPrefix, tailStart = kPrefix;
-    for (size_t i = 0; i < ops.size(); ++i) {
-        if (buf.size() - at > kBlock) {
-            split = i + 1;
-            tailStart = at + ops[i].len;
-        }
-        at += ops[i].len;
-    }
-    const std::vector<LzhOp> head(ops.begin(), ops.begin() + static_cast<std::ptrdiff_t>(split));
-    const std::vector<LzhOp> tail(ops.begin() + static_cast<std::ptrdiff_t>(split), ops.end());
-    EncodeOps(coder, buf.data(), kPrefix, head);
-    const Coder::Mark mark = coder.Save();
-    EncodeOps(coder, buf.data(), tailStart, tail);
-    if (coder.BadEnding() && !MendEnding(coder, mark, buf.data(), tailStart, buf.size(), tail))
-        throw ELzhEncode("These data cannot be packed: every parse of their end is misread by the decoder");
+    EncodeLast(coder, buf.data(), kPrefix, buf.size(), ops);
     return coder.Finish();
 }
 
@@ -565,8 +573,8 @@ std::vector<LzhOp> GreedyParse(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> buf = WithPrefix(data, size);
     MatchFinder mf(buf.data(), buf.size());
     std::vector<LzhOp> ops;
-    for (size_t s = kPrefix; s < buf.size(); s += kBlock)
-        GreedyBlock(mf, s, std::min(buf.size(), s + kBlock), ops);
+    for (size_t s = kPrefix; s < buf.size(); s += kGreedyBlock)
+        GreedyBlock(mf, s, std::min(buf.size(), s + kGreedyBlock), ops);
     return ops;
 }
 

@@ -13,7 +13,7 @@ namespace qs::pak {
 // How the input is cut into literals and matches.
 enum class LzhParse {
     Greedy,   // the longest (then nearest) match at each position; the benchmark's yardstick
-    Optimal,  // least-cost parse per block, costs taken from the adaptive model as it stands at the block start
+    Optimal,  // least-cost parse per 32 KB block, priced from the adaptive model as the block's parse leaves it
 };
 
 struct LzhEncodeOptions {
