@@ -14,6 +14,7 @@ bootstrap:
 	@scripts/bootstrap
 
 host: bootstrap
+	@mkdir -p $(B)
 	@cmake -S . -B $(B)/host -DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >$(B)/host-configure.log 2>&1 || { cat $(B)/host-configure.log; exit 1; }
 	@cmake --build $(B)/host -j$(JOBS)
 
