@@ -76,6 +76,9 @@ struct ShiftCase {
     std::vector<long long> targets;
 };
 
+// Test names show the removed entry and the count, not the object's bytes.
+void PrintTo(const ShiftCase& c, std::ostream* os) { *os << "remove " << c.removed << " of " << c.count; }
+
 class TransferShiftTest : public ::testing::TestWithParam<ShiftCase> {};
 
 TEST_P(TransferShiftTest, TransferShiftTargets_AreTheEntriesThatChange) {
