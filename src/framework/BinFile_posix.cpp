@@ -103,8 +103,12 @@ void BinFile::ReadExact(void* buf, uint32_t n) {
     if (ReadSome(buf, n) != n) throw EInOutError(EInOutError::kReadBeyondEnd);
 }
 
+static int64_t g_writeBudget = -1;
+void SetWriteBudgetForTesting(int64_t bytes) { g_writeBudget = bytes; }
+
 uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
     if (fd_ < 0) throw EInOutError(6);
+    if (g_writeBudget >= 0 && n > g_writeBudget) n = uint32_t(g_writeBudget);
     uint32_t put = 0;
     while (put < n) {
         const ssize_t w = ::write(fd_, static_cast<const char*>(buf) + put, n - put);
@@ -115,6 +119,7 @@ uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
         }
         put += uint32_t(w);
     }
+    if (g_writeBudget >= 0) g_writeBudget -= put;
     return put;
 }
 

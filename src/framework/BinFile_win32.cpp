@@ -76,14 +76,19 @@ void BinFile::ReadExact(void* buf, uint32_t n) {
     if (ReadSome(buf, n) != n) throw EInOutError(EInOutError::kReadBeyondEnd);
 }
 
+static int64_t g_writeBudget = -1;
+void SetWriteBudgetForTesting(int64_t bytes) { g_writeBudget = bytes; }
+
 uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
     if (!handle_) throw EInOutError(6);
+    if (g_writeBudget >= 0 && n > g_writeBudget) n = uint32_t(g_writeBudget);
     DWORD put = 0;
     if (n && !WriteFile(handle_, buf, n, &put, nullptr)) {
         const DWORD e = GetLastError();
         if (e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL) return put;
         throw EInOutError(int(e));
     }
+    if (g_writeBudget >= 0) g_writeBudget -= put;
     return put;
 }
 

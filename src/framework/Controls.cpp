@@ -1,4 +1,5 @@
 #include "framework/Controls.h"
+#include "framework/SystemLibrary.h"
 
 #include <commctrl.h>
 
@@ -245,7 +246,12 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
         HGDIOBJ oldBmp = SelectObject(mem, glyph_);
         const COLORREF key = GetPixel(mem, 0, glyphH - 1);
         const int srcX = (!enabled && glyphs == 2) ? glyphW : 0;
-        TransparentBlt(dc, x0, gy, glyphW, glyphH, mem, srcX, 0, glyphW, glyphH, key);
+        using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
+        static const auto transparentBlt = SystemFunction<TransparentBltFn>("msimg32.dll", "TransparentBlt");
+        if (transparentBlt)
+            transparentBlt(dc, x0, gy, glyphW, glyphH, mem, srcX, 0, glyphW, glyphH, key);
+        else
+            BitBlt(dc, x0, gy, glyphW, glyphH, mem, srcX, 0, SRCCOPY);
         SelectObject(mem, oldBmp);
         DeleteDC(mem);
     }
@@ -744,8 +750,11 @@ void InitControls() {
     static bool done = false;
     if (done) return;
     done = true;
+    // Loaded at run time, from the system folder: a static import would be resolved before the program can
+    // keep the loader away from a comctl32 or uxtheme planted beside it.
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (const auto init = SystemFunction<InitFn>("comctl32.dll", "InitCommonControlsEx")) init(&icc);
     WNDCLASSA wc{};
     wc.lpfnWndProc = ContainerProc;
     wc.hInstance = Application().Instance();

@@ -102,7 +102,16 @@ TEST_F(Startup, FreshInstall_StaleRecordStillTicksRecordedDelphiFolder) {
     WriteSizedPak("Delphi10.pak", "x", 10);
     TSetupForm& f = Start();
     EXPECT_EQ(f.Mode(), SetupMode::FreshInstall);
-    EXPECT_EQ(f.EditInstallDir.Text(), "C:\\Program Files\\Quillostrand");
+    // In the Program Files folder this program's registry view names: "C:\\Program Files (x86)" for a 32-bit
+    // program on 64-bit Windows.
+    char pf[MAX_PATH] = {};
+    DWORD pfSize = sizeof pf;
+    HKEY cv;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, &cv),
+              ERROR_SUCCESS);
+    RegQueryValueExA(cv, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(pf), &pfSize);
+    RegCloseKey(cv);
+    EXPECT_EQ(f.EditInstallDir.Text(), IncludeTrailingBackslash(pf) + "Quillostrand");
     EXPECT_TRUE(f.CheckDelphi10.Checked());
     EXPECT_EQ(f.EditDelphi10.Text(), "C:\\Borland\\Delphi\\LIB");
     EXPECT_TRUE(f.EditDelphi10.ReadOnly());

@@ -1,0 +1,442 @@
+// The bodies of the fuzz targets, shared by the libFuzzer programs (tests/fuzz/*_fuzz.cpp) and the host
+// regression tests (tests/host/fuzz_regressions_test.cpp), so a saved input runs through exactly the same code
+// and the same checks in both.
+//
+// Each body takes one input and returns normally when every check holds. A broken check calls QS_FUZZ_FAIL,
+// which the includer defines: the fuzz programs print and abort, the regression tests throw.
+#pragma once
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "deleteme/CmdLine.h"
+#include "framework/BinFile.h"
+#include "framework/Exceptions.h"
+#include "package/Crc32.h"
+#include "package/Extract.h"
+#include "package/LZH_OP.h"
+#include "package/PakFormat.h"
+#include "system/InstalledFileList.h"
+#include "system/SearchPath.h"
+
+#ifndef QS_FUZZ_FAIL
+#error "define QS_FUZZ_FAIL(what) before including FuzzTargets.h"
+#endif
+#define QS_FUZZ_CHECK(cond)                                                      \
+    do {                                                                         \
+        if (!(cond)) QS_FUZZ_FAIL("check failed: " #cond " (line " QS_FUZZ_STR(__LINE__) ")"); \
+    } while (0)
+#define QS_FUZZ_STR2(x) #x
+#define QS_FUZZ_STR(x) QS_FUZZ_STR2(x)
+
+namespace qs::fuzz {
+
+// Inputs above this are refused by every target: time and memory stay bounded whatever the fuzzer tries.
+constexpr size_t kMaxInput = 1 << 20;
+
+// A private folder per process, standing for the drives of the package core ("C:\x" -> <root>/drives/C/x).
+class Scratch {
+public:
+    Scratch() {
+        // Memory-backed when the machine has it: one file is written per input.
+        struct stat shm;
+        const bool haveShm = ::stat("/dev/shm", &shm) == 0 && S_ISDIR(shm.st_mode) && ::access("/dev/shm", W_OK) == 0;
+        base_ = std::string(haveShm ? "/dev/shm" : "/tmp") + "/qs-fuzz-" + std::to_string(getpid());
+        ::mkdir(base_.c_str(), 0700);
+        ::mkdir((base_ + "/drives").c_str(), 0700);
+        ::mkdir((base_ + "/drives/C").c_str(), 0700);
+        ::mkdir((base_ + "/drives/C/media").c_str(), 0700);
+        SetNativeDriveRoot(base_ + "/drives");
+    }
+    ~Scratch() {
+        EmptyNative(base_);
+        ::rmdir(base_.c_str());
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    const std::string& Base() const { return base_; }
+    std::string Native(const std::string& rel) const { return base_ + "/drives/C/" + rel; }
+
+    void WriteFile(const std::string& rel, const uint8_t* data, size_t size) const {
+        std::ofstream(Native(rel), std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    }
+
+    // Every path below the base, relative to it ("drives/C/media/x.pak"), folders ending in "/".
+    std::vector<std::string> Walk() const {
+        std::vector<std::string> out;
+        WalkInto(base_, "", out);
+        return out;
+    }
+
+    // Removes everything below folder (relative to the base); the folder itself stays.
+    void Empty(const std::string& rel) const { EmptyNative(base_ + "/" + rel); }
+    void RemoveTree(const std::string& rel) const {
+        EmptyNative(base_ + "/" + rel);
+        ::rmdir((base_ + "/" + rel).c_str());
+    }
+
+private:
+    static void WalkInto(const std::string& dir, const std::string& rel, std::vector<std::string>& out) {
+        DIR* d = ::opendir(dir.c_str());
+        if (!d) return;
+        while (dirent* e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            const std::string full = dir + "/" + name;
+            struct stat st;
+            if (::lstat(full.c_str(), &st) != 0) continue;
+            if (S_ISDIR(st.st_mode)) {
+                out.push_back(rel + name + "/");
+                WalkInto(full, rel + name + "/", out);
+            } else {
+                out.push_back(rel + name);
+            }
+        }
+        ::closedir(d);
+    }
+    static void EmptyNative(const std::string& dir) {
+        DIR* d = ::opendir(dir.c_str());
+        if (!d) return;
+        while (dirent* e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            const std::string full = dir + "/" + name;
+            struct stat st;
+            if (::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                EmptyNative(full);
+                ::rmdir(full.c_str());
+            } else {
+                ::unlink(full.c_str());
+            }
+        }
+        ::closedir(d);
+    }
+    std::string base_;
+};
+
+inline Scratch& TheScratch() {
+    static Scratch s;
+    SetNativeDriveRoot(s.Base() + "/drives");  // again each time: a test program may have moved it meanwhile
+    return s;
+}
+
+// ---- header scan ---------------------------------------------------------------------------------------------
+// The first byte picks the role, the rest is the package file. A scan either raises one of its documented
+// errors or returns a summary that fits inside the file.
+inline void PakScanOne(const uint8_t* data, size_t size) {
+    if (size < 1 || size > kMaxInput) return;
+    const PakRole role = data[0] % 3 == 0 ? PakRole::Main : data[0] % 3 == 1 ? PakRole::Delphi10 : PakRole::Delphi20;
+    Scratch& s = TheScratch();
+    s.WriteFile("media/scan.pak", data + 1, size - 1);
+    try {
+        const PackageSummary sum = ScanPackage("C:\\media\\scan.pak", role);
+        const int64_t fileSize = int64_t(size - 1);
+        QS_FUZZ_CHECK(sum.DirPos >= 16 && sum.DirPos + 4 <= fileSize);
+        QS_FUZZ_CHECK(sum.VersionText.size() <= kMaxPakText);
+        QS_FUZZ_CHECK(sum.ProductName.size() <= kMaxPakText);
+        if (role == PakRole::Main) QS_FUZZ_CHECK(sum.ProductName == "Quillostrand");
+        // Each entry takes at least 25 bytes of the file: a count that fits none of them cannot have scanned.
+        if (sum.EntryCount > 0) QS_FUZZ_CHECK(int64_t(sum.EntryCount) * 25 <= fileSize - sum.DirPos - 4);
+        if (sum.EntryCount <= 0) QS_FUZZ_CHECK(sum.TotalSize == 0);
+    } catch (const EWrongProduct&) {
+        QS_FUZZ_CHECK(role == PakRole::Main);
+    } catch (const EInOutError&) {
+    } catch (const Exception& e) {
+        const std::string m = e.Message();
+        QS_FUZZ_CHECK(m == "PAK file corrupt" || m == "File Delphi10.pak is corrupt" ||
+                      m == "File Delphi20.pak is corrupt");
+    }
+}
+
+// ---- decoder -------------------------------------------------------------------------------------------------
+// Buffer sizes from one byte each: the small sizes 16..215 often, the large ones too.
+inline uint16_t BufSizeFrom(uint8_t b) {
+    static const uint16_t kLarge[] = {4096, 32767, 32768, 1000, 4097, 60, 61, 59};
+    return b < 200 ? uint16_t(16 + b) : kLarge[b % 8];
+}
+
+struct DecodeResult {
+    uint64_t length = 0;
+    uint32_t crc = 0;
+    bool threw = false;
+};
+
+// One run of the decoder over stream. chunk > 0 makes the source deliver at most chunk bytes a call (a short read
+// is not the end); failAfterPuts > 0 makes the sink raise on that call.
+inline DecodeResult DecodeOnce(TLZHCompressor& d, const uint8_t* stream, size_t size, uint16_t readSize,
+                               uint16_t writeSize, size_t chunk, int failAfterPuts) {
+    d.SetReadBufSize(readSize);
+    d.SetWriteBufSize(writeSize);
+    DecodeResult r;
+    size_t at = 0;
+    int puts = 0;
+    bool lastPutShort = false;
+    d.OnGetBytes = [&](TLZHCompressor&, void* dta, uint16_t n, uint16_t& got) {
+        QS_FUZZ_CHECK(n >= 1 && n <= d.ReadBufSize());
+        size_t give = std::min<size_t>(n, size - at);
+        if (chunk) give = std::min(give, chunk);
+        if (give) std::memcpy(dta, stream + at, give);
+        at += give;
+        got = uint16_t(give);
+    };
+    d.OnPutBytes = [&](TLZHCompressor&, const void* dta, uint16_t n, uint16_t& put) {
+        // Full blocks while more output follows; only the final hand-over may be shorter.
+        QS_FUZZ_CHECK(!lastPutShort);
+        QS_FUZZ_CHECK(n <= d.WriteBufSize());
+        if (n < d.WriteBufSize()) lastPutShort = true;
+        ++puts;
+        if (failAfterPuts > 0 && puts == failAfterPuts) throw EInOutError(EInOutError::kDiskFull);
+        r.length += n;
+        r.crc = Crc32UpdateLong(dta, n, r.crc);
+        put = n;
+    };
+    try {
+        d.Decompress();
+    } catch (const EInOutError&) {
+        // Only the sink's own error may come out, and only from the final hand-over.
+        QS_FUZZ_CHECK(failAfterPuts > 0 && puts == failAfterPuts);
+        r.threw = true;
+    }
+    QS_FUZZ_CHECK(d.Finished());
+    return r;
+}
+
+// Input: read-size byte, write-size byte, mode byte, then the stream. The result must not depend on buffer sizes
+// or on how the source cuts its deliveries, and a run ended by a failing sink must leave the component ready:
+// the next run on the same component gives the same result as a fresh one.
+inline void LzhDecodeOne(const uint8_t* data, size_t size) {
+    if (size < 3 || size > kMaxInput) return;
+    const uint16_t rs = BufSizeFrom(data[0]);
+    const uint16_t ws = BufSizeFrom(data[1]);
+    const uint8_t mode = data[2];
+    const uint8_t* stream = data + 3;
+    const size_t n = size - 3;
+
+    TLZHCompressor reference;
+    const DecodeResult want = DecodeOnce(reference, stream, n, 32768, 32768, 0, 0);
+    QS_FUZZ_CHECK(!want.threw);
+
+    TLZHCompressor d;
+    const size_t chunk = (mode & 1) ? size_t(1 + (mode >> 4)) : 0;
+    const DecodeResult got = DecodeOnce(d, stream, n, rs, ws, chunk, 0);
+    QS_FUZZ_CHECK(got.length == want.length);
+    QS_FUZZ_CHECK(got.crc == want.crc);
+
+    if (mode & 2) {
+        // A sink failing on its first call; then the same component decodes again as if new.
+        DecodeOnce(d, stream, n, rs, ws, 0, 1);
+        const DecodeResult again = DecodeOnce(d, stream, n, rs, ws, 0, 0);
+        QS_FUZZ_CHECK(again.length == want.length);
+        QS_FUZZ_CHECK(again.crc == want.crc);
+    }
+}
+
+// ---- extraction ----------------------------------------------------------------------------------------------
+// Counts what the window would show, and stops a run whose output grows past a bound (a hostile directory can
+// point thousands of entries at the same packed data).
+class CountingProgress : public ExtractProgress {
+public:
+    void SetBusyText(const std::string& text) override {
+        ++texts;
+        QS_FUZZ_CHECK(text == "Creating directory structure..." ||
+                      (text.rfind("Decompressing ", 0) == 0 && text.size() >= 17 &&
+                       text.compare(text.size() - 3, 3, "...") == 0));
+    }
+    void AdvanceProgress(uint32_t bytes) override {
+        written += bytes;
+        if (written > kMaxOutput) throw EInOutError(EInOutError::kDiskFull);
+    }
+    static constexpr uint64_t kMaxOutput = 64u << 20;
+    uint64_t written = 0;
+    int texts = 0;
+};
+
+// Input: one flag byte (bit 0: HasExtraName as the scan saw it; bit 1: scan as the main package), then the
+// package file. The package is scanned as start-up does and, when the scan passes, extracted into C:\dest\sub\.
+// Afterwards nothing may exist below the scratch folder but the package, the folder chain and files directly in
+// the destination; the installed-file list has one well-formed slot per entry.
+inline void ExtractOne(const uint8_t* data, size_t size) {
+    if (size < 1 || size > kMaxInput) return;
+    Scratch& s = TheScratch();
+    s.RemoveTree("drives/C/dest");
+    s.WriteFile("media/Delphi10.pak", data + 1, size - 1);
+
+    PackageSummary sum;
+    try {
+        sum = ScanPackage("C:\\media\\Delphi10.pak", (data[0] & 2) ? PakRole::Main : PakRole::Delphi10);
+    } catch (const Exception&) {
+        return;  // start-up would not offer this package
+    }
+
+    CountingProgress progress;
+    TPackageExtractor x(progress);
+    TLZHCompressor decoder;
+    decoder.SetReadBufSize(32768);
+    decoder.SetWriteBufSize(32768);
+    x.Attach(decoder);
+    std::vector<uint8_t> list;
+    bool ok = false;
+    try {
+        list = x.ExtractPackage(decoder, "C:\\media\\", "Delphi10.pak", "C:\\dest\\sub", sum.DirPos,
+                                (data[0] & 1) != 0 || sum.HasExtraName);
+        ok = true;
+    } catch (const EInOutError&) {
+    } catch (const Exception& e) {
+        const std::string m = e.Message();
+        QS_FUZZ_CHECK(m == PackageErrorText("Delphi10.pak") || m == kDestinationErrorText);
+    }
+
+    if (ok) {
+        QS_FUZZ_CHECK(list.size() % kSlotSize == 0);
+        QS_FUZZ_CHECK(list.size() / kSlotSize == size_t(std::max(sum.EntryCount, 0)));
+        for (size_t i = 0; i < list.size(); i += kSlotSize) {
+            QS_FUZZ_CHECK(list[i] <= 12);
+            for (size_t k = 1; k <= list[i]; ++k) QS_FUZZ_CHECK(!(list[i + k] >= 'a' && list[i + k] <= 'z'));
+        }
+    }
+
+    static const std::set<std::string> kFixed = {"drives/",       "drives/C/",        "drives/C/media/",
+                                                 "drives/C/media/Delphi10.pak",       "drives/C/media/scan.pak",
+                                                 "drives/C/dest/", "drives/C/dest/sub/"};
+    const std::string inDest = "drives/C/dest/sub/";
+    for (const std::string& p : s.Walk()) {
+        if (kFixed.count(p)) continue;
+        // Only plain files directly in the destination folder.
+        const bool direct = p.compare(0, inDest.size(), inDest) == 0 &&
+                            p.find('/', inDest.size()) == std::string::npos && p.size() > inDest.size();
+        if (!direct) {
+            std::fprintf(stderr, "written outside the destination: %s\n", p.c_str());
+            QS_FUZZ_FAIL("extraction wrote outside its destination folder");
+        }
+    }
+    if (ok && sum.EntryCount > 0) QS_FUZZ_CHECK(progress.texts >= 2);
+}
+
+// ---- installed-file list -------------------------------------------------------------------------------------
+// Input: a flag byte (bit 0: help index, bits 1-2: which folder), then the list block.
+inline void FileListOne(const uint8_t* data, size_t size) {
+    if (size < 1 || size > kMaxInput) return;
+    static const char* const kFolders[] = {"C:\\Program Files\\Quillostrand", "C:\\Program Files\\Quillostrand\\",
+                                           "D:\\", "C:\\DELPHI\\LIB"};
+    const std::string folder = kFolders[(data[0] >> 1) & 3];
+    const std::string dir = folder.back() == '\\' ? folder : folder + "\\";
+    const std::vector<uint8_t> list(data + 1, data + size);
+    const std::vector<std::string> paths = ListedFilePaths(list, folder, (data[0] & 1) != 0);
+    // Never more than a name per slot, and its ".gid" companion.
+    QS_FUZZ_CHECK(paths.size() <= 2 * (list.size() / 13));
+    for (const std::string& p : paths) {
+        QS_FUZZ_CHECK(p.compare(0, dir.size(), dir) == 0);
+        const std::string name = p.substr(dir.size());
+        QS_FUZZ_CHECK(!name.empty());
+        QS_FUZZ_CHECK(name.find_first_of("\\/:") == std::string::npos);
+        QS_FUZZ_CHECK(name != "." && name != "..");
+        QS_FUZZ_CHECK(name.size() <= 12);
+        QS_FUZZ_CHECK(IsPlainFileName(name));
+    }
+}
+
+// ---- DeleteMe's command line ---------------------------------------------------------------------------------
+// The splitting rules, written again as plainly as possible: a separator is any character at or below the blank
+// outside quotes; a quote toggles; "" pairs at the start of an element are skipped; an empty element ends the list.
+inline std::vector<std::string> ModelSplit(const std::string& line) {
+    std::vector<std::string> out;
+    size_t i = 0;
+    auto sep = [&](size_t k) { return k < line.size() && (unsigned char)line[k] <= ' '; };
+    for (;;) {
+        for (;;) {
+            while (sep(i)) ++i;
+            if (i + 1 < line.size() && line[i] == '"' && line[i + 1] == '"')
+                i += 2;
+            else
+                break;
+        }
+        std::string el;
+        bool quoted = false;
+        while (i < line.size()) {
+            const char c = line[i];
+            if (!quoted && (unsigned char)c <= ' ') break;
+            ++i;
+            if (c == '"')
+                quoted = !quoted;
+            else
+                el += c;
+        }
+        if (el.empty()) break;
+        out.push_back(el);
+    }
+    return out;
+}
+
+inline void CmdLineOne(const uint8_t* data, size_t size) {
+    if (size < 1 || size > kMaxInput) return;
+    const size_t maxArgs = data[0] % 8;
+    // The command line ends at its first NUL, as a C string does.
+    std::string line(reinterpret_cast<const char*>(data + 1), size - 1);
+    line = line.substr(0, line.find('\0'));
+
+    // Exactly the room the contract asks for, so that any overrun is seen by the address checker.
+    std::vector<char> text(line.begin(), line.end());
+    text.push_back('\0');
+    std::vector<char> buf(line.size() + 1, char(0x55));
+    std::vector<const char*> args(maxArgs + 1, nullptr);
+    const size_t count = QsSplitArgs(text.data(), buf.data(), args.data(), maxArgs);
+
+    const std::vector<std::string> model = ModelSplit(line);
+    const size_t want = model.empty() ? 0 : model.size() - 1;
+    QS_FUZZ_CHECK(count == want);
+    for (size_t k = 0; k < std::min(count, maxArgs); ++k) {
+        QS_FUZZ_CHECK(args[k] >= buf.data() && args[k] < buf.data() + buf.size());
+        QS_FUZZ_CHECK(std::string(args[k]) == model[k + 1]);
+    }
+    QS_FUZZ_CHECK(args[maxArgs] == nullptr);
+
+    // Element by element, as DeleteMe's first reading does.
+    const char* pos = text.data();
+    std::vector<char> one(line.size() + 1);
+    for (size_t k = 0; k <= model.size(); ++k) {
+        const size_t len = QsNextArg(&pos, one.data());
+        QS_FUZZ_CHECK(pos >= text.data() && pos <= text.data() + line.size());
+        if (k == model.size()) {
+            QS_FUZZ_CHECK(len == 0);
+            break;
+        }
+        QS_FUZZ_CHECK(std::string(one.data(), len) == model[k]);
+    }
+}
+
+// ---- DELPHI.INI search path ----------------------------------------------------------------------------------
+inline void SearchPathOne(const uint8_t* data, size_t size) {
+    if (size > kMaxInput) return;
+    const std::string path(reinterpret_cast<const char*>(data), size);
+    const std::optional<std::string> lib = FindDelphi10LibElement(path);
+    const std::string upper = AsciiUpper(path);
+    if (!lib) {
+        // Nothing only when no element ends in "\LIB" before a ";" and the path does not end in one.
+        QS_FUZZ_CHECK(upper.find("\\LIB;") == std::string::npos);
+        return;
+    }
+    QS_FUZZ_CHECK(path.find(*lib) != std::string::npos);
+    QS_FUZZ_CHECK(lib->size() >= 4);
+    QS_FUZZ_CHECK(AsciiUpper(lib->substr(lib->size() - 4)) == "\\LIB");
+    QS_FUZZ_CHECK(lib->find(';') == std::string::npos);
+    // A whole element: it starts the path or follows a ";", and ends it or precedes one.
+    bool whole = false;
+    for (size_t at = path.find(*lib); at != std::string::npos; at = path.find(*lib, at + 1)) {
+        const size_t end = at + lib->size();
+        if ((at == 0 || path[at - 1] == ';') && (end == path.size() || path[end] == ';')) whole = true;
+    }
+    QS_FUZZ_CHECK(whole);
+}
+
+}  // namespace qs::fuzz
