@@ -1,5 +1,6 @@
 // The picture generator: runs the host-built mkart and checks the files it draws.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -64,10 +65,12 @@ Bmp ReadBmp(const std::string& path) {
 class Mkart : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = ::testing::TempDir() + "mkart-test";
+        // One folder per process: CTest runs these tests side by side.
+        dir_ = ::testing::TempDir() + "mkart-test-" + std::to_string(getpid());
         ASSERT_EQ(std::system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'").c_str()), 0);
         ASSERT_EQ(std::system(("'" + kMkart + "' '" + dir_ + "'").c_str()), 0) << kMkart;
     }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "' '" + dir_ + "-again'").c_str()); }
     std::string Path(const char* f) const { return dir_ + "/" + f; }
     std::string dir_;
 };
