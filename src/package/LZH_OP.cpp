@@ -1,4 +1,5 @@
 #include "package/LZH_OP.h"
+#include "package/LzhTree.h"
 
 #include <algorithm>
 #include <cstring>
@@ -192,50 +193,14 @@ void TLZHCompressor::PutBytes(const void* bytes, uint16_t count, uint16_t& taken
 
 void TLZHCompressor::StartHuff() {
     State& st = *s_;
-    for (int i = 0; i < N_CHAR; ++i) {
-        st.freq[i] = 1;
-        st.son[i] = static_cast<uint16_t>(i + T);
-        st.prnt[i + T] = static_cast<uint16_t>(i);
-    }
-    for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
-        st.freq[j] = static_cast<uint16_t>(st.freq[i] + st.freq[i + 1]);
-        st.son[j] = static_cast<uint16_t>(i);
-        st.prnt[i] = st.prnt[i + 1] = static_cast<uint16_t>(j);
-    }
-    st.freq[T] = 0xFFFF;
-    st.prnt[R] = 0;
+    lzh::StartTree(st.freq, st.son, st.prnt);
     st.topStale = true;
 }
 
 // Rebuilds the tree with halved frequencies once the root reaches MAX_FREQ.
 void TLZHCompressor::Reconst() {
     State& st = *s_;
-    uint16_t* freq = st.freq;
-    uint16_t* son = st.son;
-    int j = 0;
-    for (int i = 0; i < T; ++i) {
-        if (son[i] >= T) {
-            freq[j] = static_cast<uint16_t>((freq[i] + 1) / 2);
-            son[j] = son[i];
-            ++j;
-        }
-    }
-    for (int i = 0, k = N_CHAR; k < T; i += 2, ++k) {
-        const uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
-        freq[k] = f;
-        int l = k - 1;
-        while (f < freq[l]) --l;
-        ++l;
-        std::memmove(&freq[l + 1], &freq[l], (k - l) * sizeof(freq[0]));
-        freq[l] = f;
-        std::memmove(&son[l + 1], &son[l], (k - l) * sizeof(son[0]));
-        son[l] = static_cast<uint16_t>(i);
-    }
-    for (int i = 0; i < T; ++i) {
-        const int k = son[i];
-        st.prnt[k] = static_cast<uint16_t>(i);
-        if (k < T) st.prnt[k + 1] = static_cast<uint16_t>(i);
-    }
+    lzh::RebuildTree(st.freq, st.son, st.prnt);
     st.topStale = true;
 }
 

@@ -1,4 +1,5 @@
 #include "LzhEncoder.h"
+#include "package/LzhTree.h"
 
 #include <algorithm>
 #include <cstring>
@@ -63,46 +64,10 @@ struct Model {
 
     void Start() {
         std::memset(this, 0, sizeof *this);
-        for (int i = 0; i < N_CHAR; ++i) {
-            freq[i] = 1;
-            son[i] = static_cast<uint16_t>(i + T);
-            prnt[i + T] = static_cast<uint16_t>(i);
-        }
-        for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
-            freq[j] = static_cast<uint16_t>(freq[i] + freq[i + 1]);
-            son[j] = static_cast<uint16_t>(i);
-            prnt[i] = prnt[i + 1] = static_cast<uint16_t>(j);
-        }
-        freq[T] = 0xFFFF;
-        prnt[R] = 0;
+        lzh::StartTree(freq, son, prnt);
     }
 
-    void Reconst() {
-        int j = 0;
-        for (int i = 0; i < T; ++i) {
-            if (son[i] >= T) {
-                freq[j] = static_cast<uint16_t>((freq[i] + 1) / 2);
-                son[j] = son[i];
-                ++j;
-            }
-        }
-        for (int i = 0, k = N_CHAR; k < T; i += 2, ++k) {
-            const uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
-            freq[k] = f;
-            int l = k - 1;
-            while (f < freq[l]) --l;
-            ++l;
-            std::memmove(&freq[l + 1], &freq[l], (k - l) * sizeof(freq[0]));
-            freq[l] = f;
-            std::memmove(&son[l + 1], &son[l], (k - l) * sizeof(son[0]));
-            son[l] = static_cast<uint16_t>(i);
-        }
-        for (int i = 0; i < T; ++i) {
-            const int k = son[i];
-            prnt[k] = static_cast<uint16_t>(i);
-            if (k < T) prnt[k + 1] = static_cast<uint16_t>(i);
-        }
-    }
+    void Reconst() { lzh::RebuildTree(freq, son, prnt); }
 
     void Update(unsigned c) {
         if (freq[R] == MAX_FREQ) Reconst();

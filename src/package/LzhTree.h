@@ -1,0 +1,59 @@
+// The LZHUF adaptive Huffman tree's two whole-table operations, shared by the decoder and the packing tool's
+// encoder so that both sides build and rebuild exactly the same tree. Portable; arrays as the decoder lays them
+// out: freq[T + 1] (entry T the 0xFFFF sentinel), son[T], prnt[T + N_CHAR].
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+namespace qs::lzh {
+
+constexpr int kChars = 314;             // 256 literals + 58 match lengths
+constexpr int kNodes = 2 * kChars - 1;  // 627
+constexpr int kRoot = kNodes - 1;       // 626
+
+// The initial tree: every symbol with frequency 1, inner nodes pairing them from the bottom up.
+inline void StartTree(uint16_t* freq, uint16_t* son, uint16_t* prnt) {
+    for (int i = 0; i < kChars; ++i) {
+        freq[i] = 1;
+        son[i] = static_cast<uint16_t>(i + kNodes);
+        prnt[i + kNodes] = static_cast<uint16_t>(i);
+    }
+    for (int i = 0, j = kChars; j <= kRoot; i += 2, ++j) {
+        freq[j] = static_cast<uint16_t>(freq[i] + freq[i + 1]);
+        son[j] = static_cast<uint16_t>(i);
+        prnt[i] = prnt[i + 1] = static_cast<uint16_t>(j);
+    }
+    freq[kNodes] = 0xFFFF;
+    prnt[kRoot] = 0;
+}
+
+// Rebuilds the tree with halved frequencies (once the root reaches 32768): leaves collected in index order,
+// inner nodes inserted in frequency order, parents recomputed.
+inline void RebuildTree(uint16_t* freq, uint16_t* son, uint16_t* prnt) {
+    int j = 0;
+    for (int i = 0; i < kNodes; ++i) {
+        if (son[i] >= kNodes) {
+            freq[j] = static_cast<uint16_t>((freq[i] + 1) / 2);
+            son[j] = son[i];
+            ++j;
+        }
+    }
+    for (int i = 0, k = kChars; k < kNodes; i += 2, ++k) {
+        const uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
+        freq[k] = f;
+        int l = k - 1;
+        while (f < freq[l]) --l;
+        ++l;
+        std::memmove(&freq[l + 1], &freq[l], (k - l) * sizeof(freq[0]));
+        freq[l] = f;
+        std::memmove(&son[l + 1], &son[l], (k - l) * sizeof(son[0]));
+        son[l] = static_cast<uint16_t>(i);
+    }
+    for (int i = 0; i < kNodes; ++i) {
+        const int k = son[i];
+        prnt[k] = static_cast<uint16_t>(i);
+        if (k < kNodes) prnt[k + 1] = static_cast<uint16_t>(i);
+    }
+}
+
+}  // namespace qs::lzh
