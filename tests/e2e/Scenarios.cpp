@@ -328,6 +328,19 @@ struct Paks {
     Package q10, q20, d10, d20;
 };
 
+// Version 1.0 installed into kInstallDir with both Delphi editors in the given folders, default shortcuts.
+Installed VersionOneWithBothEditors(const Paks& paks, const std::string& d10Dir, const std::string& d20Dir) {
+    Installed in;
+    in.dir = kInstallDir + "\\";
+    in.version = "1.0";
+    in.quilstr = &paks.q10;
+    in.d10 = &paks.d10;
+    in.d10Dir = d10Dir;
+    in.d20 = &paks.d20;
+    in.d20Dir = d20Dir;
+    return in;
+}
+
 const Paks& TestPaks(const Sources& src) {
     static Paks p = [&] {
         const DWORD t0 = GetTickCount();
@@ -583,14 +596,7 @@ void Scenario4(Run& run) {
     w.Click("QuitBtn");
     ExpectEnds(*p, "Quit Setup");
 
-    Installed in;
-    in.dir = kInstallDir + "\\";
-    in.version = "1.0";
-    in.quilstr = &paks.q10;
-    in.d10 = &paks.d10;
-    in.d10Dir = d10;
-    in.d20 = &paks.d20;
-    in.d20Dir = d20;
+    const Installed in = VersionOneWithBothEditors(paks, d10, d20);
     ExpectInstalled(run, in);
     ExpectLinks(in);
     // No IDE settings were there: DELPHI.INI gets its first Transfer entry, the Delphi 2.0 key is not created.
@@ -752,14 +758,7 @@ void Scenario8(Run& run) {
     w.SelectTab("Install");
     PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, false);
     run.Shot(w, "finished");
-    Installed in;
-    in.dir = kInstallDir + "\\";
-    in.version = "1.0";
-    in.quilstr = &paks.q10;
-    in.d10 = &paks.d10;
-    in.d10Dir = d10;
-    in.d20 = &paks.d20;
-    in.d20Dir = d20;
+    const Installed in = VersionOneWithBothEditors(paks, d10, d20);
     ExpectInstalled(run, in);
     ExpectLinks(in);
 
