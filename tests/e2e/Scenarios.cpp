@@ -762,6 +762,35 @@ void Scenario8(Run& run) {
     ExpectInstalled(run, in);
     ExpectLinks(in);
 
+    // Read Online Help hands the installed help file to the help program and leaves the Finished page as it
+    // was, ready for another press. Wine's help program cannot read the stand-in file and says so in a box of
+    // its own that names the file it was given.
+    const std::string helpFile = in.dir + "Quilstr.hlp";
+    DWORD helpPid = 0;
+    for (int press = 1; press <= 2; ++press) {
+        const std::string when = "Read Online Help, press " + std::to_string(press);
+        w.Click("HelpBtn");
+        const auto help = WaitForBox(0, kUiMs);
+        Expect(help.has_value(), when + ": the help program did not show up");
+        Expect(help->pid != p->Pid(), when + ": a box of Setup.exe itself: " + Describe(*help));
+        Expect(help->text.find(helpFile) != std::string::npos, when + ": " + Describe(*help) + " is not about " + helpFile);
+        helpPid = help->pid;
+        Answer(*help, "OK");
+        Expect(WaitUntil(
+                   [&] {
+                       DWORD_PTR ignored;
+                       return SendMessageTimeoutA(w.Handle(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored) != 0;
+                   },
+                   kUiMs),
+               when + ": Setup.exe does not answer afterwards");
+        Expect(p->Running() && w.ActivePage() == kFinished, when + ": the Finished page did not stay");
+    }
+    // The help program stays running for the next request; it is not part of what comes next.
+    if (HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, helpPid)) {
+        TerminateProcess(h, 0);
+        CloseHandle(h);
+    }
+
     // Run Quillostrand: the installed application starts (its stand-in greets with a box) and Setup.exe ends.
     w.Click("RunBtn");
     ExpectEnds(*p, "Run Quillostrand");
