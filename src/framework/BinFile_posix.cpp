@@ -11,10 +11,6 @@
 
 namespace qs {
 
-static OpenMode g_readMode = OpenMode::ReadWrite;
-void SetFileModeForReading(OpenMode mode) { g_readMode = mode; }
-OpenMode FileModeForReading() { return g_readMode; }
-
 static std::string g_driveRoot = "/tmp/qs-drives";
 void SetNativeDriveRoot(const std::string& folder) { g_driveRoot = folder; }
 
@@ -60,7 +56,7 @@ void BinFile::Open(const std::string& name, int how) {
     Close();
     int flags;
     switch (how) {
-    case kHowRead: flags = g_readMode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR; break;
+    case kHowRead: flags = FileModeForReading() == OpenMode::ReadOnly ? O_RDONLY : O_RDWR; break;
     case kHowReadWrite: flags = O_RDWR; break;
     default: flags = O_WRONLY | O_CREAT | O_TRUNC; break;
     }
@@ -99,16 +95,9 @@ uint32_t BinFile::ReadSome(void* buf, uint32_t n) {
     return got;
 }
 
-void BinFile::ReadExact(void* buf, uint32_t n) {
-    if (ReadSome(buf, n) != n) throw EInOutError(EInOutError::kReadBeyondEnd);
-}
-
-static int64_t g_writeBudget = -1;
-void SetWriteBudgetForTesting(int64_t bytes) { g_writeBudget = bytes; }
-
 uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
     if (fd_ < 0) throw EInOutError(6);
-    if (g_writeBudget >= 0 && n > g_writeBudget) n = uint32_t(g_writeBudget);
+    n = detail::WriteBudgetAllows(n);
     uint32_t put = 0;
     while (put < n) {
         const ssize_t w = ::write(fd_, static_cast<const char*>(buf) + put, n - put);
@@ -119,33 +108,15 @@ uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
         }
         put += uint32_t(w);
     }
-    if (g_writeBudget >= 0) g_writeBudget -= put;
+    detail::WriteBudgetSpent(put);
     return put;
 }
-
-void BinFile::WriteExact(const void* buf, uint32_t n) {
-    if (WriteSome(buf, n) != n) throw EInOutError(EInOutError::kDiskFull);
-}
-
-uint8_t BinFile::ReadU8() {
-    uint8_t v;
-    ReadExact(&v, 1);
-    return v;
-}
-uint32_t BinFile::ReadU32() {
-    uint8_t b[4];
-    ReadExact(b, 4);
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-int32_t BinFile::ReadI32() { return int32_t(ReadU32()); }
 
 void BinFile::Seek(int64_t pos) {
     if (fd_ < 0) throw EInOutError(6);
     if (pos < 0) throw EInOutError(131);
     if (::lseek(fd_, off_t(pos), SEEK_SET) < 0) RaiseErrno();
 }
-
-void BinFile::Skip(int64_t count) { Seek(Position() + count); }
 
 int64_t BinFile::Position() const {
     if (fd_ < 0) throw EInOutError(6);

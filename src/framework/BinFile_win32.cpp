@@ -5,10 +5,6 @@
 
 namespace qs {
 
-static OpenMode g_readMode = OpenMode::ReadWrite;
-void SetFileModeForReading(OpenMode mode) { g_readMode = mode; }
-OpenMode FileModeForReading() { return g_readMode; }
-
 std::string NativePath(const std::string& path) { return path; }
 
 [[noreturn]] static void RaiseLast() { throw EInOutError(int(GetLastError())); }
@@ -33,7 +29,7 @@ void BinFile::Open(const std::string& name, int how) {
     DWORD access, share, disposition;
     switch (how) {
     case kHowRead:
-        access = g_readMode == OpenMode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+        access = FileModeForReading() == OpenMode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
         share = FILE_SHARE_READ;
         disposition = OPEN_EXISTING;
         break;
@@ -72,41 +68,18 @@ uint32_t BinFile::ReadSome(void* buf, uint32_t n) {
     return got;
 }
 
-void BinFile::ReadExact(void* buf, uint32_t n) {
-    if (ReadSome(buf, n) != n) throw EInOutError(EInOutError::kReadBeyondEnd);
-}
-
-static int64_t g_writeBudget = -1;
-void SetWriteBudgetForTesting(int64_t bytes) { g_writeBudget = bytes; }
-
 uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
     if (!handle_) throw EInOutError(6);
-    if (g_writeBudget >= 0 && n > g_writeBudget) n = uint32_t(g_writeBudget);
+    n = detail::WriteBudgetAllows(n);
     DWORD put = 0;
     if (n && !WriteFile(handle_, buf, n, &put, nullptr)) {
         const DWORD e = GetLastError();
         if (e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL) return put;
         throw EInOutError(int(e));
     }
-    if (g_writeBudget >= 0) g_writeBudget -= put;
+    detail::WriteBudgetSpent(put);
     return put;
 }
-
-void BinFile::WriteExact(const void* buf, uint32_t n) {
-    if (WriteSome(buf, n) != n) throw EInOutError(EInOutError::kDiskFull);
-}
-
-uint8_t BinFile::ReadU8() {
-    uint8_t v;
-    ReadExact(&v, 1);
-    return v;
-}
-uint32_t BinFile::ReadU32() {
-    uint8_t b[4];
-    ReadExact(b, 4);
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-int32_t BinFile::ReadI32() { return int32_t(ReadU32()); }
 
 void BinFile::Seek(int64_t pos) {
     if (!handle_) throw EInOutError(6);
@@ -115,8 +88,6 @@ void BinFile::Seek(int64_t pos) {
     li.QuadPart = pos;
     if (!SetFilePointerEx(handle_, li, nullptr, FILE_BEGIN)) RaiseLast();
 }
-
-void BinFile::Skip(int64_t count) { Seek(Position() + count); }
 
 int64_t BinFile::Position() const {
     if (!handle_) throw EInOutError(6);
