@@ -37,28 +37,6 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (!f) throw Failure("cannot write " + path);
 }
 
-void RemoveTree(const std::string& path) {
-    std::string p = path;
-    while (p.size() > 3 && p.back() == '\\') p.pop_back();
-    const DWORD attr = GetFileAttributesA(p.c_str());
-    if (attr == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(p.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((p + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string n = fd.cFileName;
-            if (n != "." && n != "..") RemoveTree(p + "\\" + n);
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(p.c_str());
-}
-
 void MakeFolders(const std::string& path) {
     const std::string p = WithSlash(path);
     for (size_t i = 3; i < p.size(); ++i)

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "WinRemoveTree.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,7 +17,7 @@ bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 std::vector<uint8_t> ReadBytes(const std::string& path);  // empty when missing
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-void RemoveTree(const std::string& path);
+using qs::test::RemoveTree;
 void MakeFolders(const std::string& path);  // the whole chain
 std::string WithSlash(std::string path);    // "\" appended unless there
 std::string TempDir();                      // the prefix's temporary folder, with "\"

@@ -43,28 +43,6 @@ std::string ReadFileBytes(const std::string& path) {
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void RemoveTree(const std::string& path) {
-    std::string p = path;
-    while (!p.empty() && p.back() == '\\') p.pop_back();
-    const DWORD attr = GetFileAttributesA(p.c_str());
-    if (attr == INVALID_FILE_ATTRIBUTES) return;
-    if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(p.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((p + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string n = fd.cFileName;
-            if (n != "." && n != "..") RemoveTree(p + "\\" + n);
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(p.c_str());
-}
-
 void DeleteRegTree(HKEY root, const std::string& subKey) {
     HKEY k;
     if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "PakBytes.h"
+#include "WinRemoveTree.h"
 
 namespace qs::test {
 
@@ -24,7 +25,6 @@ private:
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 bool PathExists(const std::string& path);
-void RemoveTree(const std::string& path);
 
 // The packing library's encoder, behind one name so the tests do not depend on its spelling.
 std::string PackForTest(const std::string& content);
