@@ -27,6 +27,11 @@ constexpr uint16_t kMaxBuf = 32768;
 
 uint16_t ClampBufSize(uint16_t size) { return std::clamp(size, kMinBuf, kMaxBuf); }
 
+// Output blocks per decoding window: at least 32,768 bytes of them, so that moving the history to the front is
+// rare even with small blocks.
+uint32_t WindowBlocks(uint32_t writeSize) { return (kMaxBuf + writeSize - 1) / writeSize; }
+constexpr uint32_t kWindowSlack = 16;  // room behind the window for a match copy's last piece
+
 // Decoding tables of the upper 6 position bits and their code length, indexed by the first 8 code bits.
 struct PositionTables {
     uint8_t code[256];
@@ -102,6 +107,7 @@ struct TLZHCompressor::State {
     // Run state. Positions are 0-based here (the first free byte, the next unread byte).
     std::unique_ptr<uint8_t[]> inBuf;
     std::unique_ptr<uint8_t[]> outBuf;
+    uint32_t outStart = 0;  // where the block not yet handed over begins in outBuf
     uint16_t runReadSize = 0;
     uint16_t runWriteSize = 0;
     uint32_t readPos = 0;
@@ -224,7 +230,7 @@ void TLZHCompressor::RunLoop() {
     uint64_t bits = 0;
     int avail = 0;
     bool exhausted = false;
-    uint32_t rp = 0, rc = 0, wp = 0;
+    uint32_t rp = 0, rc = 0, wp = Direct ? N : 0;
 
     // The byte a 16-bit buffer refilled a byte at a time would take next: from the input buffer, or through the
     // source when that is used up; -1 when nothing came. Kept out of line and off the bit state.
@@ -264,14 +270,25 @@ void TLZHCompressor::RunLoop() {
             avail += 8;
         }
     };
+    // Direct output goes into one window: N bytes of history, then whole blocks of writeSize, each handed over
+    // in place once full and another byte comes. When the window is used up its last N bytes move to the front.
+    // A match thus copies within one array and no separate ring is kept.
+    uint32_t blockStart = N, blockEnd = N + writeSize;
+    const uint32_t windowEnd = N + WindowBlocks(writeSize) * writeSize;
     auto flushOut = [&]() QS_NOINLINE {
         uint16_t put = 0;
-        if (OnPutBytes) OnPutBytes(*this, out, static_cast<uint16_t>(writeSize), put);
-        wp = 0;
+        if (OnPutBytes) OnPutBytes(*this, out + blockStart, static_cast<uint16_t>(writeSize), put);
+        blockStart = blockEnd;
+        if (blockStart == windowEnd) {
+            std::memmove(out, out + windowEnd - N, N);
+            blockStart = N;
+        }
+        blockEnd = blockStart + writeSize;
+        wp = blockStart;
     };
     auto putByte = [&](uint8_t b) QS_ALWAYS_INLINE {
         if constexpr (Direct) {
-            if (wp == writeSize) flushOut();
+            if (wp == blockEnd) flushOut();
             out[wp++] = b;
         } else {
             uint16_t taken = 0;
@@ -396,8 +413,10 @@ void TLZHCompressor::RunLoop() {
 
             if (c < 256) {
                 putByte(static_cast<uint8_t>(c));
-                ring[r] = static_cast<uint8_t>(c);
-                r = (r + 1) & (N - 1);
+                if constexpr (!Direct) {
+                    ring[r] = static_cast<uint8_t>(c);
+                    r = (r + 1) & (N - 1);
+                }
             } else {
                 // DecodePosition: 8 bits, then the rest of the upper part one bit at a time, as one read when the
                 // buffer holds enough for every one of those reads to need no refill.
@@ -421,25 +440,23 @@ void TLZHCompressor::RunLoop() {
                 }
                 const unsigned pos = (upper << 6) | (i & 63);
                 const unsigned len = c - 253;
-                unsigned from = (r - pos - 1) & (N - 1);
-                if (Direct && wp + len <= writeSize) {
-                    uint8_t* o = out + wp;
-                    wp += len;
-                    if (pos + 1 >= len && from + len <= N && r + len <= N) {
-                        // Neither end wraps and the source lies wholly behind the destination.
-                        std::memcpy(o, ring + from, len);
-                        std::memcpy(ring + r, o, len);
-                        r = (r + len) & (N - 1);
-                    } else {
-                        for (unsigned k = 0; k < len; ++k) {
-                            const uint8_t b = ring[from];
-                            o[k] = b;
-                            ring[r] = b;
-                            from = (from + 1) & (N - 1);
-                            r = (r + 1) & (N - 1);
+                if constexpr (Direct) {
+                    if (wp + len <= blockEnd) {
+                        uint8_t* o = out + wp;
+                        const uint8_t* from = o - pos - 1;
+                        wp += len;
+                        if (pos >= 15) {
+                            // 16 at a time: a piece never reads what the same piece writes, and the last one may
+                            // run past the match into bytes not yet made (the window has room behind its end).
+                            for (unsigned k = 0; k < len; k += 16) std::memcpy(o + k, from + k, 16);
+                        } else {
+                            for (unsigned k = 0; k < len; ++k) o[k] = from[k];
                         }
+                    } else {
+                        for (unsigned k = 0; k < len; ++k) putByte(out[wp - pos - 1]);
                     }
                 } else {
+                    unsigned from = (r - pos - 1) & (N - 1);
                     for (unsigned k = 0; k < len; ++k) {
                         const uint8_t b = ring[from];
                         putByte(b);
@@ -455,7 +472,10 @@ void TLZHCompressor::RunLoop() {
     } catch (...) {
         // The end signal, a failing source or sink: the run simply ends here.
     }
-    if constexpr (Direct) st.writePos = wp;
+    if constexpr (Direct) {
+        st.outStart = blockStart;
+        st.writePos = wp - blockStart;
+    }
 }
 
 void TLZHCompressor::Decompress() {
@@ -464,8 +484,12 @@ void TLZHCompressor::Decompress() {
     // Buffers first: an allocation failure then leaves the component idle.
     st.runReadSize = st.readBufSize;
     st.runWriteSize = st.writeBufSize;
+    // Overrides of GetBytes/PutBytes see every byte; the component itself takes the inline road, whose output
+    // buffer is a window that keeps the history too.
+    const bool direct = typeid(*this) == typeid(TLZHCompressor);
     st.inBuf.reset(new uint8_t[st.runReadSize]);
-    st.outBuf.reset(new uint8_t[st.runWriteSize]);
+    st.outBuf.reset(new uint8_t[direct ? N + WindowBlocks(st.runWriteSize) * st.runWriteSize + kWindowSlack
+                                       : st.runWriteSize]);
     st.finished = false;
 
     auto endRun = [&] {
@@ -478,7 +502,7 @@ void TLZHCompressor::Decompress() {
         }
     };
 
-    st.readPos = st.readCount = st.writePos = 0;
+    st.readPos = st.readCount = st.writePos = st.outStart = 0;
     std::memset(st.ring, 0, sizeof st.ring);
     std::memset(st.freq, 0, sizeof st.freq);
     std::memset(st.prnt, 0, sizeof st.prnt);
@@ -487,15 +511,18 @@ void TLZHCompressor::Decompress() {
     std::fill(st.freq + T, st.freq + T + 1 + kScanPad, uint16_t(0xFFFF));
     std::memset(st.ring, ' ', kInitialSpaces);
 
-    // Overrides of GetBytes/PutBytes see every byte; the component itself takes the inline road.
-    if (typeid(*this) == typeid(TLZHCompressor))
+    if (direct) {
+        // The window's history as the ring holds it before the first byte: ring[(4036 + k) mod 4096] at k.
+        std::memcpy(st.outBuf.get(), st.ring + kInitialSpaces, N - kInitialSpaces);
+        std::memcpy(st.outBuf.get() + (N - kInitialSpaces), st.ring, kInitialSpaces);
         RunLoop<true>();
-    else
+    } else {
         RunLoop<false>();
+    }
 
     try {
         uint16_t put = 0;
-        if (OnPutBytes) OnPutBytes(*this, st.outBuf.get(), static_cast<uint16_t>(st.writePos), put);
+        if (OnPutBytes) OnPutBytes(*this, st.outBuf.get() + st.outStart, static_cast<uint16_t>(st.writePos), put);
     } catch (...) {
         endRun();
         throw;

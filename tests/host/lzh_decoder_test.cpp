@@ -1,6 +1,7 @@
 // TLZHCompressor against its contract and against the plain model decoder (model_decoder.h).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <stdexcept>
@@ -159,6 +160,26 @@ TEST(LzhDecoder, OutputBlocksHaveExactlyWriteBufSize_AndAFullLastBlockComesOnlyA
         const DecodeRun run = Decode(pak::EncodeLzh(data), 1024, 128);
         EXPECT_EQ(run.out, data);
         EXPECT_EQ(run.putSizes, c.blocks) << c.size;
+    }
+}
+
+// The decoder keeps its history in the output buffer itself and moves it to the front every 32 KB or so: matches
+// that straddle a block or that window's end, and short overlapping ones, must come out right at any block size.
+TEST(LzhDecoder, MatchesAcrossBlocksAndWindowMoves_AnyWriteBufSize) {
+    Bytes data = Text(150000);
+    const Bytes runs = Random(60000, 3, 3);  // many short-distance, overlapping matches
+    data.insert(data.end(), runs.begin(), runs.end());
+    const Bytes packed = pak::EncodeLzh(data);
+    for (uint16_t writeBuf : {uint16_t(16), uint16_t(61), uint16_t(1000), uint16_t(4096), uint16_t(32767),
+                              uint16_t(32768)}) {
+        const DecodeRun run = Decode(packed, 4096, writeBuf);
+        EXPECT_EQ(run.out, data) << writeBuf;
+        ASSERT_FALSE(run.putSizes.empty());
+        // A last full block comes in the final hand-over, so there is no empty one after it.
+        const size_t full = data.size() / writeBuf;
+        EXPECT_EQ(run.putSizes.size(), (data.size() + writeBuf - 1) / writeBuf) << writeBuf;
+        EXPECT_EQ(std::count(run.putSizes.begin(), run.putSizes.end(), writeBuf), static_cast<long>(full))
+            << writeBuf;
     }
 }
 
