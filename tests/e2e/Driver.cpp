@@ -13,6 +13,7 @@
 namespace e2e {
 
 namespace pages = qs::setup_pages;
+using qs::test::Descendants;
 
 void Expect(bool cond, const std::string& what) {
     if (!cond) throw Failure(what);
@@ -28,107 +29,7 @@ void Log(const std::string& line) {
     std::fflush(stdout);
 }
 
-bool WaitUntil(const std::function<bool()>& pred, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (pred()) return true;
-        if (GetTickCount() - start >= ms) return pred();
-        Sleep(20);
-    }
-}
-
-std::string DosPath(const std::string& path) {
-    if (path.empty() || path[0] != '/') return path;
-    // Wine's own translation honours the prefix's drive mappings; Z: is the whole Unix tree otherwise.
-    using ToDos = WCHAR*(CDECL*)(const char*);
-    const auto fn = reinterpret_cast<ToDos>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-    if (fn) {
-        if (WCHAR* w = fn(path.c_str())) {
-            char buf[MAX_PATH * 2];
-            const int n = WideCharToMultiByte(CP_ACP, 0, w, -1, buf, sizeof buf, nullptr, nullptr);
-            HeapFree(GetProcessHeap(), 0, w);
-            if (n > 0) return buf;
-        }
-    }
-    std::string dos = "Z:" + path;
-    for (char& c : dos)
-        if (c == '/') c = '\\';
-    return dos;
-}
-
-// ---- Process
-
-Process::Process(const std::string& exe, const std::string& args, const std::string& dir) {
-    std::string cmd = "\"" + exe + "\"";
-    if (!args.empty()) cmd += " " + args;
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.empty() ? nullptr : dir.c_str(), &si, &pi_))
-        throw Failure("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
-}
-
-Process::~Process() {
-    if (pi_.hProcess) {
-        if (Running()) {
-            TerminateProcess(pi_.hProcess, 99);
-            WaitForSingleObject(pi_.hProcess, 5000);
-        }
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-}
-
-bool Process::Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-
-bool Process::WaitExit(DWORD ms) { return WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0; }
-
-DWORD Process::ExitCode() const {
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return code;
-}
-
-// ---- Windows
-
-std::string WindowText(HWND hwnd) {
-    char buf[2048];
-    const int n = GetWindowTextA(hwnd, buf, sizeof buf);
-    return std::string(buf, n > 0 ? size_t(n) : 0);
-}
-
-std::string ClassOf(HWND hwnd) {
-    char buf[256];
-    const int n = GetClassNameA(hwnd, buf, sizeof buf);
-    return std::string(buf, n > 0 ? size_t(n) : 0);
-}
-
 namespace {
-
-DWORD PidOf(HWND hwnd) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    return pid;
-}
-
-BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> all;
-    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
-    return all;
-}
 
 // Text by WM_GETTEXT (copied across processes), for controls whose text the window manager does not keep.
 std::string GetTextByMessage(HWND hwnd) {
@@ -183,89 +84,10 @@ private:
 
 }  // namespace
 
-std::vector<HWND> TopWindows(DWORD pid) {
-    std::vector<HWND> all, out;
-    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&all));
-    const DWORD self = GetCurrentProcessId();
-    for (HWND h : all) {
-        if (!IsWindowVisible(h)) continue;
-        const DWORD p = PidOf(h);
-        if (p == self || (pid != 0 && p != pid)) continue;
-        out.push_back(h);
-    }
-    return out;
-}
-
-// ---- Message boxes
-
-std::vector<Box> FindBoxes(DWORD pid) {
-    std::vector<Box> boxes;
-    for (HWND h : TopWindows(pid)) {
-        if (ClassOf(h) != "#32770") continue;
-        Box box;
-        box.hwnd = h;
-        box.pid = PidOf(h);
-        box.caption = WindowText(h);
-        for (HWND c : Descendants(h)) {
-            const std::string cls = ClassOf(c);
-            const LONG style = GetWindowLongA(c, GWL_STYLE);
-            if (!(style & WS_VISIBLE)) continue;
-            if (lstrcmpiA(cls.c_str(), "Static") == 0) {
-                if ((style & SS_TYPEMASK) == SS_ICON) {
-                    // The icon control is there in every box; only the boxes with an icon give it one.
-                    DWORD_PTR icon = 0;
-                    SendMessageTimeoutA(c, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
-                    box.hasIcon = box.hasIcon || icon != 0;
-                } else {
-                    const std::string t = WindowText(c);
-                    if (!t.empty()) box.text = box.text.empty() ? t : box.text + "\n" + t;
-                }
-            } else if (lstrcmpiA(cls.c_str(), "Button") == 0) {
-                box.buttons.push_back(WindowText(c));
-            }
-        }
-        boxes.push_back(box);
-    }
-    return boxes;
-}
-
-std::optional<Box> WaitForBox(DWORD pid, DWORD ms) {
-    std::optional<Box> found;
-    WaitUntil(
-        [&] {
-            const auto boxes = FindBoxes(pid);
-            // The box is shown before its text is filled in; wait for both.
-            for (const auto& b : boxes)
-                if (!b.text.empty() && !b.buttons.empty()) {
-                    found = b;
-                    return true;
-                }
-            return false;
-        },
-        ms);
-    return found;
-}
-
 void Answer(const Box& box, const std::string& label) {
-    for (HWND c : Descendants(box.hwnd)) {
-        if (lstrcmpiA(ClassOf(c).c_str(), "Button") == 0 && WindowText(c) == label && IsWindowVisible(c)) {
-            Log("  answer " + label);
-            PostMessageA(c, BM_CLICK, 0, 0);
-            Expect(WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, 10000),
-                   "the message box stays after pressing " + label + ": " + Describe(box));
-            return;
-        }
-    }
-    throw Failure("no button " + label + " on " + Describe(box));
-}
-
-std::string Describe(const Box& box) {
-    std::string text;
-    for (char c : box.text) text += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
-    std::string s = "box [" + box.caption + "] \"" + text + "\" buttons:";
-    for (const auto& b : box.buttons) s += " " + b;
-    if (box.hasIcon) s += " (icon)";
-    return s;
+    Log("  answer " + label);
+    const std::string problem = qs::test::AnswerBox(box, label);
+    Expect(problem.empty(), problem);
 }
 
 // ---- The setup window

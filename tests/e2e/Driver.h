@@ -5,11 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "WinProcess.h"
 
 namespace e2e {
 
@@ -26,48 +26,12 @@ void ExpectEq(const std::string& actual, const std::string& expected, const std:
 
 void Log(const std::string& line);
 
-// Waits until pred holds, polling every 20 ms; false after ms milliseconds.
-bool WaitUntil(const std::function<bool()>& pred, DWORD ms);
+// Processes, windows and message boxes: the shared part (WinProcess.h).
+using qs::test::Box, qs::test::ClassOf, qs::test::Describe, qs::test::DosPath, qs::test::FindBoxes, qs::test::Process,
+    qs::test::TopWindows, qs::test::WaitForBox, qs::test::WaitUntil, qs::test::WindowText;
 
-// The Windows form of a path given either way: "/work/x" becomes the prefix's DOS name of that Unix file.
-std::string DosPath(const std::string& path);
-
-// A started process; killed on destruction when it still runs.
-class Process {
-public:
-    Process(const std::string& exe, const std::string& args, const std::string& dir);
-    ~Process();
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    DWORD Pid() const { return pi_.dwProcessId; }
-    bool Running() const;
-    bool WaitExit(DWORD ms);  // true when it ended within ms
-    DWORD ExitCode() const;
-
-private:
-    PROCESS_INFORMATION pi_{};
-};
-
-std::string WindowText(HWND hwnd);  // without a message: the text the window manager keeps
-std::string ClassOf(HWND hwnd);
-// Visible top-level windows of pid (0: of every process but this one).
-std::vector<HWND> TopWindows(DWORD pid);
-
-// A message box: a top-level "#32770" window with its text in a Static child and its buttons.
-struct Box {
-    HWND hwnd = nullptr;
-    DWORD pid = 0;
-    std::string caption, text;
-    std::vector<std::string> buttons;
-    bool hasIcon = false;
-};
-std::vector<Box> FindBoxes(DWORD pid);
-// Waits for a box of pid (0: any other process), or returns nothing after ms.
-std::optional<Box> WaitForBox(DWORD pid, DWORD ms);
-// Presses the button captioned label ("OK", "&Yes", "&No") and waits until the box is gone.
+// Presses the box's button captioned label ("OK", "&Yes", "&No") and waits until the box is gone.
 void Answer(const Box& box, const std::string& label);
-// The box's description for failure texts.
-std::string Describe(const Box& box);
 
 // The setup window of a running Setup.exe.
 class SetupWindow {

@@ -77,7 +77,9 @@ public:
 
     std::unique_ptr<Process> Start(const std::string& exe, const std::string& dir = "") {
         Log("  start " + exe);
-        return std::make_unique<Process>(exe, "", dir.empty() ? TempDir() : dir);
+        auto p = std::make_unique<Process>(qs::test::Quote(exe), dir.empty() ? TempDir() : dir);
+        Expect(p->Started(), "cannot start " + exe + " (error " + std::to_string(p->StartError()) + ")");
+        return p;
     }
     std::unique_ptr<Process> StartFromMedia() { return Start(media_ + "Setup.exe"); }
 

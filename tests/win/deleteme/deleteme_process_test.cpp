@@ -27,7 +27,7 @@ DWORD WaitGone(const std::string& path, DWORD ms) {
     return GetTickCount() - start;
 }
 
-void ExpectPlainBox(const BoxInfo& box, const std::string& text, const std::string& caption) {
+void ExpectPlainBox(const Box& box, const std::string& text, const std::string& caption) {
     EXPECT_EQ(box.caption, caption);
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
@@ -35,8 +35,8 @@ void ExpectPlainBox(const BoxInfo& box, const std::string& text, const std::stri
 }
 
 // Answers the box and checks that the helper then ends with exit code 0.
-void AnswerAndExpectExitZero(Process& helper, const BoxInfo& box) {
-    AnswerBox(box);
+void AnswerAndExpectExitZero(Process& helper, const Box& box) {
+    EXPECT_EQ(AnswerBox(box, "OK"), "");
     ASSERT_TRUE(helper.WaitExit(10000));
     EXPECT_EQ(helper.ExitCode(), 0u);
 }
@@ -50,7 +50,7 @@ TEST(DeleteMe, NoArguments_ShowsLeftoverMessageAndEnds) {
         SCOPED_TRACE(line);
         Process helper(line);
         ASSERT_TRUE(helper.Started());
-        const auto box = WaitForBox(helper.Id(), 15000);
+        const auto box = WaitForBox(helper.Pid(), 15000);
         ASSERT_TRUE(box.has_value()) << "no leftover message";
         ExpectPlainBox(*box, kLeftoverText, "DeleteMe");
         EXPECT_TRUE(helper.Running()) << "ends only when the box is answered";
@@ -75,7 +75,7 @@ TEST(DeleteMe, FileOfRunningProgram_DeletedRightAfterItEndsThenFolderRemoved) {
     ASSERT_TRUE(CopyFileA(DeleteMeExe().c_str(), helperPath.c_str(), FALSE));
 
     Process running(Quote(setup));
-    const auto runningBox = WaitForBox(running.Id(), 15000);
+    const auto runningBox = WaitForBox(running.Pid(), 15000);
     ASSERT_TRUE(runningBox.has_value());
 
     Process helper(Quote(helperPath) + " " + Quote(setup) + " " + Quote("Quillostrand has been successfully uninstalled.") +
@@ -84,15 +84,15 @@ TEST(DeleteMe, FileOfRunningProgram_DeletedRightAfterItEndsThenFolderRemoved) {
     Sleep(1500);
     EXPECT_TRUE(helper.Running()) << "gave up while the program still ran";
     EXPECT_TRUE(PathExists(setup)) << "a running program's file was deleted";
-    EXPECT_TRUE(FindBoxes(helper.Id()).empty()) << "message shown before the file was gone";
+    EXPECT_TRUE(FindBoxes(helper.Pid()).empty()) << "message shown before the file was gone";
 
-    AnswerBox(*runningBox);
+    EXPECT_EQ(AnswerBox(*runningBox, "OK"), "");
     ASSERT_TRUE(running.WaitExit(10000));
     const DWORD ms = WaitGone(setup, 5000);
     std::printf("file deleted %lu ms after its program ended\n", static_cast<unsigned long>(ms));
     EXPECT_LT(ms, 1000u) << "not deleted right after the program ended";
 
-    const auto box = WaitForBox(helper.Id(), 10000);
+    const auto box = WaitForBox(helper.Pid(), 10000);
     ASSERT_TRUE(box.has_value());
     ExpectPlainBox(*box, "Quillostrand has been successfully uninstalled.", "Uninstall complete");
     EXPECT_FALSE(PathExists(installDir)) << "emptied folder not removed";
@@ -116,11 +116,11 @@ TEST(DeleteMe, FileHeldOpenByAnotherProcess_DeletedWhenReleased) {
     Sleep(2500);  // longer than the test build's bound
     EXPECT_TRUE(helper.Running());
     EXPECT_TRUE(PathExists(file));
-    EXPECT_TRUE(FindBoxes(helper.Id()).empty());
+    EXPECT_TRUE(FindBoxes(helper.Pid()).empty());
 
     hold.Release();
     EXPECT_LT(WaitGone(file, 5000), 1000u);
-    const auto box = WaitForBox(helper.Id(), 10000);
+    const auto box = WaitForBox(helper.Pid(), 10000);
     ASSERT_TRUE(box.has_value());
     ExpectPlainBox(*box, "Done.", "Closing");
     EXPECT_FALSE(PathExists(folder));
@@ -222,13 +222,13 @@ TEST(DeleteMe, FilesFoldersAndMessages_TableOfArgumentShapes) {
         Process helper(Quote(DeleteMeTestExe()) + " " + args, c.runInRoot ? dir.Path() : "");
         ASSERT_TRUE(helper.Started());
         if (c.boxExpected) {
-            const auto box = WaitForBox(helper.Id(), 15000);
+            const auto box = WaitForBox(helper.Pid(), 15000);
             ASSERT_TRUE(box.has_value()) << "no closing message";
             ExpectPlainBox(*box, c.text, c.caption);
             AnswerAndExpectExitZero(helper, *box);
         } else {
-            std::vector<BoxInfo> seen;
-            ASSERT_TRUE(helper.RunToEnd(15000, &seen));
+            std::vector<Box> seen;
+            ASSERT_TRUE(RunToEnd(helper, 15000, &seen));
             EXPECT_TRUE(seen.empty()) << "a message was shown: " << seen.front().text;
             EXPECT_EQ(helper.ExitCode(), 0u);
         }
@@ -257,7 +257,7 @@ TEST(DeleteMe, PathOver256Characters_TakenWhole) {
     ASSERT_TRUE(PathExists(file)) << "this system does not take a path of that length";
 
     Process helper(Quote(DeleteMeTestExe()) + " " + Quote(file) + " " + Quote("Long gone.") + " " + Quote("Cap"));
-    const auto box = WaitForBox(helper.Id(), 15000);
+    const auto box = WaitForBox(helper.Pid(), 15000);
     ASSERT_TRUE(box.has_value());
     ExpectPlainBox(*box, "Long gone.", "Cap");
     EXPECT_FALSE(PathExists(file));
@@ -287,7 +287,7 @@ TEST(DeleteMe, FileThatCanNeverBeDeleted_GivesUpAfterBoundAndStillShowsMessage) 
 
         const DWORD start = GetTickCount();
         Process helper(Quote(DeleteMeTestExe()) + " " + Quote(file) + " " + Quote("Given up.") + " " + Quote("Cap"));
-        const auto box = WaitForBox(helper.Id(), 20000);
+        const auto box = WaitForBox(helper.Pid(), 20000);
         const DWORD ms = GetTickCount() - start;
         ASSERT_TRUE(box.has_value()) << "never gave up";
         std::printf("%s: gave up after %lu ms\n", b.name, static_cast<unsigned long>(ms));

@@ -125,10 +125,10 @@ TEST(SelfRemoval, WriteHelperFile_FailuresRaiseBeforeAnythingStarts) {
     const std::string helper = dir.Path() + "DeleteMe.exe";
     WriteHelperFile(GetModuleHandleA(nullptr), helper);
     Process earlier(Quote(helper));
-    const auto box = WaitForBox(earlier.Id(), 15000);
+    const auto box = WaitForBox(earlier.Pid(), 15000);
     ASSERT_TRUE(box.has_value());
     EXPECT_THROW(WriteHelperFile(GetModuleHandleA(nullptr), helper), EInOutError);
-    AnswerBox(*box);
+    EXPECT_EQ(AnswerBox(*box, "OK"), "");
     ASSERT_TRUE(earlier.WaitExit(10000));
     WriteHelperFile(GetModuleHandleA(nullptr), helper);  // once it has ended the file is simply overwritten
     EXPECT_EQ(ReadFileBytes(helper), ReadFileBytes(DeleteMeExe()));
@@ -152,7 +152,7 @@ TEST(SelfRemoval, WriteHelperAndStart_StartsTheWrittenHelper) {
     if (box) {
         EXPECT_EQ(box->text, "Removed.");
         EXPECT_EQ(box->caption, "Done");
-        AnswerBox(*box);
+        EXPECT_EQ(AnswerBox(*box, "OK"), "");
     }
     EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
     CloseHandle(process);
@@ -171,7 +171,7 @@ TEST(SelfRemoval, StartSelfRemoval_HelperFileBusy_RaisesAndKeepsRunning) {
     ScratchDir dir("selfrem");
     WriteHelperFile(GetModuleHandleA(nullptr), dir.Path() + "DeleteMe.exe");
     Process earlier(Quote(dir.Path() + "DeleteMe.exe"));
-    const auto box = WaitForBox(earlier.Id(), 15000);
+    const auto box = WaitForBox(earlier.Pid(), 15000);
     ASSERT_TRUE(box.has_value());
     {
         EnvVar tmp("TMP", dir.Path());
@@ -181,7 +181,7 @@ TEST(SelfRemoval, StartSelfRemoval_HelperFileBusy_RaisesAndKeepsRunning) {
     EXPECT_FALSE(Application().Terminated());
     Sleep(500);
     EXPECT_EQ(FindBoxes(0).size(), 1u) << "a helper was started after all";
-    AnswerBox(*box);
+    EXPECT_EQ(AnswerBox(*box, "OK"), "");
     EXPECT_TRUE(earlier.WaitExit(10000));
 }
 
@@ -216,7 +216,7 @@ TEST(SelfRemoval, StartSelfRemoval_RunningProgramRemovedAfterItEnds) {
     ASSERT_TRUE(program->WaitExit(60000));
     EXPECT_EQ(program->ExitCode(), 0u) << "the copy's own check failed";
 
-    std::optional<BoxInfo> box;
+    std::optional<Box> box;
     const DWORD start = GetTickCount();
     while (!box && GetTickCount() - start < 15000) {
         for (const auto& b : FindBoxes(0))
@@ -230,7 +230,7 @@ TEST(SelfRemoval, StartSelfRemoval_RunningProgramRemovedAfterItEnds) {
     EXPECT_FALSE(PathExists(setup));
     EXPECT_FALSE(PathExists(installDir));
     EXPECT_EQ(ReadFileBytes(tempDir + "\\DeleteMe.exe"), ReadFileBytes(DeleteMeExe()));
-    AnswerBox(*box);
+    EXPECT_EQ(AnswerBox(*box, "OK"), "");
     ASSERT_NE(helper, nullptr);
     EXPECT_EQ(WaitForSingleObject(helper, 10000), WAIT_OBJECT_0);
     DWORD code = 1;

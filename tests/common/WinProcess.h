@@ -1,0 +1,69 @@
+// Starting programs as processes of their own and using their message boxes from outside, with window messages,
+// the way a user does; shared by the Windows-side suites and the end-to-end driver. Nothing here throws or
+// asserts: results come back as values, and each suite reports them in its own way.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qs::test {
+
+// Waits until pred holds, polling every 20 ms; false after ms milliseconds.
+bool WaitUntil(const std::function<bool()>& pred, DWORD ms);
+
+// The Windows form of a path given either way: "/work/x" becomes the prefix's DOS name of that Unix file.
+std::string DosPath(const std::string& path);
+// "text" in double quotes, as command-line arguments are passed.
+std::string Quote(const std::string& text);
+
+// A started process, ended by force on destruction if it still runs.
+class Process {
+public:
+    // cmdLine's first element names the program; dir is the current folder (empty: this program's).
+    explicit Process(const std::string& cmdLine, const std::string& dir = "");
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Started() const { return handle_ != nullptr; }
+    DWORD StartError() const { return startError_; }  // the system's error code when it did not start
+    DWORD Pid() const { return pid_; }
+    bool Running() const;
+    bool WaitExit(DWORD ms);  // true when it ended within ms
+    DWORD ExitCode() const;   // STILL_ACTIVE while it runs
+
+private:
+    HANDLE handle_ = nullptr;
+    DWORD pid_ = 0;
+    DWORD startError_ = 0;
+};
+
+std::string WindowText(HWND hwnd);  // without a message: the text the window manager keeps
+std::string ClassOf(HWND hwnd);
+// Visible top-level windows of pid (0: of every process but this one).
+std::vector<HWND> TopWindows(DWORD pid);
+// Every window below parent, children of children included.
+std::vector<HWND> Descendants(HWND parent);
+
+// A message box: a top-level "#32770" window with its text in a Static child and its buttons.
+struct Box {
+    HWND hwnd = nullptr;
+    DWORD pid = 0;
+    std::string caption, text;
+    std::vector<std::string> buttons;  // the shown ones, left to right
+    bool hasIcon = false;
+};
+// Message boxes now shown by process pid (0: of every process but this one).
+std::vector<Box> FindBoxes(DWORD pid);
+// Waits up to ms for a complete box (text and buttons) of pid (0: of any other process).
+std::optional<Box> WaitForBox(DWORD pid, DWORD ms);
+// Presses the button captioned label ("OK", "&Yes", "&No") and waits until the box is gone. Returns what went
+// wrong, empty when the box went.
+std::string AnswerBox(const Box& box, const std::string& label);
+// The box's description for failure texts.
+std::string Describe(const Box& box);
+
+}  // namespace qs::test
