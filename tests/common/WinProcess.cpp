@@ -1,5 +1,10 @@
 #include "WinProcess.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstddef>
+
 namespace qs::test {
 
 bool WaitUntil(const std::function<bool()>& pred, DWORD ms) {
@@ -53,12 +58,14 @@ Process::Process(const std::string& cmdLine, const std::string& dir) {
 
 Process::~Process() {
     if (!handle_) return;
-    if (Running()) {
-        // A failed check may leave the program waiting or its box open: end it so nothing later meets it.
-        TerminateProcess(handle_, 99);
-        WaitForSingleObject(handle_, 5000);
-    }
+    Kill();  // a failed check may leave the program waiting or its box open: nothing later is to meet it
     CloseHandle(handle_);
+}
+
+void Process::Kill() {
+    if (!Running()) return;
+    TerminateProcess(handle_, 99);
+    WaitForSingleObject(handle_, 30000);
 }
 
 bool Process::Running() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
@@ -77,6 +84,14 @@ std::string WindowText(HWND hwnd) {
     char buf[2048];
     const int n = GetWindowTextA(hwnd, buf, sizeof buf);
     return std::string(buf, n > 0 ? size_t(n) : 0);
+}
+
+std::optional<std::string> ControlText(HWND hwnd, DWORD ms) {
+    char buf[2048] = "";
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, ms, &len))
+        return std::nullopt;
+    return std::string(buf, std::min<size_t>(len, sizeof buf - 1));
 }
 
 std::string ClassOf(HWND hwnd) {
@@ -98,6 +113,39 @@ BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
+constexpr DWORD kAnswerMs = 5000;  // how long a program may take to answer a message
+
+// Memory inside the process of a window, for messages whose parameters point to structures: messages do not copy
+// them across processes.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND owner, size_t size) {
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, PidOf(owner));
+        if (process_)
+            address_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteBlock() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    char* At(size_t offset) const { return address_ + offset; }  // an address in the other process
+    // Copies data (n bytes) into the block, sends msg with the block as its lParam, and copies the block back.
+    bool Send(HWND hwnd, UINT msg, WPARAM wp, void* data, size_t n) const {
+        DWORD_PTR ignored = 0;
+        return address_ && WriteProcessMemory(process_, address_, data, n, nullptr) &&
+               SendMessageTimeoutA(hwnd, msg, wp, reinterpret_cast<LPARAM>(address_), SMTO_ABORTIFHUNG, kAnswerMs,
+                                   &ignored) &&
+               ReadProcessMemory(process_, address_, data, n, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+};
+
 }  // namespace
 
 std::vector<HWND> TopWindows(DWORD pid) {
@@ -117,6 +165,46 @@ std::vector<HWND> Descendants(HWND parent) {
     std::vector<HWND> all;
     EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&all));
     return all;
+}
+
+// ---- Tabs
+
+HWND SetupWindowTabs(HWND top) {
+    return WindowText(top) == "Quillostrand Setup" ? FindWindowExA(top, nullptr, WC_TABCONTROLA, nullptr) : nullptr;
+}
+
+std::optional<std::vector<std::string>> TabCaptions(HWND tab) {
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutA(tab, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &count)) return std::nullopt;
+    struct Query {
+        TCITEMA item;
+        char text[256];
+    } query;
+    const RemoteBlock block(tab, sizeof query);
+    std::vector<std::string> captions;
+    for (WPARAM i = 0; i < count; ++i) {
+        query = {};
+        query.item.mask = TCIF_TEXT;
+        query.item.pszText = block.At(offsetof(Query, text));
+        query.item.cchTextMax = sizeof query.text - 1;
+        if (!block.Send(tab, TCM_GETITEMA, i, &query, sizeof query)) return std::nullopt;
+        captions.push_back(query.text);
+    }
+    return captions;
+}
+
+bool ClickTab(HWND tab, const std::string& caption) {
+    const auto captions = TabCaptions(tab);
+    if (!captions) return false;
+    const auto it = std::find(captions->begin(), captions->end(), caption);
+    RECT r{};
+    const RemoteBlock block(tab, sizeof r);
+    if (it == captions->end() || !block.Send(tab, TCM_GETITEMRECT, WPARAM(it - captions->begin()), &r, sizeof r))
+        return false;
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(tab, WM_LBUTTONUP, 0, at);
+    return true;
 }
 
 // ---- Message boxes

@@ -1,6 +1,6 @@
-// Starting programs as processes of their own and using their message boxes from outside, with window messages,
-// the way a user does; shared by the Windows-side suites and the end-to-end driver. Nothing here throws or
-// asserts: results come back as values, and each suite reports them in its own way.
+// Starting programs as processes of their own and using their windows, tabs and message boxes from outside, with
+// window messages, the way a user does; shared by the Windows-side suites and the end-to-end driver. Nothing here
+// throws or asserts: results come back as values, and each suite reports them in its own way.
 #pragma once
 #include <windows.h>
 
@@ -34,6 +34,7 @@ public:
     bool Running() const;
     bool WaitExit(DWORD ms);  // true when it ended within ms
     DWORD ExitCode() const;   // STILL_ACTIVE while it runs
+    void Kill();              // ends it by force and waits for the end
 
 private:
     HANDLE handle_ = nullptr;
@@ -42,11 +43,23 @@ private:
 };
 
 std::string WindowText(HWND hwnd);  // without a message: the text the window manager keeps
+// The text the control holds, by WM_GETTEXT (copied across processes): the window manager keeps no current text
+// for edit boxes. nullopt when the program does not answer within ms.
+std::optional<std::string> ControlText(HWND hwnd, DWORD ms);
 std::string ClassOf(HWND hwnd);
 // Visible top-level windows of pid (0: of every process but this one).
 std::vector<HWND> TopWindows(DWORD pid);
 // Every window below parent, children of children included.
 std::vector<HWND> Descendants(HWND parent);
+
+// The tab control of Setup.exe's window when top is that window (captioned "Quillostrand Setup"; the splash bears
+// the same caption and has no tabs), else nullptr.
+HWND SetupWindowTabs(HWND top);
+// Captions of a tab control's tabs, left to right; nullopt when its program does not answer.
+std::optional<std::vector<std::string>> TabCaptions(HWND tab);
+// Clicks the tab captioned caption with the mouse, at its middle; false when there is none or the program does not
+// answer.
+bool ClickTab(HWND tab, const std::string& caption);
 
 // A message box: a top-level "#32770" window with its text in a Static child and its buttons.
 struct Box {

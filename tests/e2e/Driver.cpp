@@ -1,12 +1,8 @@
 #include "Driver.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <memory>
 
 #include "setup/SetupPages.h"
 
@@ -31,56 +27,12 @@ void Log(const std::string& line) {
 
 namespace {
 
-// Text by WM_GETTEXT (copied across processes), for controls whose text the window manager does not keep.
-std::string GetTextByMessage(HWND hwnd) {
-    char buf[2048] = "";
-    DWORD_PTR len = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 5000,
-                             &len))
-        throw Failure("the program does not answer (WM_GETTEXT)");
-    return std::string(buf, std::min<size_t>(len, sizeof buf - 1));
-}
-
 LRESULT Ask(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, const char* what) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result))
         throw Failure(std::string("the program does not answer (") + what + ")");
     return LRESULT(result);
 }
-
-// A block of memory inside another process, for messages whose parameters point to structures.
-class RemoteBlock {
-public:
-    RemoteBlock(DWORD pid, size_t size) : size_(size) {
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (!process_) throw Failure("cannot open the program's process");
-        address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        if (!address_) {
-            CloseHandle(process_);
-            throw Failure("cannot allocate memory in the program's process");
-        }
-    }
-    ~RemoteBlock() {
-        VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-        CloseHandle(process_);
-    }
-    RemoteBlock(const RemoteBlock&) = delete;
-    RemoteBlock& operator=(const RemoteBlock&) = delete;
-    char* Address() const { return static_cast<char*>(address_); }
-    void Write(size_t offset, const void* data, size_t n) {
-        SIZE_T done = 0;
-        WriteProcessMemory(process_, Address() + offset, data, n, &done);
-    }
-    void Read(size_t offset, void* data, size_t n) const {
-        SIZE_T done = 0;
-        ReadProcessMemory(process_, Address() + offset, data, n, &done);
-    }
-
-private:
-    HANDLE process_ = nullptr;
-    void* address_ = nullptr;
-    size_t size_;
-};
 
 }  // namespace
 
@@ -94,19 +46,17 @@ void Answer(const Box& box, const std::string& label) {
 
 SetupWindow SetupWindow::Attach(const Process& process, DWORD ms) {
     SetupWindow w;
-    w.pid_ = process.Pid();
+    const DWORD pid = process.Pid();
     std::optional<Box> box;
     WaitUntil(
         [&] {
-            for (HWND h : TopWindows(w.pid_)) {
-                const std::string cls = ClassOf(h);
-                if (cls == "#32770") {
-                    const auto boxes = FindBoxes(w.pid_);
+            for (HWND h : TopWindows(pid)) {
+                if (ClassOf(h) == "#32770") {
+                    const auto boxes = FindBoxes(pid);
                     if (!boxes.empty() && !boxes[0].text.empty()) box = boxes[0];
                     return box.has_value();
                 }
-                // The splash window bears the same caption; the setup window is the one with the pages.
-                if (WindowText(h) == "Quillostrand Setup" && FindWindowExA(h, nullptr, WC_TABCONTROLA, nullptr)) {
+                if ((w.tabs_ = qs::test::SetupWindowTabs(h))) {
                     w.main_ = h;
                     return true;
                 }
@@ -137,9 +87,7 @@ void SetupWindow::Bind() {
         POINT p{r.left, r.top};
         ScreenToClient(parent, &p);
         children.push_back({h, parent, p.x, p.y});
-        if (ClassOf(h) == WC_TABCONTROLA) tabs_ = h;
     }
-    Expect(tabs_ != nullptr, "the setup window has no tab control");
 
     pages_.assign(pages::kPageCount, nullptr);
     for (size_t pg = 0; pg < pages::kPageCount; ++pg) {
@@ -185,8 +133,10 @@ HWND SetupWindow::Control(const std::string& name) const {
 
 std::string SetupWindow::Text(const std::string& name) const {
     HWND h = Control(name);
-    if (lstrcmpiA(ClassOf(h).c_str(), "Edit") == 0) return GetTextByMessage(h);
-    return WindowText(h);
+    if (lstrcmpiA(ClassOf(h).c_str(), "Edit") != 0) return WindowText(h);
+    const auto text = qs::test::ControlText(h, 5000);  // the window manager keeps no current text for edit boxes
+    Expect(text.has_value(), "the program does not answer (WM_GETTEXT)");
+    return *text;
 }
 
 bool SetupWindow::Checked(const std::string& name) const {
@@ -230,38 +180,13 @@ void SetupWindow::Click(const std::string& name) {
 }
 
 std::vector<std::string> SetupWindow::Tabs() const {
-    const int count = int(Ask(tabs_, TCM_GETITEMCOUNT, 0, 0, "TCM_GETITEMCOUNT"));
-    std::vector<std::string> out;
-    RemoteBlock block(pid_, sizeof(TCITEMA) + 256);
-    for (int i = 0; i < count; ++i) {
-        TCITEMA item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = block.Address() + sizeof(TCITEMA);
-        item.cchTextMax = 255;
-        const char zero[256] = {};
-        block.Write(0, &item, sizeof item);
-        block.Write(sizeof item, zero, sizeof zero);
-        Ask(tabs_, TCM_GETITEMA, WPARAM(i), reinterpret_cast<LPARAM>(block.Address()), "TCM_GETITEMA");
-        char text[256];
-        block.Read(sizeof item, text, sizeof text);
-        text[255] = '\0';
-        out.push_back(text);
-    }
-    return out;
+    auto tabs = qs::test::TabCaptions(tabs_);
+    Expect(tabs.has_value(), "the program does not answer (tab captions)");
+    return *tabs;
 }
 
 void SetupWindow::SelectTab(const std::string& caption) {
-    const auto tabs = Tabs();
-    const auto it = std::find(tabs.begin(), tabs.end(), caption);
-    if (it == tabs.end()) throw Failure("no tab " + caption);
-    RemoteBlock block(pid_, sizeof(RECT));
-    Ask(tabs_, TCM_GETITEMRECT, WPARAM(it - tabs.begin()), reinterpret_cast<LPARAM>(block.Address()),
-        "TCM_GETITEMRECT");
-    RECT r;
-    block.Read(0, &r, sizeof r);
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    PostMessageA(tabs_, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(tabs_, WM_LBUTTONUP, 0, at);
+    Expect(qs::test::ClickTab(tabs_, caption), "no tab " + caption + " to click, or the program does not answer");
     int page = -1;
     for (size_t p = 0; p < pages::kPageCount; ++p)
         if (caption == pages::kPages[p].caption) page = int(p);

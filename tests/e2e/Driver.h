@@ -77,7 +77,6 @@ public:
 private:
     void Bind();
     HWND main_ = nullptr;
-    DWORD pid_ = 0;
     HWND tabs_ = nullptr;
     std::vector<HWND> pages_;                 // by page index
     std::vector<std::pair<std::string, HWND>> controls_;

@@ -3,51 +3,38 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "WinProcess.h"
+
 namespace qs::test {
 
-// Build-tree paths come as host paths; Wine shows the host's root as drive Z:.
-std::string HostToDos(const std::string& hostPath);
 // The Setup.exe of this build (a DOS path).
 std::string SetupExePath();
 
-// Polls pred every 20 ms (processing this thread's messages) until it holds or ms have passed.
-bool WaitFor(const std::function<bool()>& pred, DWORD ms);
-
-class SetupProcess {
+// The program exe started with dir as its current folder; ended by force on destruction if it still runs.
+class SetupProcess : public Process {
 public:
-    // Starts exe with dir as its current folder; ended by force on destruction if it still runs.
-    SetupProcess(const std::string& exe, const std::string& dir);
-    ~SetupProcess();
-    SetupProcess(const SetupProcess&) = delete;
-    SetupProcess& operator=(const SetupProcess&) = delete;
+    SetupProcess(const std::string& exe, const std::string& dir) : Process(Quote(exe), dir) {}
 
-    bool Started() const { return pi_.hProcess != nullptr; }
-    bool Running() const;
-    void Kill();  // TerminateProcess, then waits for the end
-    bool WaitExit(DWORD ms);
-
-    // Waits for the visible setup window ("Quillostrand Setup", not a message box).
+    // Waits for the visible setup window (the one with the tabs, not the splash or a message box).
     bool WaitWindow(DWORD ms);
     HWND Window() const { return main_; }
     // The first child window of the class whose text is text (an empty text matches any).
     HWND Child(const std::string& cls, const std::string& text) const;
-    // Child edit boxes in creation order.
+    // Child windows of the class in creation order.
     std::vector<HWND> Children(const std::string& cls) const;
+    // A control's text, as the control holds it (or as the window manager keeps it while the program is busy).
+    static std::string Text(HWND control);
 
     std::vector<std::string> Tabs() const;  // captions of the tabs shown, left to right
-    bool ClickTab(const std::string& caption);
-    // Texts of the message boxes the process shows.
+    bool ClickTab(const std::string& caption) const;
+    // Descriptions of the message boxes the process shows.
     std::vector<std::string> BoxTexts() const;
 
 private:
-    PROCESS_INFORMATION pi_{};
-    HWND main_ = nullptr;
+    HWND main_ = nullptr, tabs_ = nullptr;
 };
-
-std::string TextOf(HWND hwnd);
 
 }  // namespace qs::test

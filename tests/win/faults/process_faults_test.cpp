@@ -2,7 +2,6 @@
 // from a folder with a library planted beside it.
 #include <gtest/gtest.h>
 
-
 #include <cctype>
 
 #include "../setup/SetupFixture.h"
@@ -45,7 +44,7 @@ protected:
     void StartInstall(SetupProcess& p) {
         ASSERT_TRUE(p.ClickTab("Install"));
         HWND now = nullptr;
-        ASSERT_TRUE(WaitFor(
+        ASSERT_TRUE(WaitUntil(
             [&] {
                 now = p.Child("Button", "Install Quillostrand now!!!");
                 return now && IsWindowVisible(now);
@@ -54,13 +53,13 @@ protected:
             << "the Install page did not show";
         HWND edit = nullptr;
         for (HWND e : p.Children("Edit")) {
-            const std::string t = TextOf(e);
+            const std::string t = SetupProcess::Text(e);
             if (t.size() >= 13 && t.compare(t.size() - 13, 13, "\\Quillostrand") == 0) edit = e;
         }
         ASSERT_NE(edit, nullptr) << "no install folder box";
         const std::string folder = App().substr(0, App().size() - 1);
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-        ASSERT_EQ(TextOf(edit), folder);
+        ASSERT_EQ(SetupProcess::Text(edit), folder);
         for (const char* box : {"Put link to Quillostrand on the Desktop", "Include Quillostrand in the Programs Menu",
                                 "Include Quillostrand in the Start Menu"})
             if (HWND b = p.Child("Button", box)) SendMessageA(b, BM_SETCHECK, BST_UNCHECKED, 0);
@@ -111,7 +110,7 @@ TEST_F(ProcessFaults, KilledMidInstall_StartedAgainOffersFreshInstallAndComplete
         ASSERT_TRUE(first.WaitWindow(kLong)) << "no setup window; boxes: " << ::testing::PrintToString(first.BoxTexts());
         EXPECT_EQ(first.Tabs(), (std::vector<std::string>{"Welcome", "Delphi", "Install"}));
         StartInstall(first);
-        ASSERT_TRUE(WaitFor([&] { return AnyFileIn(App()); }, kLong)) << "the install did not start";
+        ASSERT_TRUE(WaitUntil([&] { return AnyFileIn(App()); }, kLong)) << "the install did not start";
         first.Kill();
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey)) << "the install finished before it was killed";
         EXPECT_FALSE(PathExists(App() + "Setup.exe"));
@@ -122,7 +121,7 @@ TEST_F(ProcessFaults, KilledMidInstall_StartedAgainOffersFreshInstallAndComplete
     // The same mode as before: the interrupted run left no record behind.
     EXPECT_EQ(again.Tabs(), (std::vector<std::string>{"Welcome", "Delphi", "Install"}));
     StartInstall(again);
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(WaitUntil(
         [&] {
             HWND run = again.Child("Button", "Run Quillostrand");
             return (run && IsWindowVisible(run)) || !again.BoxTexts().empty();
@@ -193,8 +192,8 @@ private:
 // libraries outside the system's known ones (common controls, msimg32, which pull in the theme library) only
 // after that, so neither they nor their own imports come from the program's folder.
 TEST_F(ProcessFaults, PlantedLibraryBesideSetup_NotLoaded) {
-    ASSERT_TRUE(CopyFileA(HostToDos(QS_PLANTED_DLL).c_str(), (Media() + "uxtheme.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(HostToDos(QS_LOAD_CONTROL_EXE).c_str(), (Media() + "LoadControl.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(DosPath(QS_PLANTED_DLL).c_str(), (Media() + "uxtheme.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(DosPath(QS_LOAD_CONTROL_EXE).c_str(), (Media() + "LoadControl.exe").c_str(), FALSE));
     WriteFileBytes(Media() + "Quilstr.pak",
                    BuildPak("Quillostrand", "1.0", false, {FaultEntry("Quilstr.exe", "program")}));
     const std::string marker = Media() + "uxtheme.dll.loaded";
@@ -202,7 +201,7 @@ TEST_F(ProcessFaults, PlantedLibraryBesideSetup_NotLoaded) {
     PreferNativeLibrary preferSetup("Setup.exe", "uxtheme");
 
     {
-        SetupProcess control(Media() + "LoadControl.exe", Media());
+        Process control(Quote(Media() + "LoadControl.exe"), Media());
         ASSERT_TRUE(control.WaitExit(kLong));
     }
     ASSERT_TRUE(PathExists(marker)) << "the planted library is not taken even without a restriction: the test "
@@ -213,12 +212,8 @@ TEST_F(ProcessFaults, PlantedLibraryBesideSetup_NotLoaded) {
     ASSERT_TRUE(setup.WaitWindow(kLong)) << ::testing::PrintToString(setup.BoxTexts());
     // Let it show its pages (themed drawing loads the library).
     ASSERT_TRUE(setup.ClickTab("Install"));
-    WaitFor([&] { return false; }, 2000);
-    const std::vector<std::string> uxtheme = [&] {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(setup.Window(), &pid);
-        return ModulesNamed(pid, "uxtheme.dll");
-    }();
+    Sleep(2000);
+    const std::vector<std::string> uxtheme = ModulesNamed(setup.Pid(), "uxtheme.dll");
     // The library is loaded, and from the system folder.
     EXPECT_FALSE(uxtheme.empty());
     for (const std::string& p : uxtheme) EXPECT_EQ(AsciiLower(p).find(AsciiLower(Media())), std::string::npos) << p;
