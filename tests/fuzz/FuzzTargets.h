@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/CmdLineModel.h"
 #include "deleteme/CmdLine.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
@@ -347,37 +348,6 @@ inline void FileListOne(const uint8_t* data, size_t size) {
 }
 
 // ---- DeleteMe's command line ---------------------------------------------------------------------------------
-// The splitting rules, written again as plainly as possible: a separator is any character at or below the blank
-// outside quotes; a quote toggles; "" pairs at the start of an element are skipped; an empty element ends the list.
-inline std::vector<std::string> ModelSplit(const std::string& line) {
-    std::vector<std::string> out;
-    size_t i = 0;
-    auto sep = [&](size_t k) { return k < line.size() && (unsigned char)line[k] <= ' '; };
-    for (;;) {
-        for (;;) {
-            while (sep(i)) ++i;
-            if (i + 1 < line.size() && line[i] == '"' && line[i + 1] == '"')
-                i += 2;
-            else
-                break;
-        }
-        std::string el;
-        bool quoted = false;
-        while (i < line.size()) {
-            const char c = line[i];
-            if (!quoted && (unsigned char)c <= ' ') break;
-            ++i;
-            if (c == '"')
-                quoted = !quoted;
-            else
-                el += c;
-        }
-        if (el.empty()) break;
-        out.push_back(el);
-    }
-    return out;
-}
-
 inline void CmdLineOne(const uint8_t* data, size_t size) {
     if (size < 1 || size > kMaxInput) return;
     const size_t maxArgs = data[0] % 8;
@@ -392,7 +362,7 @@ inline void CmdLineOne(const uint8_t* data, size_t size) {
     std::vector<const char*> args(maxArgs + 1, nullptr);
     const size_t count = QsSplitArgs(text.data(), buf.data(), args.data(), maxArgs);
 
-    const std::vector<std::string> model = ModelSplit(line);
+    const std::vector<std::string> model = test::ModelSplit(line);
     const size_t want = model.empty() ? 0 : model.size() - 1;
     QS_FUZZ_CHECK(count == want);
     for (size_t k = 0; k < std::min(count, maxArgs); ++k) {

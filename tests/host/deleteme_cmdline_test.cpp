@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "../common/CmdLineModel.h"
 #include "deleteme/CmdLine.h"
 
 namespace {
+
+using qs::test::ModelSplit;
 
 // Elements after element 0, read through QsSplitArgs with a buffer of exactly strlen + 1 bytes.
 std::vector<std::string> Split(const std::string& cmdLine, size_t* total = nullptr) {
@@ -34,37 +37,6 @@ std::vector<std::string> AllElements(const std::string& cmdLine) {
         EXPECT_EQ(len, std::strlen(buf.get()));
         if (len == 0) break;
         out.emplace_back(buf.get());
-    }
-    return out;
-}
-
-// An independent reading of the rules, written as a small state machine over std::string.
-std::vector<std::string> ModelElements(const std::string& s) {
-    std::vector<std::string> out;
-    size_t i = 0;
-    const auto sep = [&](size_t k) { return k < s.size() && static_cast<unsigned char>(s[k]) <= ' '; };
-    for (;;) {
-        for (;;) {
-            while (sep(i)) ++i;
-            if (i + 1 < s.size() && s[i] == '"' && s[i + 1] == '"') {
-                i += 2;
-                continue;
-            }
-            break;
-        }
-        std::string cur;
-        bool quoted = false;
-        for (; i < s.size(); ++i) {
-            if (s[i] == '"') {
-                quoted = !quoted;
-            } else if (!quoted && static_cast<unsigned char>(s[i]) <= ' ') {
-                break;
-            } else {
-                cur += s[i];
-            }
-        }
-        if (cur.empty()) break;
-        out.push_back(cur);
     }
     return out;
 }
@@ -112,7 +84,7 @@ TEST(CmdLineSplit, TableOfQuotingAndSeparatorRules) {
         EXPECT_EQ(Split(c.cmdLine, &total), c.expected);
         EXPECT_EQ(total, c.expected.size());
         const Args all = AllElements(c.cmdLine);
-        EXPECT_EQ(all, ModelElements(c.cmdLine));
+        EXPECT_EQ(all, ModelSplit(c.cmdLine));
         if (!all.empty()) {
             EXPECT_EQ(Args(all.begin() + 1, all.end()), c.expected);
         }
@@ -165,7 +137,7 @@ TEST(CmdLineSplit, AgreesWithModelOnRandomLines) {
         const int len = static_cast<int>(rng() % 40);
         for (int i = 0; i < len; ++i) line += alphabet[rng() % sizeof alphabet];
         SCOPED_TRACE(testing::PrintToString(line));
-        const Args model = ModelElements(line);
+        const Args model = ModelSplit(line);
         ASSERT_EQ(AllElements(line), model);
         size_t total = 0;
         const Args split = Split(line, &total);

@@ -96,20 +96,4 @@ TEST(FuzzChecks, ExtractOne_FileOutsideDestination_IsReported) {
     qs::SetNativeDriveRoot("/tmp/qs-drives");
 }
 
-TEST(FuzzChecks, ModelSplit_FollowsTheSplittingRules) {
-    using V = std::vector<std::string>;
-    const struct {
-        const char* line;
-        V want;
-    } cases[] = {
-        {"a b  c", {"a", "b", "c"}},
-        {"x \"C:\\Program Files\\S.exe\" \"\" m", {"x", "C:\\Program Files\\S.exe", "m"}},
-        {"x \"a\"b\"c d\"", {"x", "abc d"}},
-        {"x \"", {"x"}},
-        {"x\t\x01y", {"x", "y"}},
-        {"", {}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(qs::fuzz::ModelSplit(c.line), c.want) << c.line;
-}
-
 }  // namespace

@@ -1,4 +1,4 @@
-// libFuzzer entry for CmdLineOne (see FuzzTargets.h).
+// libFuzzer entry: compiled once per target, QS_FUZZ_TARGET naming the check of FuzzTargets.h it runs.
 #include <cstdio>
 #include <cstdlib>
 
@@ -6,6 +6,6 @@
 #include "FuzzTargets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    qs::fuzz::CmdLineOne(data, size);
+    qs::fuzz::QS_FUZZ_TARGET(data, size);
     return 0;
 }
