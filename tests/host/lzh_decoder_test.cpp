@@ -250,19 +250,6 @@ TEST(LzhDecoder, EndMarkerSeenAfterACompleteSymbolOrInsideTheNextCode) {
     EXPECT_GT(inside, 5);
 }
 
-TEST(LzhDecoder, AgreesWithTheModelOnRealAndRandomData) {
-    std::vector<Bytes> inputs = {Text(100000), Random(50000, 1), Random(50000, 2, 4), Bytes(70000, 0)};
-    for (const Bytes& data : inputs) {
-        for (auto parse : {pak::LzhParse::Greedy, pak::LzhParse::Optimal}) {
-            pak::LzhEncodeOptions o;
-            o.parse = parse;
-            const Bytes packed = pak::EncodeLzh(data, o);
-            EXPECT_EQ(Decode(packed, 32768, 32768).out, data);
-            EXPECT_EQ(test::ModelDecode(packed, 100, 300), data);
-        }
-    }
-}
-
 TEST(LzhDecoder, GarbageStreams_BothDecodersGiveTheSameOutput) {
     std::mt19937 rng(99);
     for (int i = 0; i < 200; ++i) {

@@ -32,16 +32,6 @@ TEST(GaugeMath, FillWidth_WholePercentOfInnerWidthNeverWider) {
         EXPECT_EQ(FillWidth(c.inner, c.percent), c.width) << c.inner << " x " << c.percent << "%";
 }
 
-TEST(GaugeMath, SetProgress_ClampsToTheRange) {
-    GaugeState g;
-    g.SetProgress(250);
-    EXPECT_EQ(g.progress, 100);
-    EXPECT_EQ(g.Percent(), 100);
-    g.SetProgress(-3);
-    EXPECT_EQ(g.progress, 0);
-    EXPECT_EQ(g.Percent(), 0);
-}
-
 TEST(GaugeMath, SetProgress_RepaintsOnlyWhenTheWholePercentChanges) {
     GaugeState g;
     ASSERT_EQ(g.SetMaxValue(1000), GaugeState::MaxResult::Changed);

@@ -24,7 +24,7 @@ protected:
         app_ = Dir() + "App\\";
         CreateDirectoryA(app_.c_str(), nullptr);
         for (const char* f : {"Quilstr.exe", "QUILSTR1.EXE", "ReadMe.txt", "Keep.txt"}) WriteFileBytes(app_ + f, f);
-        WriteFileBytes(Dir() + "victim.txt", "keep me");
+        WriteFileBytes(Dir() + "V.TXT", "keep me");  // short enough for a 12-character slot to reach it
     }
 
     HKEY Record() {
@@ -103,7 +103,7 @@ TEST_F(DamagedRecord, ListSizesAndLengthBytesThatLie_OnlyWhatWasReadIsDeleted) {
         {"length byte 255", 13, true, Slot("QUILSTR1.EXE", 255), {"QUILSTR1.EXE"}, {"ReadMe.txt", "Keep.txt"}},
         {"length byte 13 past a 12-character name", 13, true, Slot("QUILSTR1.EXE", 13), {"QUILSTR1.EXE"},
          {"Keep.txt"}},
-        {"parent folder and drive names", 39, true, Slot("..\\VICTIM.TX") + Slot("C:VICTIM.TXT") + Slot(".."),
+        {"parent folder and drive names", 39, true, Slot("..\\V.TXT") + Slot("C:V.TXT") + Slot(".."),
          {}, {"ReadMe.txt", "Keep.txt"}},
     };
     for (const auto& c : cases) {
@@ -115,7 +115,7 @@ TEST_F(DamagedRecord, ListSizesAndLengthBytesThatLie_OnlyWhatWasReadIsDeleted) {
         EXPECT_EQ(Uninstall(), "");
         for (const std::string& g : c.gone) EXPECT_FALSE(PathExists(app_ + g)) << g;
         for (const std::string& k : c.kept) EXPECT_TRUE(PathExists(app_ + k)) << k;
-        EXPECT_EQ(ReadFileBytes(Dir() + "victim.txt"), "keep me");
+        EXPECT_EQ(ReadFileBytes(Dir() + "V.TXT"), "keep me");
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));  // the run went on to its end
         CloseForm();
     }

@@ -139,24 +139,6 @@ TEST_F(Startup, WrongMagic_ErrorReportAndEnd) {
     EXPECT_TRUE(Application().Terminated());
 }
 
-TEST_F(Startup, WrongProduct_PlainMessageAndEnd) {
-    WritePak("Quilstr.pak", "1.0", {}, "Quillostrand\n");
-    Start();
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "File Quilstr.pak is corrupt");
-    EXPECT_EQ(boxes_.Boxes()[0].flags & MB_ICONMASK, 0u);
-    EXPECT_TRUE(Application().Terminated());
-}
-
-TEST_F(Startup, TruncatedPackage_ReadBeyondEnd) {
-    const std::string bytes = BuildPak("Quillostrand", "1.0", false, {});
-    WriteFileBytes(Media() + "Quilstr.pak", bytes.substr(0, bytes.size() - 2));
-    Start();
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, "Read beyond end of file.");
-    EXPECT_TRUE(Application().Terminated());
-}
-
 TEST_F(Startup, MissingOrDamagedDelphiPackages_OptionsSilentlyDisabled) {
     WriteSizedPak("Quilstr.pak", "1.0", 10);
     std::string bad = BuildPak("x", "y", false, {});

@@ -172,32 +172,6 @@ TEST_F(Uninstall, OwnCopyMissing_HandsTheEndToTheHelper) {
     EXPECT_EQ(boxes_.Boxes().size(), 1u);  // only the confirmation: the helper shows the closing message
 }
 
-TEST_F(Uninstall, HostileRecordLists_DeleteNothingOutsideTheFolders) {
-    InstallEverything();
-    WriteFileBytes(Dir() + "victim.txt", "keep me");
-    // Slots naming the parent folder, another drive and a separator, beside a genuine one.
-    std::string list;
-    for (const std::string& name : {std::string("..\\VICTIM.TXT"), std::string("C:VICTIM.TXT"),
-                                    std::string("..//VICTIM"), std::string("README.TXT")}) {
-        std::string slot(13, '\0');
-        slot[0] = char(name.size() > 12 ? 12 : name.size());
-        slot.replace(1, name.size() > 12 ? 12 : name.size(), name.substr(0, 12));
-        list += slot;
-    }
-    HKEY k;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
-    const DWORD size = DWORD(list.size());
-    RegSetValueExA(k, "InstallFilesSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size), 4);
-    RegSetValueExA(k, "InstallFiles", 0, REG_BINARY, reinterpret_cast<const BYTE*>(list.data()), size);
-    RegCloseKey(k);
-    TSetupForm& f = StartUninstall();
-    f.EditInstallDir.SetText(Dir() + "App\\");
-    f.UninstallBtnClick();
-    EXPECT_EQ(ReadFileBytes(Dir() + "victim.txt"), "keep me");
-    EXPECT_FALSE(PathExists(Dir() + "App\\ReadMe.txt"));
-    EXPECT_TRUE(PathExists(Dir() + "App\\Quilstr.exe"));  // no longer listed
-}
-
 TEST_F(Uninstall, DelphiFoldersBelowInstallFolder_InstallFolderStays) {
     WritePak("Quilstr.pak", "1.0", {RealEntry("Quilstr.exe", "program")});
     WritePak("Delphi10.pak", "1.0", {RealEntry("HelpCtx.dcu", "d1")});

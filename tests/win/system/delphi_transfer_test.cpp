@@ -325,21 +325,5 @@ TEST_F(DelphiTransferTest, RemoveDelphi20Transfer_NoKeyNoCountOrOverlongCount_Ch
     EXPECT_EQ(RegEntry(0).title, "&Quillostrand");
 }
 
-TEST_F(DelphiTransferTest, AddThenRemove_BothStores_LeaveTheOtherEntries) {
-    SeedIniEntry(0, "Tool A", "C:\\A.EXE");
-    WritePrivateProfileStringA("Transfer", "Count", "1", "DELPHI.INI");
-    SeedRegEntry(0, "Tool A", "C:\\A.EXE");
-    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "1");
-    AddDelphi10Transfer("C:\\Q\\");
-    AddDelphi20Transfer("C:\\Q\\");
-    RemoveDelphi10Transfer();
-    RemoveDelphi20Transfer();
-    EXPECT_EQ(IniValue("Transfer", "Count"), "1");
-    EXPECT_EQ(IniEntry(0).title, "Tool A");
-    EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "1");
-    EXPECT_EQ(RegEntry(0).title, "Tool A");
-    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kDelphi20Key, "Title1"));
-}
-
 }  // namespace
 }  // namespace qs::test
