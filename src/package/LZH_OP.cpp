@@ -40,12 +40,8 @@ struct PositionTables {
 
 constexpr PositionTables MakePositionTables() {
     PositionTables t{};
-    // {first 8-bit value, values per upper code, code length} by range.
-    struct Range { int from, to, per, len; };
-    const Range ranges[] = {{0, 31, 32, 3}, {32, 79, 16, 4}, {80, 143, 8, 5},
-                            {144, 191, 4, 6}, {192, 239, 2, 7}, {240, 255, 1, 8}};
     int upper = 0;
-    for (const Range& r : ranges) {
+    for (const lzh::PositionRange& r : lzh::kPositionRanges) {
         for (int v = r.from; v <= r.to; ++v) {
             t.code[v] = static_cast<uint8_t>(upper + (v - r.from) / r.per);
             t.len[v] = static_cast<uint8_t>(r.len);

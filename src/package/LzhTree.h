@@ -1,5 +1,5 @@
-// The LZHUF adaptive Huffman tree's two whole-table operations, shared by the decoder and the packing tool's
-// encoder so that both sides build and rebuild exactly the same tree. Portable; arrays as the decoder lays them
+// The LZHUF adaptive Huffman tree's two whole-table operations and the position code's ranges, shared by the
+// decoder and the packing tool's encoder so that both sides build and rebuild exactly the same tree. Portable; arrays as the decoder lays them
 // out: freq[T + 1] (entry T the 0xFFFF sentinel), son[T], prnt[T + N_CHAR].
 #pragma once
 #include <cstdint>
@@ -10,6 +10,14 @@ namespace qs::lzh {
 constexpr int kChars = 314;             // 256 literals + 58 match lengths
 constexpr int kNodes = 2 * kChars - 1;  // 627
 constexpr int kRoot = kNodes - 1;       // 626
+
+// The position code's upper 6 bits by ranges of the code's first 8 bits: the first and last 8-bit value of each
+// range, how many values each upper value takes there, and the code length of the upper part.
+struct PositionRange {
+    int from, to, per, len;
+};
+constexpr PositionRange kPositionRanges[] = {{0, 31, 32, 3},    {32, 79, 16, 4}, {80, 143, 8, 5},
+                                             {144, 191, 4, 6}, {192, 239, 2, 7}, {240, 255, 1, 8}};
 
 // The initial tree: every symbol with frequency 1, inner nodes pairing them from the bottom up.
 inline void StartTree(uint16_t* freq, uint16_t* son, uint16_t* prnt) {

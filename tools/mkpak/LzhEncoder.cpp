@@ -29,8 +29,8 @@ constexpr int kGreedyChain = 96;        // candidates the greedy parse looks at 
 constexpr int kOptimalChain = 256;      // and the chosen parse: a nearer match of each length saves position bits
 constexpr int kPricings = 3;            // least-cost parses of a block, each priced from the one before
 
-// Encoding side of the position code: the code of each upper 6-bit value and its length, from the ranges of
-// the decoding table (first 8-bit value of each range, values per upper code, code length).
+// Encoding side of the position code: the code of each upper 6-bit value and its length, from the ranges the
+// decoder's table is made from.
 struct PositionCodes {
     uint8_t code[64];
     uint8_t len[64];
@@ -38,11 +38,8 @@ struct PositionCodes {
 
 constexpr PositionCodes MakePositionCodes() {
     PositionCodes p{};
-    struct Range { int from, to, per, len; };
-    const Range ranges[] = {{0, 31, 32, 3}, {32, 79, 16, 4}, {80, 143, 8, 5},
-                            {144, 191, 4, 6}, {192, 239, 2, 7}, {240, 255, 1, 8}};
     int upper = 0;
-    for (const Range& r : ranges) {
+    for (const lzh::PositionRange& r : lzh::kPositionRanges) {
         for (int v = r.from; v <= r.to; v += r.per, ++upper) {
             p.code[upper] = static_cast<uint8_t>(v >> (8 - r.len));
             p.len[upper] = static_cast<uint8_t>(r.len);
