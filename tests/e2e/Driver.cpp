@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
+#include "PngWriter.h"
 #include "setup/SetupPages.h"
 
 namespace e2e {
@@ -17,6 +17,11 @@ void Expect(bool cond, const std::string& what) {
 
 void ExpectEq(const std::string& actual, const std::string& expected, const std::string& what) {
     if (actual != expected) throw Failure(what + ": got \"" + actual + "\", expected \"" + expected + "\"");
+}
+
+void ExpectEq(const std::optional<std::string>& actual, const std::string& expected, const std::string& what) {
+    if (!actual) throw Failure(what + ": missing, expected \"" + expected + "\"");
+    ExpectEq(*actual, expected, what);
 }
 
 void Log(const std::string& line) {
@@ -249,21 +254,13 @@ void ScreenshotRect(const RECT& r, const std::string& path) {
     HGDIOBJ old = SelectObject(mem, dib);
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    std::vector<uint8_t> rgb(size_t(w) * size_t(h) * 3);
-    const auto* px = static_cast<const uint8_t*>(bits);
-    for (size_t i = 0; i < size_t(w) * size_t(h); ++i) {
-        rgb[i * 3 + 0] = px[i * 4 + 2];
-        rgb[i * 3 + 1] = px[i * 4 + 1];
-        rgb[i * 3 + 2] = px[i * 4 + 0];
-    }
+    // The section's pixels are 0x..RRGGBB, as the PNG writer takes them.
+    const bool written = qs::test::WritePngFile(path, static_cast<const uint32_t*>(bits), w, h);
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    const auto png = EncodePng(rgb.data(), w, h);
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-    if (!f) throw Failure("cannot write " + path);
+    if (!written) throw Failure("cannot write " + path);
 }
 
 }  // namespace e2e

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ public:
 void Expect(bool cond, const std::string& what);
 // Equal texts, or a Failure naming both.
 void ExpectEq(const std::string& actual, const std::string& expected, const std::string& what);
+// The same for a text that may be missing (a registry value): missing fails.
+void ExpectEq(const std::optional<std::string>& actual, const std::string& expected, const std::string& what);
 
 void Log(const std::string& line);
 
@@ -84,7 +87,5 @@ private:
 
 // Writes the screen area r as a PNG file.
 void ScreenshotRect(const RECT& r, const std::string& path);
-// Encodes 24-bit top-down RGB rows as a PNG; portable (PngWriter.cpp).
-std::vector<uint8_t> EncodePng(const uint8_t* rgb, int width, int height);
 
 }  // namespace e2e

@@ -11,9 +11,6 @@
 
 namespace e2e {
 
-const char* const kRecordKey = "Software\\QV\\Quillostrand\\Installation";
-const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand";
-const char* const kAppPathsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe";
 const char* const kDelphi2Key = "Software\\Borland\\Delphi\\2.0";
 const char* const kTransferKey = "Software\\Borland\\Delphi\\2.0\\Transfer";
 
@@ -81,70 +78,10 @@ FILETIME LastWrite(const std::string& path) {
 
 // ---- Registry
 
-std::optional<RegValue> ReadValue(HKEY root, const std::string& key, const std::string& name) {
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return std::nullopt;
-    RegValue v;
-    DWORD size = 0;
-    LONG rc = RegQueryValueExA(k, name.empty() ? nullptr : name.c_str(), nullptr, &v.type, nullptr, &size);
-    if (rc == ERROR_SUCCESS) {
-        v.data.resize(size);
-        rc = RegQueryValueExA(k, name.empty() ? nullptr : name.c_str(), nullptr, &v.type, v.data.data(), &size);
-        v.data.resize(size);
-    }
-    RegCloseKey(k);
-    if (rc != ERROR_SUCCESS) return std::nullopt;
-    return v;
-}
-
-bool KeyExists(HKEY root, const std::string& key) {
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
-
-std::string ReadSz(HKEY root, const std::string& key, const std::string& name) {
-    const auto v = ReadValue(root, key, name);
-    if (!v || (v->type != REG_SZ && v->type != REG_EXPAND_SZ)) return "";
-    std::string s(v->data.begin(), v->data.end());
-    const size_t nul = s.find('\0');
-    return nul == std::string::npos ? s : s.substr(0, nul);
-}
-
-std::optional<std::string> ReadCounted(HKEY root, const std::string& key, const std::string& name) {
-    const auto v = ReadValue(root, key, name);
-    if (!v || v->type != REG_BINARY || v->data.empty() || v->data.size() != size_t(v->data[0]) + 1)
-        return std::nullopt;
-    return std::string(v->data.begin() + 1, v->data.end());
-}
-
-std::optional<DWORD> ReadDword(HKEY root, const std::string& key, const std::string& name) {
-    const auto v = ReadValue(root, key, name);
-    if (!v || v->type != REG_DWORD || v->data.size() != 4) return std::nullopt;
-    return DWORD(v->data[0] | (v->data[1] << 8) | (v->data[2] << 16) | (DWORD(v->data[3]) << 24));
-}
-
-void WriteSz(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
-    HKEY k;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS)
-        throw Failure("cannot create the key " + key);
-    RegSetValueExA(k, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   DWORD(value.size() + 1));
-    RegCloseKey(k);
-}
-
-void DeleteTree(HKEY root, const std::string& key) {
-    RegDeleteTreeA(root, key.c_str());
-    RegDeleteKeyA(root, key.c_str());  // in case the tree call left the emptied key itself
-}
-
-std::vector<std::string> SlotNames(const std::vector<uint8_t>& list) {
+std::vector<std::string> SlotNames(const std::string& list) {
     std::vector<std::string> names;
-    for (size_t at = 0; at + 13 <= list.size(); at += 13) {
-        const size_t n = std::min<size_t>(list[at], 12);
-        names.emplace_back(list.begin() + at + 1, list.begin() + at + 1 + n);
-    }
+    for (size_t at = 0; at + 13 <= list.size(); at += 13)
+        names.push_back(list.substr(at + 1, std::min<size_t>(uint8_t(list[at]), 12)));
     return names;
 }
 
@@ -166,8 +103,9 @@ void IniWrite(const std::string& section, const std::string& key, const std::str
 // ---- Shortcuts
 
 std::string ShellFolder(const std::string& valueName) {
-    const std::string dir = ReadSz(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                   valueName);
+    const std::string dir =
+        ReadSz(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", valueName)
+            .value_or("");
     if (dir.empty()) throw Failure("no shell folder " + valueName + " in the registry");
     return WithSlash(dir);
 }
@@ -213,14 +151,11 @@ std::optional<Link> ReadLink(const std::string& path) {
 // ---- Clean slate
 
 void CleanMachine(const std::vector<std::string>& extraFolders) {
-    DeleteTree(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand");
-    DeleteTree(HKEY_CURRENT_USER, "Software\\QV\\Quillostrand");
-    DeleteTree(HKEY_LOCAL_MACHINE, kAppPathsKey);
-    DeleteTree(HKEY_CLASSES_ROOT, ".qst");
-    DeleteTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
-    DeleteTree(HKEY_LOCAL_MACHINE, kUninstallKey);
-    DeleteTree(HKEY_LOCAL_MACHINE, kDelphi2Key);
-    DeleteTree(HKEY_CURRENT_USER, kDelphi2Key);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand");
+    DeleteRegTree(HKEY_CURRENT_USER, "Software\\QV\\Quillostrand");
+    qs::test::DeleteShellEntries();
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kDelphi2Key);
+    DeleteRegTree(HKEY_CURRENT_USER, kDelphi2Key);
     // The profile functions cache files; flush before deleting, so that no stale copy is written back.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, "DELPHI.INI");
     DeleteFileA(IniPath().c_str());

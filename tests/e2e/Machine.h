@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "WinRegistry.h"
 #include "WinRemoveTree.h"
 
 #include <cstdint>
@@ -25,21 +26,11 @@ std::string WindowsDir();                   // with "\"
 std::vector<std::string> FilesIn(const std::string& folder);  // plain names, sorted
 FILETIME LastWrite(const std::string& path);
 
-// ---- Registry
-struct RegValue {
-    DWORD type = 0;
-    std::vector<uint8_t> data;
-};
-std::optional<RegValue> ReadValue(HKEY root, const std::string& key, const std::string& name);
-bool KeyExists(HKEY root, const std::string& key);
-std::string ReadSz(HKEY root, const std::string& key, const std::string& name);  // "" when missing
-// A counted text (length byte + text) as stored by the install record; nullopt when missing or malformed.
-std::optional<std::string> ReadCounted(HKEY root, const std::string& key, const std::string& name);
-std::optional<DWORD> ReadDword(HKEY root, const std::string& key, const std::string& name);
-void WriteSz(HKEY root, const std::string& key, const std::string& name, const std::string& value);
-void DeleteTree(HKEY root, const std::string& key);
+// ---- Registry: the shared readers and writers (WinRegistry.h)
+using qs::test::DeleteRegTree, qs::test::KeyExists, qs::test::RawValue, qs::test::ReadCounted, qs::test::ReadDword,
+    qs::test::ReadRaw, qs::test::ReadSz, qs::test::WriteSz;
 // Names of an installed-file list (13-byte slots).
-std::vector<std::string> SlotNames(const std::vector<uint8_t>& list);
+std::vector<std::string> SlotNames(const std::string& list);
 
 // ---- DELPHI.INI
 std::string IniPath();
@@ -57,9 +48,7 @@ std::optional<Link> ReadLink(const std::string& path);
 std::vector<std::string> LinkPaths();  // "Quillostrand.lnk" in the three shell folders
 
 // ---- Keys and folders the program touches
-extern const char* const kRecordKey;    // HKLM
-extern const char* const kUninstallKey; // HKLM
-extern const char* const kAppPathsKey;  // HKLM
+using qs::test::kAppPathsKey, qs::test::kRecordKey, qs::test::kUninstallKey;  // HKLM
 extern const char* const kDelphi2Key;   // HKLM, RootDir
 extern const char* const kTransferKey;  // HKCU
 

@@ -197,10 +197,11 @@ std::vector<std::string> SlotsOf(const Package& pak) {
 void ExpectList(const char* sizeName, const char* listName, const Package& pak) {
     const auto size = ReadDword(HKEY_LOCAL_MACHINE, kRecordKey, sizeName);
     Expect(size && *size == pak.files.size() * 13, std::string("record: ") + sizeName);
-    const auto list = ReadValue(HKEY_LOCAL_MACHINE, kRecordKey, listName);
-    Expect(list && list->type == REG_BINARY && list->data.size() == *size, std::string("record: ") + listName);
-    Expect(SlotNames(list->data) == SlotsOf(pak), std::string("record: ") + listName + " holds " +
-                                                      Join(SlotNames(list->data)) + ", expected " + Join(SlotsOf(pak)));
+    const auto list = ReadRaw(HKEY_LOCAL_MACHINE, kRecordKey, listName);
+    Expect(list && list->type == REG_BINARY && list->bytes.size() == *size, std::string("record: ") + listName);
+    Expect(SlotNames(list->bytes) == SlotsOf(pak), std::string("record: ") + listName + " holds " +
+                                                       Join(SlotNames(list->bytes)) + ", expected " +
+                                                       Join(SlotsOf(pak)));
 }
 
 void ExpectShellEntries(const std::string& dir) {
@@ -269,12 +270,15 @@ void SeedIde() {
     IniWrite("Transfer", "Path0", "C:\\TOOLS\\GREP.EXE");
     IniWrite("Transfer", "WorkingDir0", "C:\\TOOLS\\");
     IniWrite("Transfer", "Params0", "-n");
-    WriteSz(HKEY_LOCAL_MACHINE, kDelphi2Key, "RootDir", kDelphi2Root);
-    WriteSz(HKEY_CURRENT_USER, kTransferKey, "Count", "1");
-    WriteSz(HKEY_CURRENT_USER, kTransferKey, "Title0", "&Resource Workshop");
-    WriteSz(HKEY_CURRENT_USER, kTransferKey, "Path0", "C:\\Delphi 2.0\\BIN\\WORKSHOP.EXE");
-    WriteSz(HKEY_CURRENT_USER, kTransferKey, "WorkingDir0", "C:\\Delphi 2.0\\BIN\\");
-    WriteSz(HKEY_CURRENT_USER, kTransferKey, "Params0", "");
+    const auto seed = [](HKEY root, const char* key, const char* name, const std::string& value) {
+        Expect(WriteSz(root, key, name, value), std::string("cannot write ") + key + "\\" + name);
+    };
+    seed(HKEY_LOCAL_MACHINE, kDelphi2Key, "RootDir", kDelphi2Root);
+    seed(HKEY_CURRENT_USER, kTransferKey, "Count", "1");
+    seed(HKEY_CURRENT_USER, kTransferKey, "Title0", "&Resource Workshop");
+    seed(HKEY_CURRENT_USER, kTransferKey, "Path0", "C:\\Delphi 2.0\\BIN\\WORKSHOP.EXE");
+    seed(HKEY_CURRENT_USER, kTransferKey, "WorkingDir0", "C:\\Delphi 2.0\\BIN\\");
+    seed(HKEY_CURRENT_USER, kTransferKey, "Params0", "");
 }
 
 // The INI line "key=" exists (GetPrivateProfileString cannot tell an empty value from a missing key).
@@ -301,8 +305,8 @@ void ExpectSeededIdeWithEntry(const std::string& dir) {
     ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Title1"), "&Quillostrand", "Delphi 2.0 Title1");
     ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "WorkingDir1"), dir, "Delphi 2.0 WorkingDir1");
     ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Path1"), dir + "Quilstr.exe", "Delphi 2.0 Path1");
-    const auto params = ReadValue(HKEY_CURRENT_USER, kTransferKey, "Params1");
-    Expect(params && params->type == REG_SZ && params->data.size() == 1, "Delphi 2.0 Params1: an empty REG_SZ");
+    const auto params = ReadRaw(HKEY_CURRENT_USER, kTransferKey, "Params1");
+    Expect(params && params->type == REG_SZ && params->bytes.size() == 1, "Delphi 2.0 Params1: an empty REG_SZ");
 }
 
 void ExpectSeededIdeWithoutEntry() {
@@ -312,14 +316,15 @@ void ExpectSeededIdeWithoutEntry() {
              "DELPHI.INI search path after the uninstall");
     ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Count"), "1", "Delphi 2.0 Transfer Count after the uninstall");
     ExpectEq(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Title0"), "&Resource Workshop", "Delphi 2.0 Title0 kept");
-    Expect(!ReadValue(HKEY_CURRENT_USER, kTransferKey, "Title1"), "Delphi 2.0 Title1 should be deleted");
-    Expect(!ReadValue(HKEY_CURRENT_USER, kTransferKey, "Path1"), "Delphi 2.0 Path1 should be deleted");
+    Expect(!ReadRaw(HKEY_CURRENT_USER, kTransferKey, "Title1"), "Delphi 2.0 Title1 should be deleted");
+    Expect(!ReadRaw(HKEY_CURRENT_USER, kTransferKey, "Path1"), "Delphi 2.0 Path1 should be deleted");
 }
 
 void Clean() { CleanMachine({kInstallRoot, kDelphi1Root, kDelphi2Root, "C:\\Program Files\\Quillostrand"}); }
 
 std::string DefaultInstallDir() {
-    std::string pf = ReadSz(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+    std::string pf =
+        ReadSz(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir").value_or("");
     if (pf.empty()) pf = "C:\\Program Files";
     return WithSlash(pf) + "Quillostrand";
 }
@@ -437,7 +442,7 @@ void CheckEverythingInstalled(const Run& run, const Installed& in) {
 // Starts the installed copy through the uninstall entry's command and removes everything with it; the closing
 // message must come from DeleteMe once Setup.exe has ended.
 void UninstallFromInstalledCopy(Run& run, const Installed& in, bool shots) {
-    const std::string command = ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+    const std::string command = ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").value_or("");
     ExpectEq(command, in.dir + "Setup.exe", "uninstall command");
     auto p = run.Start(command);
     SetupWindow w = SetupWindow::Attach(*p, kStartMs);

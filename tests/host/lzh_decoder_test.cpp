@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "LzhEncoder.h"
+#include "TestData.h"
 #include "model_decoder.h"
 #include "package/LZH_OP.h"
 
 using namespace qs;
 using qs::pak::detail::LzhOp;
 using Bytes = std::vector<uint8_t>;
+using qs::test::RandomBytes;
 
 namespace {
 
@@ -51,13 +53,6 @@ DecodeRun Decode(const Bytes& packed, uint16_t readBuf = 1024, uint16_t writeBuf
     lzh.SetReadBufSize(readBuf);
     lzh.SetWriteBufSize(writeBuf);
     return Decode(lzh, packed, chunk);
-}
-
-Bytes Random(size_t n, uint32_t seed, int range = 256) {
-    std::mt19937 rng(seed);
-    Bytes b(n);
-    for (auto& x : b) x = static_cast<uint8_t>(rng() % range);
-    return b;
 }
 
 Bytes Text(size_t n) {
@@ -156,7 +151,7 @@ TEST(LzhDecoder, OutputBlocksHaveExactlyWriteBufSize_AndAFullLastBlockComesOnlyA
     const struct { size_t size; std::vector<uint16_t> blocks; } cases[] = {
         {100, {100}}, {128, {128}}, {129, {128, 1}}, {384, {128, 128, 128}}, {385, {128, 128, 128, 1}}};
     for (const auto& c : cases) {
-        const Bytes data = Random(c.size, 11);
+        const Bytes data = RandomBytes(c.size, 11);
         const DecodeRun run = Decode(pak::EncodeLzh(data), 1024, 128);
         EXPECT_EQ(run.out, data);
         EXPECT_EQ(run.putSizes, c.blocks) << c.size;
@@ -167,7 +162,7 @@ TEST(LzhDecoder, OutputBlocksHaveExactlyWriteBufSize_AndAFullLastBlockComesOnlyA
 // that straddle a block or that window's end, and short overlapping ones, must come out right at any block size.
 TEST(LzhDecoder, MatchesAcrossBlocksAndWindowMoves_AnyWriteBufSize) {
     Bytes data = Text(150000);
-    const Bytes runs = Random(60000, 3, 3);  // many short-distance, overlapping matches
+    const Bytes runs = RandomBytes(60000, 3, 3);  // many short-distance, overlapping matches
     data.insert(data.end(), runs.begin(), runs.end());
     const Bytes packed = pak::EncodeLzh(data);
     for (uint16_t writeBuf : {uint16_t(16), uint16_t(61), uint16_t(1000), uint16_t(4096), uint16_t(32767),
@@ -184,7 +179,7 @@ TEST(LzhDecoder, MatchesAcrossBlocksAndWindowMoves_AnyWriteBufSize) {
 }
 
 TEST(LzhDecoder, SourceIsCalledOncePerBuffer) {
-    const Bytes data = Random(20000, 5, 40);
+    const Bytes data = RandomBytes(20000, 5, 40);
     const Bytes packed = pak::EncodeLzh(data);
     const DecodeRun run = Decode(packed, 512, 1024);
     EXPECT_EQ(run.out, data);
@@ -225,7 +220,7 @@ TEST(LzhDecoder, MatchesReachIntoTheInitialWindowOfSpacesAndZeros) {
 TEST(LzhDecoder, TreeRebuildMidStream_DecodesWithoutSeam) {
     // All literals: symbol 32,455 finds the root at 32768 and rebuilds the tree; go well past it.
     for (size_t n : {size_t(32454), size_t(32455), size_t(32456), size_t(70000)}) {
-        const Bytes data = Random(n, static_cast<uint32_t>(n), 200);
+        const Bytes data = RandomBytes(n, static_cast<uint32_t>(n), 200);
         const Bytes packed = AllLiterals(data);
         const DecodeRun run = Decode(packed, 32768, 32768);
         // The raw coder does not mend a misread ending; at most one extra byte may then follow.
@@ -240,7 +235,7 @@ TEST(LzhDecoder, EndMarkerSeenAfterACompleteSymbolOrInsideTheNextCode) {
     // byte boundary leaves the end to be seen inside the next code; any other ending after the complete symbol.
     int onBoundary = 0, inside = 0;
     for (size_t n = 1; n <= 200; ++n) {
-        const Bytes data = Random(n, static_cast<uint32_t>(n * 31), 256);
+        const Bytes data = RandomBytes(n, static_cast<uint32_t>(n * 31), 256);
         const Bytes packed = pak::EncodeLzh(data);
         (packed.back() == 0x80 ? onBoundary : inside)++;
         EXPECT_EQ(Decode(packed).out, data) << n;
@@ -255,7 +250,7 @@ TEST(LzhDecoder, GarbageStreams_BothDecodersGiveTheSameOutput) {
     for (int i = 0; i < 200; ++i) {
         const size_t n = rng() % 2000;
         // Mostly random, sometimes biased towards few values (deep trees, long matches).
-        const Bytes garbage = Random(n, rng(), (i % 3 == 0) ? 3 : 256);
+        const Bytes garbage = RandomBytes(n, rng(), (i % 3 == 0) ? 3 : 256);
         const uint16_t readBuf = static_cast<uint16_t>(16 + rng() % 2000);
         const uint16_t writeBuf = static_cast<uint16_t>(16 + rng() % 2000);
         const Bytes model = test::ModelDecode(garbage, readBuf, writeBuf);
@@ -421,7 +416,7 @@ TEST(LzhDecoder, DecompressDuringARun_DoesNothing) {
 
 TEST(LzhDecoder, RunsAreIndependent_NothingCarriesOver) {
     TLZHCompressor lzh;
-    const Bytes a = Text(9000), b = Random(3000, 4);
+    const Bytes a = Text(9000), b = RandomBytes(3000, 4);
     EXPECT_EQ(Decode(lzh, pak::EncodeLzh(a)).out, a);
     EXPECT_EQ(Decode(lzh, Bytes{0x12, 0x34, 0x56}).out, test::ModelDecode(Bytes{0x12, 0x34, 0x56}));
     EXPECT_EQ(Decode(lzh, pak::EncodeLzh(b)).out, b);

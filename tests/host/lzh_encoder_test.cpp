@@ -9,20 +9,15 @@
 #include <vector>
 
 #include "LzhEncoder.h"
+#include "TestData.h"
 #include "model_decoder.h"
 
 using namespace qs;
 using namespace qs::pak;
 using Bytes = std::vector<uint8_t>;
+using qs::test::RandomBytes;
 
 namespace {
-
-Bytes Random(size_t n, uint32_t seed, int range = 256) {
-    std::mt19937 rng(seed);
-    Bytes b(n);
-    for (auto& x : b) x = static_cast<uint8_t>(rng() % range);
-    return b;
-}
 
 Bytes ReadFile(const std::filesystem::path& p, size_t limit) {
     std::ifstream f(p, std::ios::binary);
@@ -63,9 +58,9 @@ TEST(LzhEncoder, RoundTrips) {
         {"100,000 zeros", Bytes(100000, 0)},
         {"spaces like the initial window", Bytes(5000, ' ')},
         {"text", text},
-        {"random, more than 32,455 symbols", Random(60000, 1)},
-        {"four values", Random(40000, 2, 4)},
-        {"random 100 kB", Random(100000, 3)},
+        {"random, more than 32,455 symbols", RandomBytes(60000, 1)},
+        {"four values", RandomBytes(40000, 2, 4)},
+        {"random 100 kB", RandomBytes(100000, 3)},
     };
     for (const auto& c : cases) ExpectRoundTrip(c.data, c.what);
 }
@@ -117,8 +112,8 @@ TEST(LzhEncoder, ChosenParseIsNeverLargerThanGreedy) {
     const struct { const char* what; Bytes data; } cases[] = {
         {"text lines", text},
         {"runs of three values", runs},
-        {"four values", Random(70000, 2, 4)},
-        {"incompressible", Random(40000, 9)},
+        {"four values", RandomBytes(70000, 2, 4)},
+        {"incompressible", RandomBytes(40000, 9)},
         {"source file", ReadFile(fs::path(QS_SOURCE_DIR) / "src/package/LZH_OP.cpp", 1 << 20)},
     };
     LzhEncodeOptions greedy;

@@ -10,28 +10,23 @@
 #include <vector>
 
 #include "PakWriter.h"
+#include "TestData.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 
 using namespace qs;
 using namespace qs::pak;
 using Bytes = std::vector<uint8_t>;
+using qs::test::RandomBytes;
 namespace fs = std::filesystem;
 
 namespace {
-
-Bytes Random(size_t n, uint32_t seed, int range = 256) {
-    std::mt19937 rng(seed);
-    Bytes b(n);
-    for (auto& x : b) x = static_cast<uint8_t>(rng() % range);
-    return b;
-}
 
 std::vector<PakEntry> SampleEntries() {
     std::string text;
     for (int i = 0; i < 500; ++i) text += "Quillostrand help line " + std::to_string(i % 17) + "\r\n";
     return {
-        {"QUILSTR.EXE", Random(30000, 1, 20), 0x2A8C6B20u, "Quillostrand.exe"},
+        {"QUILSTR.EXE", RandomBytes(30000, 1, 20), 0x2A8C6B20u, "Quillostrand.exe"},
         {"README.TXT", Bytes(text.begin(), text.end()), 0x2A8C6B21u, ""},
         {"EMPTY.DAT", {}, 0x21000000u, "e"},
     };
@@ -206,7 +201,7 @@ TEST(MkpakTool, CreateListTestExtract) {
     TempDir dir;
     const fs::path src = dir.path / "src";
     fs::create_directories(src);
-    const Bytes b = Random(50000, 9, 30), c = Random(1000, 10);
+    const Bytes b = RandomBytes(50000, 9, 30), c = RandomBytes(1000, 10);
     WriteFile(src / "b.dat", b);
     WriteFile(src / "a.txt", {'h', 'i'});
     WriteFile(dir.path / "c.bin", c);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FileListBytes.h"
 #include "system/InstalledFileList.h"
 #include "system/SearchPath.h"
 #include "system/TransferList.h"
@@ -104,21 +105,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Installed-file lists
 
+// The bytes after a name carry nothing: filled with 0xAA here, so that a reader that looks at them shows.
+constexpr char kFill = '\xAA';
+
 std::vector<uint8_t> Slot(const std::string& name, uint8_t lengthByte) {
-    std::vector<uint8_t> s(qs::kListSlot, 0xAA);  // the bytes after the name carry nothing
-    s[0] = lengthByte;
-    for (size_t i = 0; i < name.size() && i < 12; ++i) s[1 + i] = uint8_t(name[i]);
-    return s;
+    const std::string s = qs::test::ListSlot(name, lengthByte, kFill);
+    return std::vector<uint8_t>(s.begin(), s.end());
 }
 
-std::vector<uint8_t> List(const std::vector<std::string>& names) {
-    std::vector<uint8_t> l;
-    for (const auto& n : names) {
-        const auto s = Slot(n, uint8_t(n.size()));
-        l.insert(l.end(), s.begin(), s.end());
-    }
-    return l;
-}
+std::vector<uint8_t> List(const std::vector<std::string>& names) { return qs::test::FileList(names, kFill); }
 
 TEST(InstalledFileListTest, ListedFilePaths_NamesEachSlotInTheFolderInOrder) {
     EXPECT_EQ(qs::ListedFilePaths(List({"QUILSTR.EXE", "README.TXT", "A"}), "C:\\Q", false),

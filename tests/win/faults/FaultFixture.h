@@ -21,16 +21,6 @@ inline std::string FaultContent(size_t n, uint32_t seed) {
     return s;
 }
 
-// An entry with real packed content.
-inline PakEntrySpec FaultEntry(const std::string& name, const std::string& content) {
-    PakEntrySpec e;
-    e.FileName = name;
-    e.Packed = PackForTest(content);
-    e.UnpackedSize = int32_t(content.size());
-    e.FileCRC = Crc32UpdateLong(content.data(), content.size(), 0);
-    return e;
-}
-
 class FaultFixture : public SetupFixture {
 protected:
     void SetUp() override {
@@ -40,10 +30,7 @@ protected:
     }
     void TearDown() override {
         SetWriteBudgetForTesting(-1);
-        DeleteRegTree(HKEY_CLASSES_ROOT, ".qst");
-        DeleteRegTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
-        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe");
-        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand");
+        DeleteShellEntries();
         target_.reset();
         SetupFixture::TearDown();
     }
@@ -63,8 +50,8 @@ protected:
     // The main package: a 70,000-byte program, a help file and a small text.
     void WriteMainPak(const std::string& version = "1.0") {
         WritePak("Quilstr.pak", version,
-                 {RealEntry("Quilstr.exe", FaultContent(70000, 1)), RealEntry("Quilstr.hlp", FaultContent(5000, 2)),
-                  RealEntry("ReadMe.txt", "Quillostrand\r\n")});
+                 {PackedEntry("Quilstr.exe", FaultContent(70000, 1)), PackedEntry("Quilstr.hlp", FaultContent(5000, 2)),
+                  PackedEntry("ReadMe.txt", "Quillostrand\r\n")});
     }
     void ExpectInstalled(const std::string& folder) {
         EXPECT_EQ(ReadFileBytes(folder + "Quilstr.exe"), FaultContent(70000, 1));

@@ -3,19 +3,13 @@
 // counts as 12, a short or missing list counts the entries there are) and never anything outside its folder.
 #include "FaultFixture.h"
 
+#include "FileListBytes.h"
 #include "framework/Exceptions.h"
 
 using namespace qs;
 using namespace qs::test;
 
 namespace {
-
-std::string Slot(const std::string& name, int lengthByte = -1) {
-    std::string s(13, '\0');
-    s[0] = char(lengthByte >= 0 ? lengthByte : int(name.size()));
-    s.replace(1, name.size(), name);
-    return s;
-}
 
 class DamagedRecord : public FaultFixture {
 protected:
@@ -27,19 +21,11 @@ protected:
         WriteFileBytes(Dir() + "V.TXT", "keep me");  // short enough for a 12-character slot to reach it
     }
 
-    HKEY Record() {
-        HKEY k = nullptr;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-        return k;
+    // A value of the install record.
+    static void SetRaw(const char* name, DWORD type, const std::string& bytes) {
+        test::SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, name, type, bytes);
     }
-    void SetRaw(const char* name, DWORD type, const std::string& bytes) {
-        HKEY k = Record();
-        RegSetValueExA(k, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), DWORD(bytes.size()));
-        RegCloseKey(k);
-    }
-    void SetDword(const char* name, uint32_t v) {
-        SetRaw(name, REG_DWORD, std::string(reinterpret_cast<const char*>(&v), 4));
-    }
+    static void SetDword(const char* name, uint32_t v) { SetRaw(name, REG_DWORD, DwordBytes(v)); }
     // A sound record of version 1.0 in App, without lists.
     void SeedBase() { SeedRecord("1.0", app_); }
 
@@ -63,7 +49,7 @@ protected:
 }  // namespace
 
 TEST_F(DamagedRecord, ListSizeOfWrongTypeOrMissing_CannotUninstallNothingDeleted) {
-    const std::string list = Slot("QUILSTR.EXE") + Slot("README.TXT");
+    const std::string list = ListSlot("QUILSTR.EXE") + ListSlot("README.TXT");
     const struct {
         const char* what;
         DWORD type;
@@ -95,15 +81,16 @@ TEST_F(DamagedRecord, ListSizesAndLengthBytesThatLie_OnlyWhatWasReadIsDeleted) {
         std::string list;
         std::vector<std::string> gone, kept;
     } cases[] = {
-        {"size 2^31-16 over two slots", 0x7FFFFFF0, true, Slot("README.TXT") + Slot("QUILSTR1.EXE"),
+        {"size 2^31-16 over two slots", 0x7FFFFFF0, true, ListSlot("README.TXT") + ListSlot("QUILSTR1.EXE"),
          {"ReadMe.txt", "QUILSTR1.EXE"}, {"Keep.txt"}},
-        {"size of three slots over one", 39, true, Slot("README.TXT"), {"ReadMe.txt"}, {"QUILSTR1.EXE", "Keep.txt"}},
+        {"size of three slots over one", 39, true, ListSlot("README.TXT"), {"ReadMe.txt"},
+         {"QUILSTR1.EXE", "Keep.txt"}},
         {"list missing", 26, false, "", {}, {"ReadMe.txt", "QUILSTR1.EXE", "Keep.txt"}},
-        {"negative size", 0xFFFFFFFF, true, Slot("README.TXT"), {}, {"ReadMe.txt", "Keep.txt"}},
-        {"length byte 255", 13, true, Slot("QUILSTR1.EXE", 255), {"QUILSTR1.EXE"}, {"ReadMe.txt", "Keep.txt"}},
-        {"length byte 13 past a 12-character name", 13, true, Slot("QUILSTR1.EXE", 13), {"QUILSTR1.EXE"},
+        {"negative size", 0xFFFFFFFF, true, ListSlot("README.TXT"), {}, {"ReadMe.txt", "Keep.txt"}},
+        {"length byte 255", 13, true, ListSlot("QUILSTR1.EXE", 255), {"QUILSTR1.EXE"}, {"ReadMe.txt", "Keep.txt"}},
+        {"length byte 13 past a 12-character name", 13, true, ListSlot("QUILSTR1.EXE", 13), {"QUILSTR1.EXE"},
          {"Keep.txt"}},
-        {"parent folder and drive names", 39, true, Slot("..\\V.TXT") + Slot("C:V.TXT") + Slot(".."),
+        {"parent folder and drive names", 39, true, ListSlot("..\\V.TXT") + ListSlot("C:V.TXT") + ListSlot(".."),
          {}, {"ReadMe.txt", "Keep.txt"}},
     };
     for (const auto& c : cases) {
@@ -126,9 +113,9 @@ TEST_F(DamagedRecord, DelphiListsDamaged_MainListStillHandled) {
     CreateDirectoryA((Dir() + "D10").c_str(), nullptr);
     WriteFileBytes(Dir() + "D10\\HelpCtx.dcu", "d");
     SetDword("InstallFilesSize", 13);
-    SetRaw("InstallFiles", REG_BINARY, Slot("README.TXT"));
+    SetRaw("InstallFiles", REG_BINARY, ListSlot("README.TXT"));
     SetRaw("Delphi10FilesSize", REG_SZ, std::string("13\0", 3));  // unreadable: the Delphi 1.0 list is empty
-    SetRaw("Delphi10Files", REG_BINARY, Slot("HELPCTX.DCU"));
+    SetRaw("Delphi10Files", REG_BINARY, ListSlot("HELPCTX.DCU"));
     SetDword("Delphi20FilesSize", 0x7FFFFFFF);                     // its list missing
     EXPECT_EQ(Uninstall(), "");
     EXPECT_FALSE(PathExists(app_ + "ReadMe.txt"));

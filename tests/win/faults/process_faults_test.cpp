@@ -32,10 +32,7 @@ protected:
     }
     static void CleanRegistry() {
         DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand");
-        DeleteRegTree(HKEY_CLASSES_ROOT, ".qst");
-        DeleteRegTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
-        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe");
-        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand");
+        DeleteShellEntries();
     }
     std::string Media() const { return media_->Path(); }
     std::string App() const { return target_->Path() + "App\\"; }
@@ -90,14 +87,8 @@ std::string BigName(int i) { return "Part" + std::to_string(i) + ".bin"; }
 TEST_F(ProcessFaults, KilledMidInstall_StartedAgainOffersFreshInstallAndCompletes) {
     // 16 files of 2 MB: the install takes long enough to be caught in the middle.
     const std::string content = FaultContent(kBigSize, 77);
-    PakEntrySpec big;
-    big.Packed = PackForTest(content);
-    big.UnpackedSize = int32_t(content.size());
-    big.FileCRC = Crc32UpdateLong(content.data(), content.size(), 0);
-    std::vector<PakEntrySpec> entries;
-    PakEntrySpec exe = big;
-    exe.FileName = "Quilstr.exe";
-    entries.push_back(exe);
+    PakEntrySpec big = PackedEntry("Quilstr.exe", content);  // packed once, stored under every name
+    std::vector<PakEntrySpec> entries = {big};
     for (int i = 0; i < kBigFiles; ++i) {
         big.FileName = BigName(i);
         entries.push_back(big);
@@ -169,12 +160,7 @@ std::vector<std::string> ModulesNamed(DWORD pid, const std::string& name) {
 class PreferNativeLibrary {
 public:
     PreferNativeLibrary(const std::string& exe, const char* library) : key_(std::string(kBase) + exe) {
-        HKEY k;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, (key_ + "\\DllOverrides").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &k, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(k, library, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
-            RegCloseKey(k);
-        }
+        WriteSz(HKEY_CURRENT_USER, key_ + "\\DllOverrides", library, "native,builtin");
     }
     ~PreferNativeLibrary() { DeleteRegTree(HKEY_CURRENT_USER, key_); }
 
@@ -195,7 +181,7 @@ TEST_F(ProcessFaults, PlantedLibraryBesideSetup_NotLoaded) {
     ASSERT_TRUE(CopyFileA(DosPath(QS_PLANTED_DLL).c_str(), (Media() + "uxtheme.dll").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(DosPath(QS_LOAD_CONTROL_EXE).c_str(), (Media() + "LoadControl.exe").c_str(), FALSE));
     WriteFileBytes(Media() + "Quilstr.pak",
-                   BuildPak("Quillostrand", "1.0", false, {FaultEntry("Quilstr.exe", "program")}));
+                   BuildPak("Quillostrand", "1.0", false, {PackedEntry("Quilstr.exe", "program")}));
     const std::string marker = Media() + "uxtheme.dll.loaded";
     PreferNativeLibrary preferControl("LoadControl.exe", "uxtheme");
     PreferNativeLibrary preferSetup("Setup.exe", "uxtheme");

@@ -18,32 +18,16 @@ namespace qs::test {
 // Shortcuts need COM on this thread, as the program entry provides it.
 inline qs::ComInitializer g_comForSetupTests;
 
-
-constexpr const char* kRecordKey = "Software\\QV\\Quillostrand\\Installation";
-
-// Counted text: a length byte and the characters.
-inline void SetCounted(HKEY key, const char* name, const std::string& text) {
-    std::string v(1, char(text.size()));
-    v += text;
-    RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(v.data()), DWORD(v.size()));
-}
-
+// The install record as a previous run leaves it: counted texts, the folders only when given.
 inline void SeedRecord(const std::string& version, const std::string& installDir,
                        const std::string& delphi10Dir = "", const std::string& delphi20Dir = "") {
-    HKEY k;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
-    SetCounted(k, "Version", version);
-    if (!installDir.empty()) SetCounted(k, "InstallDir", installDir);
-    if (!delphi10Dir.empty()) SetCounted(k, "Delphi10Dir", delphi10Dir);
-    if (!delphi20Dir.empty()) SetCounted(k, "Delphi20Dir", delphi20Dir);
-    RegCloseKey(k);
-}
-
-inline bool KeyExists(HKEY root, const char* sub) {
-    HKEY k;
-    if (RegOpenKeyExA(root, sub, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
+    const auto put = [](const char* name, const std::string& text) {
+        EXPECT_TRUE(WriteCounted(HKEY_LOCAL_MACHINE, kRecordKey, name, text)) << name;
+    };
+    put("Version", version);
+    if (!installDir.empty()) put("InstallDir", installDir);
+    if (!delphi10Dir.empty()) put("Delphi10Dir", delphi10Dir);
+    if (!delphi20Dir.empty()) put("Delphi20Dir", delphi20Dir);
 }
 
 class SetupFixture : public ::testing::Test {
@@ -84,11 +68,6 @@ protected:
         e.UnpackedSize = bytes;
         e.Packed = "\x80";
         WritePak(name, version, {e});
-    }
-
-    // An entry with real packed content.
-    static PakEntrySpec RealEntry(const std::string& name, const std::string& content, uint32_t dosTime = 0x5A8F6000) {
-        return PackedEntry(name, content, dosTime);
     }
 
     TSetupForm& Start() {

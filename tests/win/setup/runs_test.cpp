@@ -20,20 +20,17 @@ protected:
         target_ = std::make_unique<ScratchDir>("target");
     }
     void TearDown() override {
-        DeleteRegTree(HKEY_CLASSES_ROOT, ".qst");
-        DeleteRegTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
-        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe");
-        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand");
+        DeleteShellEntries();
         target_.reset();
         SetupFixture::TearDown();
     }
     // Three packages with real content; the fresh-install window on them, install folder in the scratch target.
     TSetupForm& StartWithPackages(bool chooseFolders = true) {
         WritePak("Quilstr.pak", "1.0",
-                 {RealEntry("Quilstr.exe", Content(70000, 3), 0x5A8F6000), RealEntry("Quilstr.hlp", Content(5000, 5)),
-                  RealEntry("ReadMe.txt", "Quillostrand\r\n")});
-        WritePak("Delphi10.pak", "1.0", {RealEntry("HelpCtx.dcu", Content(900, 7))});
-        WritePak("Delphi20.pak", "1.0", {RealEntry("HelpCtx.dcu", Content(1200, 11))});
+                 {PackedEntry("Quilstr.exe", Content(70000, 3), 0x5A8F6000),
+                  PackedEntry("Quilstr.hlp", Content(5000, 5)), PackedEntry("ReadMe.txt", "Quillostrand\r\n")});
+        WritePak("Delphi10.pak", "1.0", {PackedEntry("HelpCtx.dcu", Content(900, 7))});
+        WritePak("Delphi20.pak", "1.0", {PackedEntry("HelpCtx.dcu", Content(1200, 11))});
         TSetupForm& f = Start();
         if (!chooseFolders) return f;
         f.EditInstallDir.SetText(Dir() + "App");
@@ -146,7 +143,7 @@ TEST_F(Runs, SetupCopy_KeepsTheProgramsOwnNameAndFailsSilentlyInPlace) {
 
 TEST_F(Runs, CrcErrorInThirdPackage_FirstTwoStayNoRecordBusyPageStays) {
     TSetupForm& f = StartWithPackages();
-    PakEntrySpec bad = RealEntry("HelpCtx.dcu", Content(1200, 11));
+    PakEntrySpec bad = PackedEntry("HelpCtx.dcu", Content(1200, 11));
     bad.FileCRC ^= 1;
     WritePak("Delphi20.pak", "1.0", {bad});
     f.CheckDelphi10.SetChecked(true);

@@ -7,16 +7,12 @@ using namespace qs::test;
 
 namespace {
 
+constexpr char kTransferKey[] = "Software\\Borland\\Delphi\\2.0\\Transfer";
+
 std::string ShellFolder(const char* name) {
-    HKEY k;
-    char buf[261] = {};
-    DWORD size = sizeof buf;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
-                      KEY_READ, &k) == ERROR_SUCCESS) {
-        RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size);
-        RegCloseKey(k);
-    }
-    return IncludeTrailingBackslash(buf);
+    return IncludeTrailingBackslash(
+        ReadSz(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", name)
+            .value_or(""));
 }
 
 std::string IniValue(const char* key) {
@@ -30,14 +26,11 @@ protected:
     void SetUp() override {
         SetupFixture::SetUp();
         target_ = std::make_unique<ScratchDir>("uninst");
-        DeleteRegTree(HKEY_CURRENT_USER, "Software\\Borland\\Delphi\\2.0\\Transfer");
+        DeleteRegTree(HKEY_CURRENT_USER, kTransferKey);
     }
     void TearDown() override {
-        DeleteRegTree(HKEY_CURRENT_USER, "Software\\Borland\\Delphi\\2.0\\Transfer");
-        DeleteRegTree(HKEY_CLASSES_ROOT, ".qst");
-        DeleteRegTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
-        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe");
-        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand");
+        DeleteRegTree(HKEY_CURRENT_USER, kTransferKey);
+        DeleteShellEntries();
         for (const char* f : {"Desktop", "Start Menu", "Programs"}) DeleteFileA((ShellFolder(f) + "Quillostrand.lnk").c_str());
         target_.reset();
         SetupFixture::TearDown();
@@ -50,15 +43,12 @@ protected:
         WritePrivateProfileStringA("Transfer", "Count", "1", "DELPHI.INI");
         WritePrivateProfileStringA("Transfer", "Title0", "&Other", "DELPHI.INI");
         WritePrivateProfileStringA("Transfer", "Path0", "C:\\other.exe", "DELPHI.INI");
-        HKEY k;
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Borland\\Delphi\\2.0\\Transfer", 0, nullptr, 0, KEY_ALL_ACCESS,
-                        nullptr, &k, nullptr);
-        RegSetValueExA(k, "Count", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
-        RegCloseKey(k);
+        SetSz(HKEY_CURRENT_USER, kTransferKey, "Count", "0");
         WritePak("Quilstr.pak", "1.0",
-                 {RealEntry("Quilstr.exe", "program"), RealEntry("Quilstr.hlp", "help"), RealEntry("ReadMe.txt", "r")});
-        WritePak("Delphi10.pak", "1.0", {RealEntry("HelpCtx.dcu", "d1")});
-        WritePak("Delphi20.pak", "1.0", {RealEntry("HelpCtx.dcu", "d2")});
+                 {PackedEntry("Quilstr.exe", "program"), PackedEntry("Quilstr.hlp", "help"),
+                  PackedEntry("ReadMe.txt", "r")});
+        WritePak("Delphi10.pak", "1.0", {PackedEntry("HelpCtx.dcu", "d1")});
+        WritePak("Delphi20.pak", "1.0", {PackedEntry("HelpCtx.dcu", "d2")});
         TSetupForm& f = Start();
         f.EditInstallDir.SetText(Dir() + "App");
         f.EditDelphi10.SetText(Dir() + "D10");
@@ -125,14 +115,9 @@ TEST_F(Uninstall, AfterRealInstall_RemovesEverythingTheInstallMade) {
     EXPECT_EQ(IniValue("Count"), "1");
     EXPECT_EQ(IniValue("Path0"), "C:\\other.exe");
     EXPECT_NE(IniValue("Path1"), "<none>");  // the old last entry's keys stay beyond Count in the file
-    HKEY k;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Borland\\Delphi\\2.0\\Transfer", 0, KEY_READ, &k), ERROR_SUCCESS);
-    char count[16] = {};
-    DWORD size = sizeof count;
-    RegQueryValueExA(k, "Count", nullptr, nullptr, reinterpret_cast<BYTE*>(count), &size);
-    EXPECT_STREQ(count, "0");
-    EXPECT_NE(RegQueryValueExA(k, "Path0", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    RegCloseKey(k);
+    ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, kTransferKey));
+    EXPECT_EQ(ReadSz(HKEY_CURRENT_USER, kTransferKey, "Count").value_or("<missing>"), "0");
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kTransferKey, "Path0"));
     for (const char* folder : {"Desktop", "Start Menu", "Programs"})
         EXPECT_FALSE(PathExists(ShellFolder(folder) + "Quillostrand.lnk")) << folder;
 
@@ -173,8 +158,8 @@ TEST_F(Uninstall, OwnCopyMissing_HandsTheEndToTheHelper) {
 }
 
 TEST_F(Uninstall, DelphiFoldersBelowInstallFolder_InstallFolderStays) {
-    WritePak("Quilstr.pak", "1.0", {RealEntry("Quilstr.exe", "program")});
-    WritePak("Delphi10.pak", "1.0", {RealEntry("HelpCtx.dcu", "d1")});
+    WritePak("Quilstr.pak", "1.0", {PackedEntry("Quilstr.exe", "program")});
+    WritePak("Delphi10.pak", "1.0", {PackedEntry("HelpCtx.dcu", "d1")});
     TSetupForm& f = Start();
     f.EditInstallDir.SetText(Dir() + "App");
     f.EditDelphi10.SetText(Dir() + "App\\D10");

@@ -1,5 +1,7 @@
 #include "WinTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -43,17 +45,21 @@ std::string ReadFileBytes(const std::string& path) {
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void DeleteRegTree(HKEY root, const std::string& subKey) {
-    HKEY k;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
-    char name[256];
-    for (;;) {
-        DWORD n = sizeof name;
-        if (RegEnumKeyExA(k, 0, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        DeleteRegTree(k, name);
-    }
-    RegCloseKey(k);
-    RegDeleteKeyA(root, subKey.c_str());
+void SetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes) {
+    ASSERT_TRUE(WriteRaw(root, key, name, type, bytes)) << key << " " << name;
+}
+
+void SetSz(HKEY root, const std::string& key, const std::string& name, const std::string& text) {
+    SetRaw(root, key, name, REG_SZ, Sz(text));
+}
+
+std::optional<std::string> SzOf(HKEY root, const std::string& key, const std::string& name) {
+    auto raw = ReadRaw(root, key, name);
+    if (!raw) return std::nullopt;
+    EXPECT_EQ(raw->type, DWORD(REG_SZ)) << name;
+    std::string text = raw->bytes;
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
 }
 
 MessageBoxRecorder::MessageBoxRecorder(int answer) : answer_(answer) {

@@ -2,10 +2,12 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "PakBytes.h"
+#include "WinRegistry.h"
 #include "WinRemoveTree.h"
 
 namespace qs::test {
@@ -32,8 +34,13 @@ std::string PackForTest(const std::string& content);
 // A package entry holding content packed for real, with its CRC and the given DOS time.
 PakEntrySpec PackedEntry(const std::string& name, const std::string& content, uint32_t dosTime = 0x5A8F6000);
 
-// Deletes a registry key with all its values and sub-keys (no error when it is missing).
-void DeleteRegTree(HKEY root, const std::string& subKey);
+// Registry seeds that fail the test when the value cannot be written (the plain readers and writers are in
+// WinRegistry.h).
+void SetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes);
+void SetSz(HKEY root, const std::string& key, const std::string& name, const std::string& text);  // with its NUL
+// A REG_SZ value's text without its one terminating NUL, failing the test when it has another type; nothing when
+// missing.
+std::optional<std::string> SzOf(HKEY root, const std::string& key, const std::string& name);
 
 // Records every message box shown through the application object and answers it with a fixed button.
 class MessageBoxRecorder {

@@ -38,61 +38,6 @@ private:
 
 }  // namespace
 
-std::optional<RawValue> ReadRaw(HKEY root, const std::string& key, const std::string& name) {
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0, size = 0;
-    std::optional<RawValue> result;
-    if (RegQueryValueExA(k, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        std::string bytes(size, '\0');
-        if (RegQueryValueExA(k, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) ==
-            ERROR_SUCCESS) {
-            bytes.resize(size);
-            result = RawValue{type, bytes};
-        }
-    }
-    RegCloseKey(k);
-    return result;
-}
-
-bool KeyExists(HKEY root, const std::string& key) {
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
-
-void SetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes) {
-    HKEY k;
-    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
-    RegSetValueExA(k, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()), DWORD(bytes.size()));
-    RegCloseKey(k);
-}
-
-void SetSz(HKEY root, const std::string& key, const std::string& name, const std::string& text) {
-    SetRaw(root, key, name, REG_SZ, Sz(text));
-}
-
-void DeleteValue(HKEY root, const std::string& key, const std::string& name) {
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
-    RegDeleteValueA(k, name.c_str());
-    RegCloseKey(k);
-}
-
-std::optional<std::string> SzOf(HKEY root, const std::string& key, const std::string& name) {
-    auto raw = ReadRaw(root, key, name);
-    if (!raw) return std::nullopt;
-    EXPECT_EQ(raw->type, DWORD(REG_SZ)) << name;
-    std::string text = raw->bytes;
-    if (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-}
-
-std::string Sz(const std::string& text) { return text + '\0'; }
-
-std::string CountedText(const std::string& text) { return std::string(1, char(text.size())) + text; }
-
 std::string WindowsDir() {
     char buf[MAX_PATH];
     GetWindowsDirectoryA(buf, MAX_PATH);
@@ -112,10 +57,7 @@ std::string IniValue(const std::string& section, const std::string& key) {
 void ResetSystemStores() {
     DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\QV");
     DeleteRegTree(HKEY_CURRENT_USER, "Software\\QV");
-    DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe");
-    DeleteRegTree(HKEY_CLASSES_ROOT, ".qst");
-    DeleteRegTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
-    DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand");
+    DeleteShellEntries();
     DeleteRegTree(HKEY_CURRENT_USER, "Software\\Borland");
     // Profile writes are cached by the system; flush before the file goes.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, "DELPHI.INI");

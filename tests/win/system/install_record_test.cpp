@@ -2,6 +2,7 @@
 // read back by start-up and by the uninstall run, and deleted again.
 #include <gtest/gtest.h>
 
+#include "FileListBytes.h"
 #include "SystemTestSupport.h"
 #include "framework/Exceptions.h"
 #include "system/DelphiTransfer.h"
@@ -12,24 +13,7 @@
 namespace qs::test {
 namespace {
 
-constexpr char kRecord[] = "Software\\QV\\Quillostrand\\Installation";
-constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand";
-constexpr char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe";
-
-std::vector<uint8_t> FileList(const std::vector<std::string>& names) {
-    std::vector<uint8_t> list;
-    for (const auto& n : names) {
-        std::vector<uint8_t> slot(13, 0);
-        slot[0] = uint8_t(n.size());
-        std::copy(n.begin(), n.end(), slot.begin() + 1);
-        list.insert(list.end(), slot.begin(), slot.end());
-    }
-    return list;
-}
-
 std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
-
-std::string Dword(uint32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 
 InstallRecordInput Input(const std::string& folder) {
     InstallRecordInput in;
@@ -51,28 +35,28 @@ using InstallRecordTest = SystemTest;
 
 TEST_F(InstallRecordTest, WriteInstallRecord_ProgramFilesFolder_StoresRecordByteForByte) {
     WriteInstallRecord(Input("C:\\Program Files\\Quillostrand\\"));
-    const auto dir = ReadRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir");
+    const auto dir = ReadRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir");
     ASSERT_TRUE(dir);
     EXPECT_EQ(dir->type, DWORD(REG_BINARY));
     ASSERT_EQ(dir->bytes.size(), 31u);
     EXPECT_EQ(uint8_t(dir->bytes[0]), 30);
     EXPECT_EQ(dir->bytes.substr(1), "C:\\Program Files\\Quillostrand\\");
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, std::string("\x03" "2.0"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(39));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY,
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, std::string("\x03" "2.0"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFilesSize", REG_DWORD, DwordBytes(39));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY,
               Bytes(FileList({"QUILSTR.EXE", "QUILSTR.HLP", "README.TXT"})));
     // Unticked Delphi options write none of their values.
     for (const char* name : {"Delphi10Dir", "Delphi10FilesSize", "Delphi10Files", "Delphi20Dir", "Delphi20FilesSize",
                              "Delphi20Files"})
-        EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRecord, name)) << name;
+        EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kRecordKey, name)) << name;
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_PackageWithoutFiles_StoresEmptyList) {
     InstallRecordInput in = Input("C:\\Q\\");
     in.InstallFiles.clear();
     WriteInstallRecord(in);
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(0));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, "");
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFilesSize", REG_DWORD, DwordBytes(0));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, "");
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_LongTexts_CutTo255AndVersionTo32) {
@@ -83,12 +67,12 @@ TEST_F(InstallRecordTest, WriteInstallRecord_LongTexts_CutTo255AndVersionTo32) {
     in.Delphi10Dir = std::string(300, 'd');
     WriteInstallRecord(in);
     const std::string cut = folder.substr(0, 255);
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(cut));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText(std::string(255, 'd')));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText(std::string(32, 'v')));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText(cut));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir", REG_BINARY, CountedText(std::string(255, 'd')));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, CountedText(std::string(32, 'v')));
     // Composed texts are cut again: the folder alone already fills them.
     EXPECT_EQ(SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", ""), cut);
-    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"), cut);
+    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), cut);
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_DelphiOptionsTicked_StoresFoldersAsLeftAndLists) {
@@ -99,12 +83,12 @@ TEST_F(InstallRecordTest, WriteInstallRecord_DelphiOptionsTicked_StoresFoldersAs
     in.Delphi10Files = FileList({"QSPROP.DCU"});
     in.Delphi20Files = FileList({"QSPROP.DCU", "QSPROP.DCR"});
     WriteInstallRecord(in);
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText("C:\\DELPHI\\LIB"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10FilesSize", REG_DWORD, Dword(13));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Files", REG_BINARY, Bytes(in.Delphi10Files));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Dir", REG_BINARY, CountedText("C:\\Delphi 2.0\\Lib"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20FilesSize", REG_DWORD, Dword(26));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Files", REG_BINARY, Bytes(in.Delphi20Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir", REG_BINARY, CountedText("C:\\DELPHI\\LIB"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10FilesSize", REG_DWORD, DwordBytes(13));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Files", REG_BINARY, Bytes(in.Delphi10Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Dir", REG_BINARY, CountedText("C:\\Delphi 2.0\\Lib"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20FilesSize", REG_DWORD, DwordBytes(26));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Files", REG_BINARY, Bytes(in.Delphi20Files));
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_UpdateWithDelphiUnticked_KeepsEarlierDelphiValuesRewritesTheRest) {
@@ -124,16 +108,16 @@ TEST_F(InstallRecordTest, WriteInstallRecord_UpdateWithDelphiUnticked_KeepsEarli
     update.Delphi10Files = FileList({"X.DCU", "Y.DCU"});
     WriteInstallRecord(update);
 
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText("2.1"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(26));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, Bytes(update.InstallFiles));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText("C:\\Q\\"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1\\LIB"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Files", REG_BINARY, Bytes(first.Delphi10Files));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Dir", REG_BINARY, CountedText("C:\\D2\\LIB"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20FilesSize", REG_DWORD, Dword(13));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, CountedText("2.1"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFilesSize", REG_DWORD, DwordBytes(26));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, Bytes(update.InstallFiles));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText("C:\\Q\\"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1\\LIB"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Files", REG_BINARY, Bytes(first.Delphi10Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Dir", REG_BINARY, CountedText("C:\\D2\\LIB"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20FilesSize", REG_DWORD, DwordBytes(13));
     EXPECT_EQ(SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", ""), openBefore);
-    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion"), "2.1");
+    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "2.1");
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesTheSevenShellKeys) {
@@ -150,7 +134,7 @@ TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesTheSevenShellKeys) {
         {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell", "Open"},
         {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", "D:\\Q\\Quilstr.exe \"%1\""},
         {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command", "D:\\Q\\Quilstr.exe \"%1\" /C"},
-        {HKEY_LOCAL_MACHINE, kAppPaths, "D:\\Q\\Quilstr.exe"},
+        {HKEY_LOCAL_MACHINE, kAppPathsKey, "D:\\Q\\Quilstr.exe"},
     };
     for (const Row& r : rows) ExpectRaw(r.root, r.key, "", REG_SZ, Sz(r.text));
     // The command keys' parents exist but carry no value.
@@ -161,14 +145,14 @@ TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesTheSevenShellKeys) {
 
 TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesUninstallEntry) {
     WriteInstallRecord(Input("D:\\Q\\"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", REG_SZ, Sz("Quillostrand"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", REG_SZ, Sz("D:\\Q\\Setup.exe"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "DisplayIcon", REG_SZ, Sz("D:\\Q\\Quilstr.exe,0"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "DisplayVersion", REG_SZ, Sz("2.0"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "InstallLocation", REG_SZ, Sz("D:\\Q\\"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "EstimatedSize", REG_DWORD, Dword(1500000 / 1024));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "NoModify", REG_DWORD, Dword(1));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstall, "NoRepair", REG_DWORD, Dword(1));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", REG_SZ, Sz("Quillostrand"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", REG_SZ, Sz("D:\\Q\\Setup.exe"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", REG_SZ, Sz("D:\\Q\\Quilstr.exe,0"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", REG_SZ, Sz("2.0"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", REG_SZ, Sz("D:\\Q\\"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", REG_DWORD, DwordBytes(1500000 / 1024));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "NoModify", REG_DWORD, DwordBytes(1));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "NoRepair", REG_DWORD, DwordBytes(1));
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_BadDelphi20Count_RaisesAndWritesNoUninstallEntry) {
@@ -181,11 +165,11 @@ TEST_F(InstallRecordTest, WriteInstallRecord_BadDelphi20Count_RaisesAndWritesNoU
     } catch (const EConvertError& e) {
         EXPECT_STREQ(e.what(), "'two' is not a valid integer value");
     }
-    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kRecord, "Version"));
-    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kAppPaths, ""));
+    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version"));
+    EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kAppPathsKey, ""));
     EXPECT_EQ(IniValue("Transfer", "Count"), "1");  // Delphi 1.0 comes first
     EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kDelphi20Key, "Title0"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_UnwritableDelphiIni_RaisesBeforeDelphi20AndUninstallEntry) {
@@ -201,7 +185,7 @@ TEST_F(InstallRecordTest, WriteInstallRecord_UnwritableDelphiIni_RaisesBeforeDel
     }
     RemoveDirectoryA(DelphiIniPath().c_str());
     EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "0");
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 // ---- Start-up's reading
@@ -232,8 +216,8 @@ TEST_F(InstallRecordTest, ReadInstallRecordForStartup_FolderWithoutBackslash_Get
     ScratchDir dir("rec");
     WriteFileBytes(dir.Path() + "Quilstr.exe", "MZ");
     const std::string bare = dir.Path().substr(0, dir.Path().size() - 1);
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText("1.5"));
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(bare));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, CountedText("1.5"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText(bare));
     const StartupRecord r = ReadInstallRecordForStartup();
     EXPECT_EQ(r.OldVersion, "1.5");
     EXPECT_EQ(r.InstallDir, dir.Path());
@@ -242,9 +226,9 @@ TEST_F(InstallRecordTest, ReadInstallRecordForStartup_FolderWithoutBackslash_Get
 TEST_F(InstallRecordTest, ReadInstallRecordForStartup_VersionNone_ReadsNothingElse) {
     ScratchDir dir("rec");
     WriteFileBytes(dir.Path() + "Quilstr.exe", "MZ");
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText("None"));
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(dir.Path()));
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, CountedText("None"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText(dir.Path()));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1"));
     const StartupRecord r = ReadInstallRecordForStartup();
     EXPECT_EQ(r.OldVersion, "None");
     EXPECT_FALSE(r.InstallDir);
@@ -253,15 +237,15 @@ TEST_F(InstallRecordTest, ReadInstallRecordForStartup_VersionNone_ReadsNothingEl
 
 TEST_F(InstallRecordTest, ReadInstallRecordForStartup_StaleOrMissingFolder_GivesNoneButStillDelphiFolders) {
     ScratchDir dir("rec");  // holds no Quilstr.exe
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, CountedText("2.0"));
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1"));
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Dir", REG_BINARY, CountedText("C:\\D2"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, CountedText("2.0"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Dir", REG_BINARY, CountedText("C:\\D2"));
     for (const std::optional<std::string>& folder : {std::optional<std::string>(dir.Path()),
                                                      std::optional<std::string>(""), std::optional<std::string>()}) {
         if (folder)
-            SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(*folder));
+            SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText(*folder));
         else
-            DeleteValue(HKEY_LOCAL_MACHINE, kRecord, "InstallDir");
+            DeleteValue(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir");
         const StartupRecord r = ReadInstallRecordForStartup();
         EXPECT_EQ(r.OldVersion, "None") << folder.value_or("<missing>");
         EXPECT_FALSE(r.InstallDir);
@@ -273,14 +257,14 @@ TEST_F(InstallRecordTest, ReadInstallRecordForStartup_StaleOrMissingFolder_Gives
 TEST_F(InstallRecordTest, ReadInstallRecordForStartup_DamagedVersion_GivesNone) {
     ScratchDir dir("rec");
     WriteFileBytes(dir.Path() + "Quilstr.exe", "MZ");
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallDir", REG_BINARY, CountedText(dir.Path()));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText(dir.Path()));
     // Longer than 33 bytes, and empty (no length byte).
     for (const std::string& bytes : {CountedText(std::string(33, 'v')), std::string()}) {
-        SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, bytes);
+        SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, bytes);
         EXPECT_EQ(ReadInstallRecordForStartup().OldVersion, "None") << bytes.size();
     }
     // A length byte that claims more than the value holds gives what it holds.
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Version", REG_BINARY, std::string("\x20" "2.0"));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, std::string("\x20" "2.0"));
     EXPECT_EQ(ReadInstallRecordForStartup().OldVersion, "2.0");
 }
 
@@ -297,7 +281,7 @@ void ExpectCannotUninstall() {
 
 TEST_F(InstallRecordTest, ReadUninstallLists_NoRecordOrNoSize_RaisesCannotUninstall) {
     ExpectCannotUninstall();
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, Bytes(FileList({"A"})));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, Bytes(FileList({"A"})));
     ExpectCannotUninstall();
     ExpectCannotUninstall();  // a second press: the same
 }
@@ -318,10 +302,10 @@ TEST_F(InstallRecordTest, ReadUninstallLists_AfterInstall_GivesTheThreeLists) {
 
 TEST_F(InstallRecordTest, ReadUninstallLists_DamagedLists_GiveTheBytesThere) {
     const auto three = FileList({"A", "B", "C"});
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(39));
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, Bytes(three).substr(0, 20));  // short
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi10FilesSize", REG_DWORD, Dword(13));             // list missing
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20Files", REG_BINARY, Bytes(three));              // size missing
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFilesSize", REG_DWORD, DwordBytes(39));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, Bytes(three).substr(0, 20));  // short
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10FilesSize", REG_DWORD, DwordBytes(13));             // list missing
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Files", REG_BINARY, Bytes(three));              // size missing
     UninstallLists l = ReadUninstallLists();
     EXPECT_EQ(Bytes(l.InstallFiles), Bytes(three).substr(0, 20));
     EXPECT_EQ(l.InstallFilesSize, 20);
@@ -330,9 +314,9 @@ TEST_F(InstallRecordTest, ReadUninstallLists_DamagedLists_GiveTheBytesThere) {
     EXPECT_TRUE(l.Delphi20Files.empty());
 
     // Longer than recorded: the recorded size rules. A negative size: no entries.
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFilesSize", REG_DWORD, Dword(13));
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "InstallFiles", REG_BINARY, Bytes(three));
-    SetRaw(HKEY_LOCAL_MACHINE, kRecord, "Delphi20FilesSize", REG_DWORD, Dword(uint32_t(-13)));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFilesSize", REG_DWORD, DwordBytes(13));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, Bytes(three));
+    SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20FilesSize", REG_DWORD, DwordBytes(uint32_t(-13)));
     l = ReadUninstallLists();
     EXPECT_EQ(l.InstallFiles, FileList({"A"}));
     EXPECT_EQ(l.InstallFilesSize, 13);
@@ -350,10 +334,10 @@ TEST_F(InstallRecordTest, DeleteRegistryEntries_RemovesSixKeysWithSubKeys_KeepsS
     DeleteRegistryEntries();
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\QV\\Quillostrand"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPaths));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppPathsKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".qst"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "QuillostrandProject"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\QV"));
     EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, "Software\\QV\\Other", "Keep"), "1");

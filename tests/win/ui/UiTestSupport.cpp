@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 
-#include "package/Crc32.h"
+#include "PngWriter.h"
 
 namespace qs::uitest {
 
@@ -43,58 +41,9 @@ Picture CaptureScreen(HWND hwnd) {
     return p;
 }
 
-namespace {
-void Be32(std::string& s, uint32_t v) {
-    for (int i = 3; i >= 0; --i) s += char((v >> (8 * i)) & 0xFF);
-}
-void Chunk(std::string& out, const char* type, const std::string& data) {
-    Be32(out, uint32_t(data.size()));
-    const std::string body = std::string(type, 4) + data;
-    out += body;
-    Be32(out, Crc32UpdateLong(body.data(), body.size(), 0));
-}
-}  // namespace
-
 void WritePng(const std::string& path, const Picture& pic) {
-    std::string raw;
-    for (int y = 0; y < pic.height; ++y) {
-        raw += '\0';
-        for (int x = 0; x < pic.width; ++x) {
-            const uint32_t p = pic.At(x, y);
-            raw += char((p >> 16) & 0xFF);
-            raw += char((p >> 8) & 0xFF);
-            raw += char(p & 0xFF);
-        }
-    }
-    std::string z = "\x78\x01";
-    for (size_t pos = 0; pos < raw.size() || pos == 0; pos += 65535) {
-        const size_t n = std::min<size_t>(65535, raw.size() - pos);
-        z += char(pos + n >= raw.size() ? 1 : 0);
-        z += char(n & 0xFF);
-        z += char(n >> 8);
-        z += char(~n & 0xFF);
-        z += char((~n >> 8) & 0xFF);
-        z.append(raw, pos, n);
-        if (raw.empty()) break;
-    }
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    Be32(z, (b << 16) | a);
-    std::string ihdr;
-    Be32(ihdr, uint32_t(pic.width));
-    Be32(ihdr, uint32_t(pic.height));
-    ihdr += std::string("\x08\x02\x00\x00\x00", 5);
-    std::string png = "\x89PNG\r\n\x1a\n";
-    Chunk(png, "IHDR", ihdr);
-    Chunk(png, "IDAT", z);
-    Chunk(png, "IEND", "");
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) throw std::runtime_error("cannot write " + path);
-    std::fwrite(png.data(), 1, png.size(), f);
-    std::fclose(f);
+    if (!qs::test::WritePngFile(path, pic.pixels.data(), pic.width, pic.height))
+        throw std::runtime_error("cannot write " + path);
 }
 
 std::string ScreenshotDir() {

@@ -21,7 +21,7 @@ Picture CaptureScreen(HWND hwnd);
 template <typename Paint>
 Picture Render(int w, int h, Paint paint);
 
-// Writes a PNG file (no compression: stored deflate blocks).
+// Writes a PNG file; throws when it cannot.
 void WritePng(const std::string& path, const Picture& pic);
 
 // The screenshots folder of the build tree this test program was built in (…\screenshots\), created.

@@ -1,26 +1,14 @@
 // A small PNG writer for the screenshots: each row filtered against the one above ("Up"), then deflated with
 // the fixed Huffman code and runs only (matches at distance 1). Window pictures are mostly flat colour, so the
 // runs take them down to a few kilobytes; nothing here needs to be fast.
-#include <cstdint>
-#include <cstring>
-#include <vector>
+#include "PngWriter.h"
 
-namespace e2e {
+#include <fstream>
+
+#include "package/Crc32.h"
+
+namespace qs::test {
 namespace {
-
-uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0) {
-    static uint32_t table[256];
-    if (table[1] == 0) {
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[i] = c;
-        }
-    }
-    crc = ~crc;
-    for (size_t i = 0; i < n; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 class BitWriter {
 public:
@@ -98,19 +86,25 @@ void Chunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_
     const size_t start = png.size();
     png.insert(png.end(), type, type + 4);
     png.insert(png.end(), body.begin(), body.end());
-    Put32(png, Crc(png.data() + start, png.size() - start));
+    Put32(png, Crc32UpdateLong(png.data() + start, png.size() - start, 0));
 }
 
 }  // namespace
 
-std::vector<uint8_t> EncodePng(const uint8_t* rgb, int width, int height) {
+std::vector<uint8_t> EncodePng(const uint32_t* pixels, int width, int height) {
     const size_t stride = size_t(width) * 3;
-    std::vector<uint8_t> raw;
+    std::vector<uint8_t> raw, row(stride), above(stride);
     raw.reserve((stride + 1) * size_t(height));
     for (int y = 0; y < height; ++y) {
-        const uint8_t* row = rgb + stride * size_t(y);
+        const uint32_t* px = pixels + size_t(y) * size_t(width);
+        for (size_t x = 0; x < size_t(width); ++x) {
+            row[3 * x] = uint8_t(px[x] >> 16);
+            row[3 * x + 1] = uint8_t(px[x] >> 8);
+            row[3 * x + 2] = uint8_t(px[x]);
+        }
         raw.push_back(y == 0 ? 0 : 2);  // "None" for the first row, "Up" for the others
-        for (size_t x = 0; x < stride; ++x) raw.push_back(uint8_t(row[x] - (y ? row[x - stride] : 0)));
+        for (size_t x = 0; x < stride; ++x) raw.push_back(uint8_t(row[x] - (y ? above[x] : 0)));
+        row.swap(above);
     }
     uint32_t a = 1, b = 0;
     for (uint8_t c : raw) {
@@ -133,4 +127,11 @@ std::vector<uint8_t> EncodePng(const uint8_t* rgb, int width, int height) {
     return png;
 }
 
-}  // namespace e2e
+bool WritePngFile(const std::string& path, const uint32_t* pixels, int width, int height) {
+    const std::vector<uint8_t> png = EncodePng(pixels, width, height);
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    return bool(f);
+}
+
+}  // namespace qs::test
