@@ -75,8 +75,14 @@ void TSetupForm::FormCreate() {
         // 11-12.
         ProgramFilesDir = ReadProgramFilesDir();
         const char drive = ProgramFilesDir[0];
-        const bool driveChanges = AsciiLower(std::string(1, ComboInstallDrive.Drive())) != AsciiLower(std::string(1, drive));
-        ComboInstallDrive.SetDrive(drive);
+        bool driveChanges = AsciiLower(std::string(1, ComboInstallDrive.Drive())) != AsciiLower(std::string(1, drive));
+        try {
+            ComboInstallDrive.SetDrive(drive);
+        } catch (const std::exception&) {
+            // A value naming a drive that cannot be entered (none such, no disc): the box stays where it was and
+            // start-up goes on; the folder text below still shows what the system named.
+            driveChanges = false;
+        }
         // The drive box reports only a change of drive; the figure must never be stale, so compute it anyway.
         if (!driveChanges) ComboInstallDriveChange();
         EditInstallDir.SetText(ProgramFilesDir + "Quillostrand");
