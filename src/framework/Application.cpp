@@ -11,9 +11,15 @@ TApplication& Application() {
 HINSTANCE TApplication::Instance() const { return GetModuleHandleA(nullptr); }
 
 std::string TApplication::ExeName() const {
-    char buf[261];
-    const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-    return std::string(buf, n < sizeof buf ? n : 0);
+    // Grows until the name fits: a program deep in a long folder must still know its own file.
+    std::string buf(MAX_PATH + 1, '\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameA(nullptr, buf.data(), DWORD(buf.size()));
+        if (n == 0) return "";
+        if (n < buf.size()) return buf.substr(0, n);
+        if (buf.size() >= 32768) return "";
+        buf.resize(buf.size() * 2);
+    }
 }
 
 int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {
@@ -23,9 +29,8 @@ int TApplication::ShowMessageBox(const std::string& text, const std::string& cap
 }
 
 void TApplication::ShowException(const std::exception& e) {
-    std::string text = e.what();
-    if (text.empty() || text.back() != '.') text += '.';
-    ShowMessageBox(text, title_, MB_OK | MB_ICONSTOP);
+    // Always appended, also to a message that ends in one already ("...from the registry." shows as "..").
+    ShowMessageBox(std::string(e.what()) + '.', title_, MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::Run() {
