@@ -60,7 +60,8 @@ static bool ParseInt(const std::string& text, int& out) {
     } else {
         // Hexadecimal spells the 32-bit pattern: 0xFFFFFFFF is -1.
         const int32_t bits = int32_t(uint32_t(value));
-        out = negative ? -bits : bits;
+        // Negated in unsigned arithmetic: -INT32_MIN does not exist and wraps to itself, as Delphi's does.
+        out = int32_t(negative ? 0u - uint32_t(bits) : uint32_t(bits));
     }
     return true;
 }

@@ -20,6 +20,10 @@ TEST(StrToInt, DecimalHexAndRefusals) {
     EXPECT_EQ(StrToInt("0XfF"), 255);
     EXPECT_EQ(StrToInt("2147483647"), 2147483647);
     EXPECT_EQ(StrToInt("-2147483648"), int(-2147483647 - 1));
+    // Hexadecimal spells the bit pattern; its negation wraps (the sanitizer build reports any overflow).
+    EXPECT_EQ(StrToInt("0xFFFFFFFF"), -1);
+    EXPECT_EQ(StrToInt("-0x80000000"), int(-2147483647 - 1));
+    EXPECT_EQ(StrToInt("-$10"), -16);
     for (const char* bad : {"", " 1", "1 ", "abc", "2147483648", "0x", "0x100000000", "1.5"}) {
         try {
             StrToInt(bad);
