@@ -315,26 +315,9 @@ void TLZHCompressor::RunLoop() {
     // node's index. A swap of a node the top table was built from makes the table stale.
     auto moveUp = [&](unsigned n, unsigned k) QS_ALWAYS_INLINE -> unsigned {
         const unsigned l = lastBelow(n, k);
-        freq[n] = freq[l];
-        freq[l] = static_cast<uint16_t>(k);
-        const unsigned i = son[n];
-        prnt[i] = static_cast<uint16_t>(l);
-        if (i < T) prnt[i + 1] = static_cast<uint16_t>(l);
-        const unsigned j = son[l];
-        son[l] = static_cast<uint16_t>(i);
-        prnt[j] = static_cast<uint16_t>(n);
-        if (j < T) prnt[j + 1] = static_cast<uint16_t>(n);
-        son[n] = static_cast<uint16_t>(j);
+        lzh::SwapNodes(freq, son, prnt, n, l, k);
         if (topAt[n] | topAt[l]) st.topStale = true;
         return l;
-    };
-    // The model update from node n up to the root by the parent links.
-    auto countUpFrom = [&](unsigned n) QS_NOINLINE {
-        while (n != 0) {
-            const unsigned k = ++freq[n];
-            if (k > freq[n + 1]) n = moveUp(n, k);
-            n = prnt[n];
-        }
     };
     uint16_t path[T + 8];  // nodes passed while decoding a symbol, depth 1 first; at most N_CHAR - 1 of them
 
@@ -383,8 +366,8 @@ void TLZHCompressor::RunLoop() {
             // elsewhere; its parents are followed by the links until they meet the path passed again (a swap
             // only moves nodes of lower frequency than the ones above it, so the path above stays as it was).
             if (freq[R] == MAX_FREQ) {
-                Reconst();
-                countUpFrom(prnt[c + T]);
+                Reconst();  // the top table is stale after it anyway
+                lzh::CountUp(freq, son, prnt, prnt[c + T]);
             } else {
                 unsigned j = depth;
                 while (j > 0) {

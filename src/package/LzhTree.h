@@ -1,5 +1,5 @@
-// The LZHUF adaptive Huffman tree's two whole-table operations and the position code's ranges, shared by the
-// decoder and the packing tool's encoder so that both sides build and rebuild exactly the same tree. Portable; arrays as the decoder lays them
+// The LZHUF adaptive Huffman tree's operations and the position code's ranges, shared by the decoder and the
+// packing tool's encoder so that both sides build, update and rebuild exactly the same tree. Portable; arrays as the decoder lays them
 // out: freq[T + 1] (entry T the 0xFFFF sentinel), son[T], prnt[T + N_CHAR].
 #pragma once
 #include <cstdint>
@@ -18,6 +18,43 @@ struct PositionRange {
 };
 constexpr PositionRange kPositionRanges[] = {{0, 31, 32, 3},    {32, 79, 16, 4}, {80, 143, 8, 5},
                                              {144, 191, 4, 6}, {192, 239, 2, 7}, {240, 255, 1, 8}};
+
+#if defined(__GNUC__)
+#define QS_TREE_INLINE inline __attribute__((always_inline))
+#else
+#define QS_TREE_INLINE inline
+#endif
+
+// Node n, just counted up to k, trades places with node l (the last one above it whose frequency is below k):
+// frequencies, children and the children's parent links.
+QS_TREE_INLINE void SwapNodes(uint16_t* freq, uint16_t* son, uint16_t* prnt, unsigned n, unsigned l, unsigned k) {
+    freq[n] = freq[l];
+    freq[l] = static_cast<uint16_t>(k);
+    const unsigned i = son[n];
+    prnt[i] = static_cast<uint16_t>(l);
+    if (i < unsigned(kNodes)) prnt[i + 1] = static_cast<uint16_t>(l);
+    const unsigned j = son[l];
+    son[l] = static_cast<uint16_t>(i);
+    prnt[j] = static_cast<uint16_t>(n);
+    if (j < unsigned(kNodes)) prnt[j + 1] = static_cast<uint16_t>(n);
+    son[n] = static_cast<uint16_t>(j);
+}
+
+// The model update from node q (a symbol's leaf node) up to the root by the parent links: each node is counted
+// up, and one that now outweighs the next trades places with the last node of its old weight. The leaf's node
+// may be node 0; only the root's parent link is 0.
+inline void CountUp(uint16_t* freq, uint16_t* son, uint16_t* prnt, unsigned q) {
+    do {
+        const unsigned k = ++freq[q];
+        if (k > freq[q + 1]) {
+            unsigned l = q + 1;
+            while (k > freq[l + 1]) ++l;
+            SwapNodes(freq, son, prnt, q, l, k);
+            q = l;
+        }
+        q = prnt[q];
+    } while (q != 0);
+}
 
 // The initial tree: every symbol with frequency 1, inner nodes pairing them from the bottom up.
 inline void StartTree(uint16_t* freq, uint16_t* son, uint16_t* prnt) {

@@ -230,6 +230,22 @@ TEST(LzhDecoder, TreeRebuildMidStream_DecodesWithoutSeam) {
     }
 }
 
+// A byte never seen before, decoded just as the tree is rebuilt, has the lowest weight: after the rebuild its
+// leaf is node 0, and the update must still count it up from there.
+TEST(LzhDecoder, TreeRebuildWithTheSymbolAtNodeZero_DecodesWithoutSeam) {
+    for (uint8_t fresh : {uint8_t(0), uint8_t(1), uint8_t(200)}) {
+        Bytes data;
+        for (int i = 0; i < 32454; ++i) data.push_back(i % 3 == 0 ? 'a' : 'b');
+        data.push_back(fresh);
+        for (int i = 0; i < 300; ++i) data.push_back(static_cast<uint8_t>('a' + i % 5));
+        const Bytes packed = AllLiterals(data);
+        const DecodeRun run = Decode(packed, 32768, 32768);
+        ASSERT_GE(run.out.size(), data.size());
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), run.out.begin())) << int(fresh);
+        EXPECT_EQ(run.out, test::ModelDecode(packed)) << int(fresh);
+    }
+}
+
 TEST(LzhDecoder, EndMarkerSeenAfterACompleteSymbolOrInsideTheNextCode) {
     // Literal streams of every length up to 200: their ends fall at every bit of a byte. A last code ending on a
     // byte boundary leaves the end to be seen inside the next code; any other ending after the complete symbol.

@@ -68,26 +68,7 @@ struct Model {
 
     void Update(unsigned c) {
         if (freq[R] == MAX_FREQ) Reconst();
-        unsigned q = prnt[c + T];
-        do {
-            const unsigned k = ++freq[q];
-            if (k > freq[q + 1]) {
-                unsigned l = q + 1;
-                while (k > freq[l + 1]) ++l;
-                freq[q] = freq[l];
-                freq[l] = static_cast<uint16_t>(k);
-                const unsigned i = son[q];
-                prnt[i] = static_cast<uint16_t>(l);
-                if (i < T) prnt[i + 1] = static_cast<uint16_t>(l);
-                const unsigned j = son[l];
-                son[l] = static_cast<uint16_t>(i);
-                prnt[j] = static_cast<uint16_t>(q);
-                if (j < T) prnt[j + 1] = static_cast<uint16_t>(q);
-                son[q] = static_cast<uint16_t>(j);
-                q = l;
-            }
-            q = prnt[q];
-        } while (q != 0);
+        lzh::CountUp(freq, son, prnt, prnt[c + T]);
     }
 
     // Price of every symbol in 1/16 bits: the mean of its code length in the tree and of the information its
