@@ -246,6 +246,57 @@ TEST(LzhDecoder, TreeRebuildWithTheSymbolAtNodeZero_DecodesWithoutSeam) {
     }
 }
 
+// Streams steered so that at every rebuild of the tree the symbol decoded is one of the lightest (ties picked at
+// random): the update then starts low in the rebuilt tree, often at node 0. Weights are followed as the model
+// keeps them: +1 per symbol, halved (rounding up) when the root has reached 32768.
+TEST(LzhDecoder, LightestSymbolAtEveryRebuild_AgreesWithTheModel) {
+    for (uint32_t seed = 0; seed < 40; ++seed) {
+        std::mt19937 rng(seed);
+        std::vector<unsigned> weight(TLZHCompressor::N_CHAR, 1);
+        unsigned root = TLZHCompressor::N_CHAR;
+        Bytes data;
+        std::vector<LzhOp> ops;
+        auto put = [&](unsigned sym, unsigned dist) {
+            if (root == TLZHCompressor::MAX_FREQ) {
+                root = 0;
+                for (unsigned& w : weight) root += (w = (w + 1) / 2);
+            }
+            ++weight[sym];
+            ++root;
+            if (sym < 256) {
+                data.push_back(static_cast<uint8_t>(sym));
+                ops.push_back({1, 0});
+            } else {
+                for (unsigned k = 0; k < sym - 253; ++k) {
+                    const uint8_t b = data[data.size() - dist];
+                    data.push_back(b);
+                }
+                ops.push_back({static_cast<uint16_t>(sym - 253), static_cast<uint16_t>(dist)});
+            }
+        };
+        const uint8_t common[3] = {uint8_t(rng()), uint8_t(rng()), uint8_t(rng())};
+        while (ops.size() < 50000) {
+            const unsigned dist = 1 + rng() % static_cast<unsigned>(std::min<size_t>(4096, std::max<size_t>(data.size(), 1)));
+            if (root == TLZHCompressor::MAX_FREQ && !data.empty()) {
+                const unsigned lightest = *std::min_element(weight.begin(), weight.end());
+                std::vector<unsigned> ties;
+                for (unsigned s = 0; s < weight.size(); ++s)
+                    if (weight[s] == lightest) ties.push_back(s);
+                put(ties[rng() % ties.size()], dist);
+            } else if (data.size() > 16 && rng() % 4 == 0) {
+                put(256 + rng() % 58, dist);
+            } else {
+                put(rng() % 50 == 0 ? rng() % 256 : common[rng() % 3], 0);
+            }
+        }
+        const Bytes packed = pak::detail::EncodeOpsRaw(data.data(), data.size(), ops);
+        const Bytes model = test::ModelDecode(packed);
+        ASSERT_GE(model.size(), data.size()) << seed;
+        ASSERT_TRUE(std::equal(data.begin(), data.end(), model.begin())) << seed;
+        ASSERT_EQ(Decode(packed, 32768, 32768).out, model) << seed;
+    }
+}
+
 TEST(LzhDecoder, EndMarkerSeenAfterACompleteSymbolOrInsideTheNextCode) {
     // Literal streams of every length up to 200: their ends fall at every bit of a byte. A last code ending on a
     // byte boundary leaves the end to be seen inside the next code; any other ending after the complete symbol.
