@@ -88,7 +88,9 @@ public:
     }
 
 private:
-    static void WalkInto(const std::string& dir, const std::string& rel, std::vector<std::string>& out) {
+    // Calls fn(name, full path, is a folder) for every entry of dir but "." and "..", links not followed.
+    template <class Fn>
+    static void ForEachEntry(const std::string& dir, Fn fn) {
         DIR* d = ::opendir(dir.c_str());
         if (!d) return;
         while (dirent* e = ::readdir(d)) {
@@ -96,32 +98,25 @@ private:
             if (name == "." || name == "..") continue;
             const std::string full = dir + "/" + name;
             struct stat st;
-            if (::lstat(full.c_str(), &st) != 0) continue;
-            if (S_ISDIR(st.st_mode)) {
-                out.push_back(rel + name + "/");
-                WalkInto(full, rel + name + "/", out);
-            } else {
-                out.push_back(rel + name);
-            }
+            if (::lstat(full.c_str(), &st) == 0) fn(name, full, S_ISDIR(st.st_mode));
         }
         ::closedir(d);
     }
+    static void WalkInto(const std::string& dir, const std::string& rel, std::vector<std::string>& out) {
+        ForEachEntry(dir, [&](const std::string& name, const std::string& full, bool folder) {
+            out.push_back(rel + name + (folder ? "/" : ""));
+            if (folder) WalkInto(full, rel + name + "/", out);
+        });
+    }
     static void EmptyNative(const std::string& dir) {
-        DIR* d = ::opendir(dir.c_str());
-        if (!d) return;
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            const std::string full = dir + "/" + name;
-            struct stat st;
-            if (::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        ForEachEntry(dir, [](const std::string&, const std::string& full, bool folder) {
+            if (folder) {
                 EmptyNative(full);
                 ::rmdir(full.c_str());
             } else {
                 ::unlink(full.c_str());
             }
-        }
-        ::closedir(d);
+        });
     }
     std::string base_;
 };
