@@ -38,6 +38,13 @@ void ExpectRoundTrip(const Bytes& data, const char* what) {
     }
 }
 
+// Mostly one byte, every seventh another: its literal streams give the root a leaf on its 1-branch.
+Bytes DominantByte(size_t n) {
+    Bytes data(n, 'e');
+    for (size_t i = 0; i < n; i += 7) data[i] = static_cast<uint8_t>('a' + i % 5);
+    return data;
+}
+
 }  // namespace
 
 TEST(LzhEncoder, RoundTrips) {
@@ -132,8 +139,7 @@ TEST(LzhEncoder, ChosenParseIsNeverLargerThanGreedy) {
 TEST(LzhEncoder, MisreadEnding_OccursWithAPlainCoderAndIsMended) {
     int misread = 0;
     for (size_t n = 300; n <= 700; ++n) {
-        Bytes data(n, 'e');
-        for (size_t i = 0; i < n; i += 7) data[i] = static_cast<uint8_t>('a' + i % 5);
+        const Bytes data = DominantByte(n);
         const std::vector<detail::LzhOp> literals(n, detail::LzhOp{1, 0});
         const Bytes raw = detail::EncodeOpsRaw(data.data(), data.size(), literals);
         const Bytes rawDecoded = DecodeLzh(raw);
@@ -156,8 +162,7 @@ TEST(LzhEncoder, MisreadEnding_OccursWithAPlainCoderAndIsMended) {
 TEST(LzhEncoder, MisreadEnding_LongInputIsMendedAtItsTail) {
     int misread = 0;
     for (size_t n = 5000; n <= 5200; ++n) {
-        Bytes data(n, 'e');
-        for (size_t i = 0; i < n; i += 7) data[i] = static_cast<uint8_t>('a' + i % 5);
+        const Bytes data = DominantByte(n);
         const std::vector<detail::LzhOp> literals(n, detail::LzhOp{1, 0});
         const Bytes raw = detail::EncodeOpsRaw(data.data(), data.size(), literals);
         if (DecodeLzh(raw) == data) continue;
