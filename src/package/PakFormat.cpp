@@ -32,6 +32,13 @@ void SkipChecked(BinFile& f, int64_t count, int64_t fileSize) {
 
 }  // namespace
 
+void PakFileInput::Read(void* dst, size_t n) {
+    file_.ReadExact(dst, uint32_t(n));
+    left_ -= int64_t(n);
+}
+
+void PakFileInput::PastEnd(const char*) { throw EInOutError(EInOutError::kReadBeyondEnd); }
+
 bool IsQuillostrandProduct(const std::string& productName) {
     std::string p = productName;
     if (!p.empty() && p.back() == '\n') p.resize(p.size() >= 2 ? p.size() - 2 : 0);
@@ -70,13 +77,8 @@ PackageSummary ScanPackage(const std::string& path, PakRole role) {
     s.DirPos = int32_t(f.Position());
     s.EntryCount = f.ReadI32();
     uint32_t total = 0;
-    for (int32_t i = 0; i < s.EntryCount; ++i) {
-        SkipChecked(f, f.ReadU8(), size);
-        if (s.HasExtraName) SkipChecked(f, f.ReadU8(), size);
-        f.Skip(4);  // FileTime
-        total += f.ReadU32();
-        SkipChecked(f, 16, size);
-    }
+    PakFileInput in(f);
+    for (int32_t i = 0; i < s.EntryCount; ++i) total += uint32_t(ReadPakDirEntry(in, s.HasExtraName).unpackedSize);
     s.TotalSize = int32_t(total);
     f.Close();
     return s;

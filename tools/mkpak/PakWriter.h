@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "LzhEncoder.h"
+#include "package/PakDirEntry.h"
 
 namespace qs::pak {
 
@@ -35,18 +36,6 @@ std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const Pa
 
 // BuildPackage, written to a temporary name beside path and renamed over it only when complete.
 void WritePackageFile(const std::string& path, const std::vector<PakEntry>& entries, const PakOptions& options);
-
-// The directory of a package as stored.
-struct PakDirEntry {
-    std::string name;
-    std::string extraName;
-    uint32_t dosTime = 0;
-    int32_t unpackedSize = 0;
-    int32_t dataOffset = 0;
-    int32_t packedSize = 0;
-    uint32_t fileCrc = 0;
-    uint32_t dataCrc = 0;
-};
 
 struct PakInfo {
     uint16_t reserved = 0;
