@@ -14,24 +14,33 @@
 
 namespace qs {
 
+namespace {
+
+// The free-space figure is red while the drive has no more room than the install needs.
+COLORREF SpaceFreeColor(int32_t spaceFree, int32_t spaceNeeded) {
+    return spaceFree > spaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0);
+}
+
+}  // namespace
+
 void TSetupForm::FormCreate() {
-    // 1. The decoder's events go to the window's handlers.
+    // The decoder's events go to the window's handlers.
     LZHCompressor.OnGetBytes = [this](TLZHCompressor& s, void* dta, uint16_t n, uint16_t& got) {
         LZHCompressorGetBytes(s, dta, n, got);
     };
     LZHCompressor.OnPutBytes = [this](TLZHCompressor& s, const void* dta, uint16_t n, uint16_t& put) {
         LZHCompressorPutBytes(s, dta, n, put);
     };
-    // 2.
+    // The welcome page first; the busy and finished pages get their tabs only when a run reaches them.
     Pages.SetActivePage(WelcomeSheet);
     Pages.SetTabVisible(BusySheet, false);
     Pages.SetTabVisible(FinishedSheet, false);
-    // 3. Packages and the program itself may lie on write-protected media.
+    // Packages and the program itself may lie on write-protected media.
     SetFileModeForReading(OpenMode::ReadOnly);
-    // 4.
+    // The packages lie beside the program.
     SourceDir = ProgramPath.substr(0, ProgramPath.rfind('\\') + 1);
 
-    // 5-6. The main package; absent when it cannot be opened at all.
+    // The main package; absent when it cannot be opened at all.
     QuilstrPakFound = false;
     {
         BinFile probe;
@@ -49,14 +58,14 @@ void TSetupForm::FormCreate() {
         InstallExtraName = main.HasExtraName;
         InstallSize = main.TotalSize;
 
-        // 7-8.
+        // The program copies itself into the install folder, so its own size counts in the space needed.
         BinFile self;
         self.OpenRead(ProgramPath);
         SetupSize = int32_t(self.Size());
         self.Close();
         SpaceNeeded = InstallSize + SetupSize;
 
-        // 9-10. The Delphi packages are optional: any failure disables their option, silently.
+        // The Delphi packages are optional: any failure disables their option, silently.
         auto scanOptional = [&](const char* name, PakRole role, int32_t& pos, bool& extra, int32_t& size,
                                 TCheckBox& check) {
             try {
@@ -72,7 +81,7 @@ void TSetupForm::FormCreate() {
         scanOptional("Delphi10.pak", PakRole::Delphi10, Delphi10DirPos, Delphi10ExtraName, Delphi10Size, CheckDelphi10);
         scanOptional("Delphi20.pak", PakRole::Delphi20, Delphi20DirPos, Delphi20ExtraName, Delphi20Size, CheckDelphi20);
 
-        // 11-12.
+        // The folders proposed: under the system's program-files folder, on its drive.
         ProgramFilesDir = ReadProgramFilesDir();
         const char drive = ProgramFilesDir[0];
         bool driveChanges = AsciiLower(std::string(1, ComboInstallDrive.Drive())) != AsciiLower(std::string(1, drive));
@@ -89,19 +98,19 @@ void TSetupForm::FormCreate() {
         EditDelphi10.SetText(EditInstallDir.Text() + "\\Delphi10");
         EditDelphi20.SetText(EditInstallDir.Text() + "\\Delphi20");
 
-        // 13. Delphi 1.0: the library element of its search path.
+        // Delphi 1.0: the library element of its search path.
         if (const auto lib = FindDelphi10LibElement(ReadDelphi10SearchPath())) {
             if (CheckDelphi10.Enabled()) CheckDelphi10.SetChecked(true);
             EditDelphi10.SetText(*lib);
         }
-        // 14. Delphi 2.0: its root folder.
+        // Delphi 2.0: its root folder.
         if (const auto root = ReadDelphi20RootDir()) {
             if (CheckDelphi20.Enabled()) CheckDelphi20.SetChecked(true);
             EditDelphi20.SetText(*root + "\\LIB");
         }
     }
 
-    // 15. An earlier installation, whether or not the package was found.
+    // An earlier installation, whether or not the package was found.
     const StartupRecord rec = ReadInstallRecordForStartup();
     OldVersion = rec.OldVersion;
     if (rec.InstallDir) EditInstallDir.SetText(*rec.InstallDir);
@@ -116,10 +125,8 @@ void TSetupForm::FormCreate() {
         EditDelphi20.SetReadOnly(true);
     }
 
-    // 16.
     LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
 
-    // 17.
     ChooseMode();
 }
 
@@ -175,7 +182,7 @@ void TSetupForm::ComboInstallDriveChange() {
         SpaceFree = 0;
     }
     LabelSpaceFree.SetCaption(FormatKB(SpaceFree));
-    LabelSpaceFree.SetColor(SpaceFree > SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
+    LabelSpaceFree.SetColor(SpaceFreeColor(SpaceFree, SpaceNeeded));
 }
 
 static void DelphiOptionChanged(TSetupForm& f, TCheckBox& check, TEdit& edit, TLabel& hint) {
@@ -185,7 +192,7 @@ static void DelphiOptionChanged(TSetupForm& f, TCheckBox& check, TEdit& edit, TL
     if (f.CheckDelphi10.Checked()) f.SpaceNeeded += f.Delphi10Size;
     if (f.CheckDelphi20.Checked()) f.SpaceNeeded += f.Delphi20Size;
     f.LabelSpaceNeeded.SetCaption(FormatKB(f.SpaceNeeded));
-    f.LabelSpaceFree.SetColor(f.SpaceFree > f.SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
+    f.LabelSpaceFree.SetColor(SpaceFreeColor(f.SpaceFree, f.SpaceNeeded));
 }
 
 void TSetupForm::CheckDelphi10Click() { DelphiOptionChanged(*this, CheckDelphi10, EditDelphi10, LabelDelphi10); }
