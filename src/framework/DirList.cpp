@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "framework/Application.h"
-#include "framework/Controls.h"
+#include "framework/DirList.h"
 #include "framework/Exceptions.h"
 
 namespace qs {

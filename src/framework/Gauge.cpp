@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/Controls.h"
+#include "framework/Gauge.h"
 #include "framework/Exceptions.h"
 
 namespace qs {
