@@ -1,28 +1,24 @@
 #include "framework/BitBtn.h"
 
+#include "framework/GdiGuards.h"
 #include "framework/SystemLibrary.h"
 #include "framework/UiResources.h"
 
 namespace qs {
-
-TBitBtn::~TBitBtn() {
-    if (glyph_) DeleteObject(glyph_);
-}
 
 void TBitBtn::Click() {
     if (OnClick) OnClick();
 }
 
 void TBitBtn::SetGlyph(HBITMAP glyph) {
-    if (glyph_ && glyph_ != glyph) DeleteObject(glyph_);
-    glyph_ = glyph;
+    glyph_.Reset(glyph);
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 int TBitBtn::NumGlyphs() const {
     if (!glyph_) return 0;
     BITMAP bm{};
-    GetObjectA(glyph_, sizeof bm, &bm);
+    GetObjectA(glyph_.Get(), sizeof bm, &bm);
     return bm.bmWidth == 2 * bm.bmHeight ? 2 : 1;
 }
 
@@ -59,7 +55,7 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
 
     const std::string caption = Text();
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
-    HGDIOBJ oldFont = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    ScopedSelect fontInDC(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
     RECT textRect{0, 0, 0, 0};
     DrawTextA(dc, caption.c_str(), -1, &textRect, DT_SINGLELINE | DT_CALCRECT);
     const int textW = textRect.right, textH = textRect.bottom;
@@ -68,7 +64,7 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
     const int glyphs = NumGlyphs();
     if (glyph_) {
         BITMAP bm{};
-        GetObjectA(glyph_, sizeof bm, &bm);
+        GetObjectA(glyph_.Get(), sizeof bm, &bm);
         glyphW = bm.bmWidth / glyphs;
         glyphH = bm.bmHeight;
     }
@@ -79,18 +75,16 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
 
     if (glyph_) {
         const int gy = rect.top + (rect.bottom - rect.top - glyphH) / 2 + shift;
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ oldBmp = SelectObject(mem, glyph_);
-        const COLORREF key = GetPixel(mem, 0, glyphH - 1);
+        MemoryDC mem(dc);
+        ScopedSelect glyphInMem(mem.Get(), glyph_.Get());
+        const COLORREF key = GetPixel(mem.Get(), 0, glyphH - 1);
         const int srcX = (!enabled && glyphs == 2) ? glyphW : 0;
         using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
         static const auto transparentBlt = SystemFunction<TransparentBltFn>("msimg32.dll", "TransparentBlt");
         if (transparentBlt)
-            transparentBlt(dc, x0, gy, glyphW, glyphH, mem, srcX, 0, glyphW, glyphH, key);
+            transparentBlt(dc, x0, gy, glyphW, glyphH, mem.Get(), srcX, 0, glyphW, glyphH, key);
         else
-            BitBlt(dc, x0, gy, glyphW, glyphH, mem, srcX, 0, SRCCOPY);
-        SelectObject(mem, oldBmp);
-        DeleteDC(mem);
+            BitBlt(dc, x0, gy, glyphW, glyphH, mem.Get(), srcX, 0, SRCCOPY);
     }
     RECT tr{x0 + glyphW + gap, rect.top + (rect.bottom - rect.top - textH) / 2 + shift, 0, 0};
     tr.right = tr.left + textW;
@@ -112,7 +106,6 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
         InflateRect(&fr, 2, 1);
         DrawFocusRect(dc, &fr);
     }
-    SelectObject(dc, oldFont);
 }
 
 }  // namespace qs

@@ -1,19 +1,19 @@
 #pragma once
 #include "framework/Control.h"
+#include "framework/GdiGuards.h"
 
 namespace qs {
 
 // A push button with a picture left of its caption (owner-drawn).
 class TBitBtn : public TControl {
 public:
-    ~TBitBtn() override;
     void Click();  // what a click does: raises OnClick
     TNotifyEvent OnClick;
 
     // The picture: one image, or two side by side (normal, disabled). Its bottom-left pixel is transparent.
     // The button takes ownership of the bitmap.
     void SetGlyph(HBITMAP glyph);
-    HBITMAP Glyph() const { return glyph_; }
+    HBITMAP Glyph() const { return glyph_.Get(); }
     int NumGlyphs() const;
     void SetSpacing(int spacing) { spacing_ = spacing; }
     int Spacing() const { return spacing_; }
@@ -23,7 +23,7 @@ public:
     void PaintContent(HDC dc, RECT rect, bool pushed, bool focused);
 
 private:
-    HBITMAP glyph_ = nullptr;
+    GdiBitmap glyph_;
     int spacing_ = 4;
 };
 

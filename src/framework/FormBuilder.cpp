@@ -10,6 +10,7 @@
 #include "framework/ContainerData.h"
 #include "framework/DirList.h"
 #include "framework/Exceptions.h"
+#include "framework/GdiGuards.h"
 #include "framework/Gauge.h"
 #include "framework/StdControls.h"
 #include "framework/UiResources.h"
@@ -83,12 +84,12 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
 
         if (row.kind == form::Kind::Label && form::AutoSizes(row.style)) {
             // A plain label is as large as its text.
-            HDC dc = GetDC(hwnd);
-            HGDIOBJ old = SelectObject(dc, f);
             RECT r{0, 0, 0, 0};
-            DrawTextA(dc, row.text[0] ? row.text : " ", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-            SelectObject(dc, old);
-            ReleaseDC(hwnd, dc);
+            {
+                WindowDC dc(hwnd);
+                ScopedSelect fontInDC(dc.Get(), f);
+                DrawTextA(dc.Get(), row.text[0] ? row.text : " ", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+            }
             SetWindowPos(hwnd, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
         if (row.kind == form::Kind::DriveCombo) {

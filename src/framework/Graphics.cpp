@@ -2,33 +2,32 @@
 
 #include <algorithm>
 
+#include "framework/GdiGuards.h"
+
 namespace qs {
 
 namespace {
 
 void DrawBevelLine(HDC dc, int x0, int y, int x1, int sys) {
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(sys));
-    HGDIOBJ old = SelectObject(dc, pen);
+    GdiPen pen(CreatePen(PS_SOLID, 1, GetSysColor(sys)));
+    ScopedSelect penInDC(dc, pen.Get());
     MoveToEx(dc, x0, y, nullptr);
     LineTo(dc, x1, y);
-    SelectObject(dc, old);
-    DeleteObject(pen);
 }
 
 // Raised or sunken one-pixel edge around r.
 void Frame3D(HDC dc, RECT r, int topLeft, int bottomRight) {
-    HPEN tl = CreatePen(PS_SOLID, 1, GetSysColor(topLeft));
-    HPEN br = CreatePen(PS_SOLID, 1, GetSysColor(bottomRight));
-    HGDIOBJ old = SelectObject(dc, tl);
-    MoveToEx(dc, r.left, r.bottom - 1, nullptr);
-    LineTo(dc, r.left, r.top);
-    LineTo(dc, r.right - 1, r.top);
-    SelectObject(dc, br);
+    GdiPen tl(CreatePen(PS_SOLID, 1, GetSysColor(topLeft)));
+    GdiPen br(CreatePen(PS_SOLID, 1, GetSysColor(bottomRight)));
+    {
+        ScopedSelect penInDC(dc, tl.Get());
+        MoveToEx(dc, r.left, r.bottom - 1, nullptr);
+        LineTo(dc, r.left, r.top);
+        LineTo(dc, r.right - 1, r.top);
+    }
+    ScopedSelect penInDC(dc, br.Get());
     LineTo(dc, r.right - 1, r.bottom - 1);
     LineTo(dc, r.left - 1, r.bottom - 1);
-    SelectObject(dc, old);
-    DeleteObject(tl);
-    DeleteObject(br);
 }
 
 }  // namespace
@@ -41,21 +40,18 @@ void PaintGraphic(HDC dc, const form::ControlDef& g, HICON icon) {
         break;
     case form::Kind::Shape: {
         const int w = g.lineWidth;
-        HBRUSH brush = CreateSolidBrush(g.fillColor);
-        HPEN pen = w > 0 ? CreatePen(PS_INSIDEFRAME, w, g.lineColor) : nullptr;
-        HGDIOBJ oldBrush = SelectObject(dc, brush);
-        HGDIOBJ oldPen = SelectObject(dc, pen ? static_cast<HGDIOBJ>(pen) : GetStockObject(NULL_PEN));
+        GdiBrush brush(CreateSolidBrush(g.fillColor));
+        GdiPen pen(w > 0 ? CreatePen(PS_INSIDEFRAME, w, g.lineColor) : nullptr);
+        ScopedSelect brushInDC(dc, brush.Get());
+        ScopedSelect penInDC(dc, pen ? static_cast<HGDIOBJ>(pen.Get()) : GetStockObject(NULL_PEN));
+        const int grow = pen ? 0 : 1;
         if (g.style & form::style::RoundRect) {
             // The corner rounding follows the smaller side, a quarter of it, as a rounded rectangle shape does.
             const int round = std::min(g.rect.width, g.rect.height) / 4;
-            RoundRect(dc, r.left, r.top, r.right + (pen ? 0 : 1), r.bottom + (pen ? 0 : 1), round, round);
+            RoundRect(dc, r.left, r.top, r.right + grow, r.bottom + grow, round, round);
         } else {
-            Rectangle(dc, r.left, r.top, r.right + (pen ? 0 : 1), r.bottom + (pen ? 0 : 1));
+            Rectangle(dc, r.left, r.top, r.right + grow, r.bottom + grow);
         }
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
-        if (pen) DeleteObject(pen);
-        DeleteObject(brush);
         break;
     }
     case form::Kind::Bevel:

@@ -10,10 +10,6 @@ COLORREF Resolve(COLORREF color, int sysColor) { return color == CLR_INVALID ? G
 
 }  // namespace
 
-TLabel::~TLabel() {
-    if (brush_) DeleteObject(brush_);
-}
-
 void TLabel::SetCaption(const std::string& caption) {
     if (caption == Text()) return;
     SetWindowTextA(hwnd_, caption.c_str());
@@ -23,8 +19,7 @@ void TLabel::SetCaption(const std::string& caption) {
 void TLabel::SetColor(COLORREF color) {
     if (color == color_) return;
     color_ = color;
-    if (brush_) DeleteObject(brush_);
-    brush_ = color == CLR_INVALID ? nullptr : CreateSolidBrush(color);
+    brush_.Reset(color == CLR_INVALID ? nullptr : CreateSolidBrush(color));
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -63,7 +58,7 @@ bool TLabel::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
         return true;
     }
     SetBkColor(dc, Resolve(color_, COLOR_BTNFACE));
-    result = reinterpret_cast<LRESULT>(brush_ ? brush_ : GetSysColorBrush(COLOR_BTNFACE));
+    result = reinterpret_cast<LRESULT>(brush_ ? brush_.Get() : GetSysColorBrush(COLOR_BTNFACE));
     return true;
 }
 

@@ -1,12 +1,12 @@
 // Views over the standard label, edit and check box controls.
 #pragma once
 #include "framework/Control.h"
+#include "framework/GdiGuards.h"
 
 namespace qs {
 
 class TLabel : public TControl {
 public:
-    ~TLabel() override;
     std::string Caption() const { return Text(); }
     void SetCaption(const std::string& caption);  // invalidates; the window repaints on its next update
     // Background colour; CLR_INVALID (the default) means the parent's (button face) colour.
@@ -25,7 +25,7 @@ private:
     COLORREF color_ = CLR_INVALID;
     COLORREF fontColor_ = CLR_INVALID;
     bool transparent_ = false;
-    HBRUSH brush_ = nullptr;  // of color_, owned
+    GdiBrush brush_;  // of color_
 };
 
 class TEdit : public TControl {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/ArtData.h"
+#include "framework/GdiGuards.h"
 
 namespace qs {
 
@@ -30,10 +31,8 @@ HBITMAP LoadPictureBitmap(form::Picture picture) {
     std::memcpy(&offBits, blob.data + 10, 4);
     if (offBits >= blob.size) return nullptr;
     const auto* info = reinterpret_cast<const BITMAPINFO*>(blob.data + 14);
-    HDC screen = GetDC(nullptr);
-    HBITMAP bmp = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, blob.data + offBits, info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return bmp;
+    WindowDC screen(nullptr);
+    return CreateDIBitmap(screen.Get(), &info->bmiHeader, CBM_INIT, blob.data + offBits, info, DIB_RGB_COLORS);
 }
 
 HICON LoadPictureIcon(form::Picture picture, int size) {
