@@ -9,6 +9,7 @@ class TBitBtn : public TControl {
 public:
     void Click();  // what a click does: raises OnClick
     TNotifyEvent OnClick;
+    void BindHandler(TNotifyEvent handler) override { OnClick = std::move(handler); }
 
     // The picture: one image, or two side by side (normal, disabled). Its bottom-left pixel is transparent.
     // The button takes ownership of the bitmap.

@@ -8,9 +8,7 @@ namespace qs {
 
 namespace {
 
-const char kViewProp[] = "QsView";
-
-TControl* ViewOf(HWND hwnd) { return hwnd ? static_cast<TControl*>(GetPropA(hwnd, kViewProp)) : nullptr; }
+const char kViewProp[] = "QsView";  // the window property that holds a window's view
 
 }  // namespace
 
@@ -47,6 +45,10 @@ std::string TControl::Text() const {
 
 void TControl::SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
 
+TControl* TControl::ViewOf(HWND hwnd) {
+    return hwnd ? static_cast<TControl*>(GetPropA(hwnd, kViewProp)) : nullptr;
+}
+
 bool TControl::Reflect(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 bool ReflectToControl(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -61,7 +63,7 @@ bool ReflectToControl(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_CTLCOLORLISTBOX: child = reinterpret_cast<HWND>(lp); break;
     default: return false;
     }
-    TControl* view = ViewOf(child);
+    TControl* view = TControl::ViewOf(child);
     if (!view) return false;
     try {
         return view->Reflect(msg, wp, lp, result);

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "framework/FormTable.h"
 
@@ -28,6 +29,8 @@ public:
     HWND Handle() const { return hwnd_; }
     // Binds the view to a window; messages reflected from the window's parent then reach this view.
     void SetHandle(HWND hwnd);
+    // The view bound to a window, or null.
+    static TControl* ViewOf(HWND hwnd);
     void SetVisible(bool visible);
     bool Visible() const;
     void SetEnabled(bool enabled);
@@ -37,6 +40,9 @@ public:
 
     // Kind-specific set-up from a table row, after the window exists and is bound (colours, pictures, ticks).
     virtual void Setup(const form::ControlDef&) {}
+    // Takes the handler a table row names, as the kind's own event (a click, a change); kinds without an
+    // event ignore it.
+    virtual void BindHandler(TNotifyEvent) {}
     // A message the parent received on this control's behalf. Returns true when it produced result.
     virtual bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 

@@ -18,6 +18,7 @@ public:
     // that shows another drive, then raises OnChange.
     void SetDirectory(const std::string& path);
     TNotifyEvent OnChange;
+    void BindHandler(TNotifyEvent handler) override { OnChange = std::move(handler); }
 
     void SetDriveCombo(TDriveComboBox* combo) { driveCombo_ = combo; }
     // The folder an item stands for (ancestors, the current folder, its sub-folders).
@@ -43,6 +44,7 @@ public:
     // entered raises EInOutError and leaves the box as it was.
     void SetDrive(char letter);
     TNotifyEvent OnChange;
+    void BindHandler(TNotifyEvent handler) override { OnChange = std::move(handler); }
 
     void SetDirList(TDirectoryListBox* list) { dirList_ = list; }
     // The linked list moved to a folder on another drive: show that drive and raise OnChange.

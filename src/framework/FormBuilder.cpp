@@ -6,13 +6,11 @@
 #include <vector>
 
 #include "framework/Application.h"
-#include "framework/BitBtn.h"
 #include "framework/ContainerData.h"
 #include "framework/DirList.h"
 #include "framework/Exceptions.h"
 #include "framework/GdiGuards.h"
 #include "framework/Gauge.h"
-#include "framework/StdControls.h"
 #include "framework/UiResources.h"
 
 namespace qs {
@@ -103,13 +101,7 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
             view->SetHandle(hwnd);
             view->Setup(row);
             TNotifyEvent event = handler && row.handler ? handler(row.handler) : TNotifyEvent();
-            if (event) {
-                if (auto* c = dynamic_cast<TCheckBox*>(view)) c->OnClick = event;
-                else if (auto* b = dynamic_cast<TBitBtn*>(view)) b->OnClick = event;
-                else if (auto* e = dynamic_cast<TEdit*>(view)) e->OnChange = event;
-                else if (auto* l = dynamic_cast<TDirectoryListBox*>(view)) l->OnChange = event;
-                else if (auto* d = dynamic_cast<TDriveComboBox*>(view)) d->OnChange = event;
-            }
+            if (event) view->BindHandler(std::move(event));
         }
         if (form::TakesFocus(row.kind)) tabOrder.emplace_back(row.tabOrder, hwnd);
     }

@@ -12,7 +12,7 @@ namespace {
 const char kGaugeClass[] = "QsGauge";
 constexpr int kFontSlot = 0;  // window extra bytes: the font set by WM_SETFONT
 
-TGauge* GaugeOf(HWND hwnd) { return dynamic_cast<TGauge*>(static_cast<TControl*>(GetPropA(hwnd, "QsView"))); }
+TGauge* GaugeOf(HWND hwnd) { return dynamic_cast<TGauge*>(TControl::ViewOf(hwnd)); }
 }  // namespace
 
 const char* TGauge::ClassName() { return kGaugeClass; }

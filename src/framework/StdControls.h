@@ -35,6 +35,7 @@ public:
     // Raises OnChange when the text differs from the current one.
     void SetText(const std::string& text) override;
     TNotifyEvent OnChange;  // every change of the text, from code or from the user
+    void BindHandler(TNotifyEvent handler) override { OnChange = std::move(handler); }
 
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
@@ -47,6 +48,7 @@ public:
     bool Checked() const;
     void SetChecked(bool checked);  // raises OnClick when the state changes, as a click does
     TNotifyEvent OnClick;
+    void BindHandler(TNotifyEvent handler) override { OnClick = std::move(handler); }
 
     void Setup(const form::ControlDef& def) override;
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
