@@ -51,20 +51,4 @@ public:
     using Exception::Exception;
 };
 
-// Converts decimal text (optional sign; a "0x"/"0X" or "$" prefix reads hexadecimal) to a 32-bit integer,
-// raising EConvertError for anything else, including overflow and surrounding blanks.
-int StrToInt(const std::string& text);
-// As StrToInt, but returns fallback instead of raising.
-int StrToIntDef(const std::string& text, int fallback);
-
-// "%d kB" of bytes / 1024 with the fraction dropped, as every size shown to the user.
-std::string FormatKB(long long bytes);
-
-// Case changes that touch only the ASCII letters, as every comparison in the program does.
-std::string AsciiUpper(std::string s);
-std::string AsciiLower(std::string s);
-
-// Appends "\" unless the text already ends in one (an empty text gets one too).
-std::string IncludeTrailingBackslash(const std::string& folder);
-
 }  // namespace qs

@@ -4,6 +4,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
+#include "framework/Text.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/BinFile.h"
+#include "framework/Text.h"
 
 namespace qs {
 
@@ -91,10 +92,8 @@ bool IsPlainFileName(const std::string& name) {
     // Windows drops final dots and blanks: a name of nothing else would name the folder itself.
     if (name.find_first_not_of(". ") == std::string::npos) return false;
     // Device names are reserved whatever the extension: "CON", "con.txt", "LPT1.dat".
-    std::string stem = name.substr(0, name.find('.'));
+    std::string stem = AsciiUpper(name.substr(0, name.find('.')));
     while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    for (char& c : stem)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* d : kDevices)
         if (stem == d) return false;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "framework/Text.h"
 #include "system/DelphiTransfer.h"
 #include "system/IniFile.h"
 #include "system/Registry.h"
@@ -34,8 +35,7 @@ std::optional<std::string> ReadDelphi20RootDir() {
 }
 
 int32_t DriveFreeSpace(char drive) {
-    const char letter = drive >= 'a' && drive <= 'z' ? char(drive - 'a' + 'A') : drive;
-    const char root[4] = {letter, ':', '\\', '\0'};
+    const char root[4] = {AsciiUpper(drive), ':', '\\', '\0'};
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return -1;
     const uint64_t bytes = uint64_t(sectorsPerCluster) * bytesPerSector * freeClusters;

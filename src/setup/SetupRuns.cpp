@@ -3,6 +3,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
 #include "system/Shortcuts.h"

@@ -6,6 +6,7 @@
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
+#include "framework/Text.h"
 #include "package/PakFormat.h"
 #include "setup/SetupDetect.h"
 #include "setup/SetupMainForm.h"
@@ -77,7 +78,7 @@ void TSetupForm::FormCreate() {
         // The folders proposed: under the system's program-files folder, on its drive.
         ProgramFilesDir = ReadProgramFilesDir();
         const char drive = ProgramFilesDir[0];
-        bool driveChanges = AsciiLower(std::string(1, ComboInstallDrive.Drive())) != AsciiLower(std::string(1, drive));
+        bool driveChanges = AsciiLower(ComboInstallDrive.Drive()) != AsciiLower(drive);
         try {
             ComboInstallDrive.SetDrive(drive);
         } catch (const std::exception&) {

@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
+#include "framework/Text.h"
 #include "setup/SetupMainForm.h"
 #include "system/DelphiTransfer.h"
 #include "system/InstallRecord.h"

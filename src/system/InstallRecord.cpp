@@ -5,6 +5,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
+#include "framework/Text.h"
 #include "system/DelphiTransfer.h"
 #include "system/Registry.h"
 #include "system/ShellKeys.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 using namespace qs;
 

@@ -10,6 +10,7 @@
 #include <limits>
 #include <set>
 
+#include "framework/Text.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 
