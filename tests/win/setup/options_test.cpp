@@ -77,7 +77,7 @@ TEST_F(InstallOptions, UserPicksUnreadableDrive_NoBoxZeroKbOnRed) {
 
     TSetupForm& f = StartFresh();
     f.EditInstallDir.SetText("Z:\\tmp");  // a readable drive first, so that the figure has something to lose
-    ASSERT_GT(f.SpaceFree, f.SpaceNeeded);
+    ASSERT_GT(RunState(f).SpaceFree(), RunState(f).SpaceNeeded());
     const std::string listBefore = f.ListInstallDir.Directory();
     const std::vector<char> drives = f.ComboInstallDrive.Drives();
     const auto at = std::find(drives.begin(), drives.end(), char(letter - 'A' + 'a'));
@@ -89,7 +89,7 @@ TEST_F(InstallOptions, UserPicksUnreadableDrive_NoBoxZeroKbOnRed) {
     EXPECT_TRUE(boxes_.Boxes().empty());
     EXPECT_EQ(f.ComboInstallDrive.Drive(), char(letter - 'A' + 'a'));
     EXPECT_EQ(f.ListInstallDir.Directory(), listBefore);
-    EXPECT_EQ(f.SpaceFree, -1);
+    EXPECT_EQ(RunState(f).SpaceFree(), -1);
     EXPECT_EQ(f.LabelSpaceFree.Caption(), "0 kB");
     EXPECT_EQ(f.LabelSpaceFree.Color(), RGB(255, 0, 0));
 }

@@ -173,7 +173,7 @@ TEST_F(Runs, SetupCopy_DriveFillsUpDuringTheCopy_LeavesNoPartialFile) {
             CreateDirectoryA(folder.c_str(), nullptr);
             WriteFileBytes(folder + "Setup.exe", "earlier copy");
         }
-        SetWriteBudgetForTesting(f.InstallSize + 1000);  // the packages fit, 1000 of the 3000 bytes of the copy
+        SetWriteBudgetForTesting(RunState(f).InstallSize() + 1000);  // the packages fit, 1000 of the 3000 bytes of the copy
         EXPECT_NO_THROW(f.NowBtnClick());
         SetWriteBudgetForTesting(-1);
         EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
