@@ -27,6 +27,8 @@ void WriteList(const RegKey& key, const std::string& prefix, const std::vector<u
     WriteBinary(key, prefix + "Files", list);
 }
 
+std::string Quoted(const std::string& path) { return '"' + path + '"'; }
+
 // A list of the recorded size; a value shorter than that, or missing, gives the bytes there are.
 std::vector<uint8_t> ReadList(const RegKey& key, const std::string& name, uint32_t recordedSize) {
     if (int32_t(recordedSize) <= 0) return {};
@@ -61,7 +63,7 @@ void WriteInstallRecord(const InstallRecordInput& in) {
 
     const RegKey entry = RegKey::Create(HKEY_LOCAL_MACHINE, kUninstallEntryKey, KEY_ALL_ACCESS);
     WriteText(entry, "DisplayName", "Quillostrand");
-    WriteText(entry, "UninstallString", Cut(folder + "Setup.exe"));
+    WriteText(entry, "UninstallString", Cut(Quoted(folder + "Setup.exe")));
     // What today's list of programs shows; the uninstall deletes the whole key, so none of it is left behind.
     WriteText(entry, "DisplayIcon", Cut(folder + "Quilstr.exe,0"));
     WriteText(entry, "DisplayVersion", Cut(in.InstallVersion, kMaxVersion));

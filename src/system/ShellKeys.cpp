@@ -24,8 +24,9 @@ const ShellKey kShellKeys[] = {
     {HKEY_CLASSES_ROOT, "", "QuillostrandProject", "Quillostrand Project"},
     {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\DefaultIcon", "<dir>Quilstr.exe,0"},
     {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell", "Open"},
-    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Open\\Command", "<dir>Quilstr.exe \"%1\""},
-    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Compile\\Command", "<dir>Quilstr.exe \"%1\" /C"},
+    // Commands quote the program's path: unquoted, a folder with blanks lets the shell try "C:\Program.exe" first.
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Open\\Command", "\"<dir>Quilstr.exe\" \"%1\""},
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Compile\\Command", "\"<dir>Quilstr.exe\" \"%1\" /C"},
     {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", "Quilstr.exe",
      "<dir>Quilstr.exe"},
 };

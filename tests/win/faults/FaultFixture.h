@@ -2,7 +2,6 @@
 // scratch folder, and the checks that a failed run left the window usable and wrote no record.
 #pragma once
 #include "../setup/SetupFixture.h"
-#include "WriteBudget.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 

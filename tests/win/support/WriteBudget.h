@@ -1,6 +1,6 @@
-// A drive that fills up, for the fault suite (no size-limited drive can be mounted under Wine): a process-wide
+// A drive that fills up, for the Windows-side suites (no size-limited drive can be mounted under Wine): a process-wide
 // budget of bytes that BinFile writes may still take. Writes beyond it come out short, as on a full disk.
-// Defined in WriteBudget.cpp, which takes the place of the program's unlimited write seam in this test program.
+// Defined in WriteBudget.cpp, which takes the place of the program's unlimited write seam in the test programs.
 #pragma once
 #include <cstdint>
 

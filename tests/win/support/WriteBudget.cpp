@@ -1,5 +1,5 @@
-// The fault suite's side of the file layer's write seam (framework/WriteLimit.h): linked into this test program
-// only, so the linker does not take the program's unlimited one from the library.
+// The test programs' side of the file layer's write seam (framework/WriteLimit.h): linked into every Windows-side
+// test program as an object, so the linker never takes the program's unlimited seam from the library.
 #include "WriteBudget.h"
 
 #include "framework/WriteLimit.h"
