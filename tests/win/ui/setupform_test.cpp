@@ -212,9 +212,10 @@ TEST_F(SetupWindow, TabKeyOrder_FollowsTheTables) {
 // A centred label without the wrap mark keeps a long text on one line: centred, it reaches past both edges,
 // where a wrapped one would show only its short first word in the middle.
 TEST_F(SetupWindow, CentredLabelWithoutWrapMark_StaysOnOneLine) {
-    f.Label28.SetCaption("Short " + std::string(120, 'W'));
+    TLabel& label = ViewNamed<TLabel>(f, "Label28");
+    label.SetCaption("Short " + std::string(120, 'W'));
     ShowWindow(f.Handle(), SW_SHOWNA);
-    const qs::uitest::Picture p = qs::uitest::CaptureScreen(f.Label28.Handle());
+    const qs::uitest::Picture p = qs::uitest::CaptureScreen(label.Handle());
     const uint32_t face = qs::uitest::Rgb(GetSysColor(COLOR_BTNFACE));
     int atLeftEdge = 0;
     for (int y = 0; y < p.height; ++y)
@@ -231,20 +232,28 @@ TEST_F(SetupWindow, Keyboard_TabWalksThePageCtrlTabSwitchesPagesEnterEscapePress
     SetForegroundWindow(f.Handle());
     f.Pages.SetActivePage(InstallSheet);
     SetFocus(f.Pages.Handle());
+    TBitBtn& nowBtn = ViewNamed<TBitBtn>(f, "NowBtn2");
     int clicks = 0;
-    for (TBitBtn* b : {&f.NowBtn2, &f.CancelBtn3, &f.UpdateBtn, &f.CancelBtn2})
-        b->OnClick = [&clicks] { ++clicks; };
+    for (const char* b : {"NowBtn2", "CancelBtn3", "UpdateBtn", "CancelBtn2"})
+        ViewNamed<TBitBtn>(f, b).OnClick = [&clicks] { ++clicks; };
     const auto press = [](std::initializer_list<WORD> keys) {
         std::vector<INPUT> in;
         for (WORD k : keys) in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {k, 0, 0, 0, 0}}});
-        for (auto k = keys.end(); k != keys.begin();) in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*--k, 0, KEYEVENTF_KEYUP, 0, 0}}});
+        for (auto k = keys.end(); k != keys.begin();)
+            in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*--k, 0, KEYEVENTF_KEYUP, 0, 0}}});
         SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
         Application().ProcessMessages();
     };
 
-    const std::vector<HWND> walk = {f.EditInstallDir.Handle(), f.ListInstallDir.Handle(), f.ComboInstallDrive.Handle(),
-                                    f.NowBtn2.Handle(),        f.CancelBtn3.Handle(),     f.CheckDesktop.Handle(),
-                                    f.CheckStartMenu.Handle(), f.CheckPrograms.Handle(),  f.Pages.Handle()};
+    const std::vector<HWND> walk = {f.EditInstallDir.Handle(),
+                                    f.ListInstallDir.Handle(),
+                                    f.ComboInstallDrive.Handle(),
+                                    nowBtn.Handle(),
+                                    ViewNamed<TBitBtn>(f, "CancelBtn3").Handle(),
+                                    f.CheckDesktop.Handle(),
+                                    f.CheckStartMenu.Handle(),
+                                    f.CheckPrograms.Handle(),
+                                    f.Pages.Handle()};
     for (HWND expected : walk) {
         press({VK_TAB});
         EXPECT_EQ(GetFocus(), expected);
@@ -256,7 +265,7 @@ TEST_F(SetupWindow, Keyboard_TabWalksThePageCtrlTabSwitchesPagesEnterEscapePress
 
     press({VK_CONTROL, VK_TAB});
     EXPECT_EQ(f.Pages.ActivePage(), UpdateSheet);
-    EXPECT_EQ(GetFocus(), f.UpdateBtn.Handle());
+    EXPECT_EQ(GetFocus(), ViewNamed<TBitBtn>(f, "UpdateBtn").Handle());
     press({VK_CONTROL, VK_SHIFT, VK_TAB});
     EXPECT_EQ(f.Pages.ActivePage(), InstallSheet);
     // Hidden tabs are passed over, and the last visible page leads round to the first.
@@ -273,7 +282,7 @@ TEST_F(SetupWindow, Keyboard_TabWalksThePageCtrlTabSwitchesPagesEnterEscapePress
     EXPECT_EQ(f.Pages.ActivePage(), BusySheet);
 
     f.Pages.SetActivePage(InstallSheet);
-    SetFocus(f.NowBtn2.Handle());
+    SetFocus(nowBtn.Handle());
     press({VK_RETURN});
     press({VK_ESCAPE});
     EXPECT_EQ(clicks, 0);
