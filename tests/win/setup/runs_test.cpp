@@ -1,5 +1,8 @@
 #include "SetupFixture.h"
 
+#include <algorithm>
+
+#include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 
 using namespace qs;
@@ -44,6 +47,20 @@ protected:
     std::unique_ptr<ScratchDir> target_;
 };
 
+// The names of the files in a folder, sorted.
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 }  // namespace
 
 TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
@@ -51,7 +68,7 @@ TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
     f.CheckDelphi10.SetChecked(true);
     f.CheckDelphi20.SetChecked(true);
     f.NowBtnClick();
-    EXPECT_EQ(f.InstallPath, Dir() + "App\\");
+    EXPECT_EQ(RunState(f).InstallPath(), Dir() + "App\\");
     EXPECT_TRUE(ReadFileBytes(Dir() + "App\\Quilstr.exe") == Content(70000, 3));
     EXPECT_EQ(ReadFileBytes(Dir() + "App\\ReadMe.txt"), "Quillostrand\r\n");
     EXPECT_EQ(ReadFileBytes(Dir() + "D10\\HelpCtx.dcu"), Content(900, 7));
@@ -67,13 +84,13 @@ TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
     FileTimeToDosDateTime(&local, &date, &time);
     EXPECT_EQ((uint32_t(date) << 16) | time, 0x5A8F6000u);
 
-    EXPECT_EQ(f.Gauge.MaxValue(), f.SpaceNeeded);
+    EXPECT_EQ(f.Gauge.MaxValue(), RunState(f).SpaceNeeded());
     EXPECT_EQ(f.Gauge.Progress(), f.Gauge.MaxValue());
     EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
     EXPECT_EQ(f.Pages.ActivePage(), FinishedSheet);
-    EXPECT_EQ(f.InstallFilesSize, 3 * 13);
-    EXPECT_EQ(f.InstallFiles[0], 11);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f.InstallFiles[1]), 11), "QUILSTR.EXE");
+    EXPECT_EQ(RunState(f).InstallFiles().size(), 3u * 13);
+    EXPECT_EQ(RunState(f).InstallFiles()[0], 11);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&RunState(f).InstallFiles()[1]), 11), "QUILSTR.EXE");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
@@ -81,9 +98,9 @@ TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
 TEST_F(Runs, Install_OnlyMainPackage_GaugeCountsMainAndSetupAndEndsFull) {
     TSetupForm& f = StartWithPackages();
     f.NowBtnClick();
-    EXPECT_EQ(f.SpaceNeeded, 70000 + 5000 + 14 + 3000);
-    EXPECT_EQ(f.Gauge.MaxValue(), f.SpaceNeeded);
-    EXPECT_EQ(f.Gauge.Progress(), f.SpaceNeeded);
+    EXPECT_EQ(RunState(f).SpaceNeeded(), 70000 + 5000 + 14 + 3000);
+    EXPECT_EQ(f.Gauge.MaxValue(), RunState(f).SpaceNeeded());
+    EXPECT_EQ(f.Gauge.Progress(), RunState(f).SpaceNeeded());
     EXPECT_EQ(f.Gauge.PercentDone(), 100);
     EXPECT_FALSE(PathExists(Dir() + "D10"));
 }
@@ -114,13 +131,13 @@ TEST_F(Runs, InstallFolder_EmptyDefaultsAndBackslashRule) {
     TSetupForm& f = StartWithPackages();
     f.EditInstallDir.SetText(Dir() + "WithSlash\\");
     f.NowBtnClick();
-    EXPECT_EQ(f.InstallPath, Dir() + "WithSlash\\");
+    EXPECT_EQ(RunState(f).InstallPath(), Dir() + "WithSlash\\");
     EXPECT_TRUE(PathExists(Dir() + "WithSlash\\Quilstr.exe"));
 
     TSetupForm& g = StartWithPackages();
     g.EditInstallDir.SetText("");
     g.NowBtnClick();
-    EXPECT_EQ(g.InstallPath, "C:\\Program Files\\Quillostrand\\");
+    EXPECT_EQ(RunState(g).InstallPath(), "C:\\Program Files\\Quillostrand\\");
     EXPECT_TRUE(PathExists("C:\\Program Files\\Quillostrand\\Quilstr.exe"));
     RemoveTree("C:\\Program Files\\Quillostrand");
 }
@@ -133,12 +150,42 @@ TEST_F(Runs, SetupCopy_KeepsTheProgramsOwnNameAndFailsSilentlyInPlace) {
     EXPECT_EQ(ReadFileBytes(Dir() + "App\\QstSetup.exe"), "own copy");
     EXPECT_FALSE(PathExists(Dir() + "App\\Setup.exe"));
 
-    // Started from the install folder itself: source and destination are one file.
+    // Started from the install folder itself, named in another letter case: source and destination are one file,
+    // which stays untouched, and no temporary file is made.
     TSetupForm& g = StartWithPackages();
-    g.EditInstallDir.SetText(Media());
+    g.EditInstallDir.SetText(AsciiLower(Media()));
     EXPECT_NO_THROW(g.NowBtnClick());
     EXPECT_EQ(ReadFileBytes(Media() + "Setup.exe"), std::string(3000, 'S'));
     EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
+    for (const std::string& name : FileNames(Media())) EXPECT_EQ(AsciiLower(name).find(".tmp"), std::string::npos);
+}
+
+// The drive fills up part-way through the copy: the run still ends on the Finished page without a message, and
+// neither a cut copy nor its temporary file is left; an earlier whole copy stays as it was.
+TEST_F(Runs, SetupCopy_DriveFillsUpDuringTheCopy_LeavesNoPartialFile) {
+    const std::vector<std::string> installed = {"Quilstr.exe", "Quilstr.hlp", "ReadMe.txt"};
+    for (bool earlierCopy : {false, true}) {
+        SCOPED_TRACE(earlierCopy);
+        const std::string folder = Dir() + (earlierCopy ? "Again\\" : "New\\");
+        TSetupForm& f = StartWithPackages();
+        f.EditInstallDir.SetText(folder);
+        if (earlierCopy) {
+            CreateDirectoryA(folder.c_str(), nullptr);
+            WriteFileBytes(folder + "Setup.exe", "earlier copy");
+        }
+        SetWriteBudgetForTesting(RunState(f).InstallSize() + 1000);  // the packages fit, 1000 of the 3000 bytes of the copy
+        EXPECT_NO_THROW(f.NowBtnClick());
+        SetWriteBudgetForTesting(-1);
+        EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
+        if (earlierCopy) {
+            std::vector<std::string> names = installed;
+            names.push_back("Setup.exe");
+            EXPECT_EQ(FileNames(folder), names);
+            EXPECT_EQ(ReadFileBytes(folder + "Setup.exe"), "earlier copy");
+        } else {
+            EXPECT_EQ(FileNames(folder), installed);
+        }
+    }
 }
 
 TEST_F(Runs, CrcErrorInThirdPackage_FirstTwoStayNoRecordBusyPageStays) {
@@ -174,7 +221,7 @@ TEST_F(Runs, Update_BusyPageFirstNoClashCheckNoShortcutsAndNewRecord) {
     f.EditDelphi20.SetText("SAME");
     f.CheckDesktop.SetChecked(true);
     f.UpdateBtnClick();
-    EXPECT_EQ(f.InstallPath, installed.Path());
+    EXPECT_EQ(RunState(f).InstallPath(), installed.Path());
     EXPECT_TRUE(ReadFileBytes(installed.Path() + "Quilstr.exe") == Content(70000, 3));
     EXPECT_EQ(f.LabelBusy.Caption(), "Copying Setup.exe");
     EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
@@ -194,12 +241,12 @@ TEST_F(Runs, Update_FailingExtractionLeavesBusyPageActive) {
         EXPECT_EQ(e.Message(), "File not found");
     }
     EXPECT_EQ(f.Pages.ActivePage(), BusySheet);
-    EXPECT_EQ(f.InstallPath, installed.Path());
+    EXPECT_EQ(RunState(f).InstallPath(), installed.Path());
 }
 
 TEST_F(Runs, RunWithApplicationMissing_EndsWithoutMessage) {
     TSetupForm& f = StartWithPackages();
-    f.InstallPath = Dir() + "nowhere\\";
+    RunState(f).InstallPath() = Dir() + "nowhere\\";
     f.RunBtnClick();
     EXPECT_TRUE(Application().Terminated());
     EXPECT_TRUE(boxes_.Boxes().empty());
