@@ -32,6 +32,20 @@ std::string ClassOf(HWND h) {
     return buf;
 }
 
+// Whether view is the view type of a row of kind k.
+bool ViewFits(Kind k, TControl* view) {
+    switch (k) {
+    case Kind::Label: return dynamic_cast<TLabel*>(view) != nullptr;
+    case Kind::Edit: return dynamic_cast<TEdit*>(view) != nullptr;
+    case Kind::CheckBox: return dynamic_cast<TCheckBox*>(view) != nullptr;
+    case Kind::BitBtn: return dynamic_cast<TBitBtn*>(view) != nullptr;
+    case Kind::DirList: return dynamic_cast<TDirectoryListBox*>(view) != nullptr;
+    case Kind::DriveCombo: return dynamic_cast<TDriveComboBox*>(view) != nullptr;
+    case Kind::Gauge: return dynamic_cast<TGauge*>(view) != nullptr;
+    default: return false;
+    }
+}
+
 const char* ExpectedClass(Kind k) {
     switch (k) {
     case Kind::Label: return "Static";
@@ -138,6 +152,7 @@ TEST_F(SetupWindow, EveryRow_IsItsControlWithClassPlaceTextFontAndState) {
             SCOPED_TRACE(row.name);
             TControl* view = SetupFormView(f, row.name);
             ASSERT_NE(view, nullptr);
+            EXPECT_TRUE(ViewFits(row.kind, view));  // members too: a member declared as another kind is caught
             HWND h = view->Handle();
             ASSERT_TRUE(IsWindow(h));
             EXPECT_EQ(GetParent(h), pageWnd);
