@@ -58,7 +58,7 @@ std::vector<PakDirEntry> ReadDirectory(BinFile& pak, int32_t count, bool hasExtr
     std::vector<PakDirEntry> entries;
     if (count <= 0) return entries;
     PakFileInput in(pak);
-    // Every entry takes at least 25 bytes; a count beyond that is damage, refused before any allocation.
+    // Every entry takes at least 25 bytes; a count beyond that is damage, refused before any entry is read.
     if (int64_t(count) > in.Remaining() / (1 + kPakFixedPartSize)) throw Exception(PackageErrorText(pakName));
     for (int32_t i = 0; i < count; ++i) {
         PakDirEntry e = ReadPakDirEntry(in, hasExtraName);
