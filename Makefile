@@ -1,6 +1,6 @@
 # make test  - install what is missing, build both trees, run every suite, print the summary
 # make demo  - build, lay out the demo media folder and start Setup.exe from it under Wine
-# make bench - decoder and extraction benchmarks (optimised builds, prints figures)
+# make bench - decoder, mkpak (one thread and every core) and extraction benchmarks (optimised builds, prints figures)
 # make fuzz  - libFuzzer targets, FUZZ_SECONDS each (default 60)
 SHELL := /bin/bash
 B := $(CURDIR)/build

@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
                 const fs::path out = work / ("x" + j);
                 fs::remove_all(out);
                 std::vector<std::string> args = {mkpak, commands[c], "--jobs", j};
-                if (c == 0) args.insert(args.end(), {pak(k), "--product", "Quillostrand", "--version", "bench", corpus});
+                if (c == 0)
+                    args.insert(args.end(), {pak(k), "--product", "Quillostrand", "--version", "bench", corpus});
                 if (c == 1) args.push_back(pak(k));
                 if (c == 2) args.insert(args.end(), {pak(k), out.string()});
                 const Run r = Start(args);
