@@ -76,7 +76,6 @@ public:
     Named<TGauge> Gauge{views_, "Gauge"};
 
     // ---- Handlers
-    void FormCreate();
     void ListInstallDirChange();
     void EditInstallDirChange();
     void ComboInstallDriveChange();
@@ -108,6 +107,8 @@ private:
     };
     enum PackageSlot { Install, Delphi10, Delphi20, kPackageSlots };
     static const char* const kPakNames[kPackageSlots];
+
+    void FormCreate();  // the start-up, run by Create()
 
     // ExtractProgress
     void SetBusyText(const std::string& text) override;
