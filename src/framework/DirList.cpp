@@ -4,8 +4,9 @@
 #include <cctype>
 
 #include "framework/Application.h"
-#include "framework/Controls.h"
+#include "framework/DirList.h"
 #include "framework/Exceptions.h"
+#include "framework/GdiGuards.h"
 
 namespace qs {
 
@@ -23,26 +24,23 @@ constexpr LPARAM kOpenBit = 1 << 16;
 
 void DrawFolder(HDC dc, int x, int y, bool open, bool selected) {
     // A small folder: tab and body in yellow with a dark outline; an open one shows its lid tilted.
-    HPEN pen = CreatePen(PS_SOLID, 1, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
-    HBRUSH body = CreateSolidBrush(RGB(255, 255, 0));
-    HBRUSH back = CreateSolidBrush(RGB(128, 128, 0));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, open ? back : body);
+    GdiPen pen(CreatePen(PS_SOLID, 1, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0)));
+    GdiBrush body(CreateSolidBrush(RGB(255, 255, 0)));
+    GdiBrush back(CreateSolidBrush(RGB(128, 128, 0)));
+    ScopedSelect penInDC(dc, pen.Get());
     const POINT tab[] = {{x + 1, y + 4}, {x + 2, y + 3}, {x + 6, y + 3}, {x + 7, y + 4}, {x + 13, y + 4},
                          {x + 13, y + 12}, {x + 1, y + 12}};
-    Polygon(dc, tab, 7);
-    SelectObject(dc, body);
+    {
+        ScopedSelect brushInDC(dc, open ? back.Get() : body.Get());
+        Polygon(dc, tab, 7);
+    }
+    ScopedSelect brushInDC(dc, body.Get());
     if (open) {
         const POINT lid[] = {{x + 3, y + 7}, {x + 15, y + 7}, {x + 13, y + 12}, {x + 1, y + 12}};
         Polygon(dc, lid, 4);
     } else {
         Rectangle(dc, x + 1, y + 6, x + 14, y + 13);
     }
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-    DeleteObject(body);
-    DeleteObject(back);
 }
 
 // The path's parts: "c:\" then each folder name.

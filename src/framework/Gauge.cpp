@@ -2,8 +2,9 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/Controls.h"
+#include "framework/Gauge.h"
 #include "framework/Exceptions.h"
+#include "framework/GdiGuards.h"
 
 namespace qs {
 
@@ -11,7 +12,7 @@ namespace {
 const char kGaugeClass[] = "QsGauge";
 constexpr int kFontSlot = 0;  // window extra bytes: the font set by WM_SETFONT
 
-TGauge* GaugeOf(HWND hwnd) { return dynamic_cast<TGauge*>(static_cast<TControl*>(GetPropA(hwnd, "QsView"))); }
+TGauge* GaugeOf(HWND hwnd) { return dynamic_cast<TGauge*>(TControl::ViewOf(hwnd)); }
 }  // namespace
 
 const char* TGauge::ClassName() { return kGaugeClass; }
@@ -75,47 +76,41 @@ void TGauge::PaintContent(HDC dc, RECT rect) {
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (w <= 0 || h <= 0) return;
     // Composed off screen, then copied in one step so the bar never flickers.
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
-    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    MemoryDC mem(dc);
+    GdiBitmap bmp(CreateCompatibleBitmap(dc, w, h));
+    ScopedSelect bmpInMem(mem.Get(), bmp.Get());
 
     RECT all{0, 0, w, h};
-    FrameRect(mem, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FrameRect(mem.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     RECT inner{1, 1, w - 1, h - 1};
-    HBRUSH back = CreateSolidBrush(backColor_);
-    FillRect(mem, &inner, back);
-    DeleteObject(back);
+    FillRect(mem.Get(), &inner, GdiBrush(CreateSolidBrush(backColor_)).Get());
     const int percent = PercentDone();
     const int fill = gauge::FillWidth(inner.right - inner.left, percent);
     if (fill > 0) {
         RECT done{inner.left, inner.top, inner.left + fill, inner.bottom};
-        HBRUSH fore = CreateSolidBrush(foreColor_);
-        FillRect(mem, &done, fore);
-        DeleteObject(fore);
+        FillRect(mem.Get(), &done, GdiBrush(CreateSolidBrush(foreColor_)).Get());
     }
 
     // The text goes in as white on black in a mask, then inverts what lies beneath it.
     char text[16];
     std::snprintf(text, sizeof text, "%d%%", percent);
-    HDC maskDC = CreateCompatibleDC(dc);
-    HBITMAP mask = CreateCompatibleBitmap(dc, w, h);
-    HGDIOBJ oldMask = SelectObject(maskDC, mask);
-    FillRect(maskDC, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    HFONT font = hwnd_ ? reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)) : nullptr;
-    HGDIOBJ oldFont = SelectObject(maskDC, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-    SetTextColor(maskDC, RGB(255, 255, 255));
-    SetBkMode(maskDC, TRANSPARENT);
-    DrawTextA(maskDC, text, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(maskDC, oldFont);
-    BitBlt(mem, 0, 0, w, h, maskDC, 0, 0, SRCINVERT);
-    SelectObject(maskDC, oldMask);
-    DeleteObject(mask);
-    DeleteDC(maskDC);
+    {
+        MemoryDC maskDC(dc);
+        GdiBitmap mask(CreateCompatibleBitmap(dc, w, h));
+        ScopedSelect maskInDC(maskDC.Get(), mask.Get());
+        FillRect(maskDC.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        HFONT font = hwnd_ ? reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)) : nullptr;
+        {
+            ScopedSelect fontInMask(maskDC.Get(),
+                                    font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+            SetTextColor(maskDC.Get(), RGB(255, 255, 255));
+            SetBkMode(maskDC.Get(), TRANSPARENT);
+            DrawTextA(maskDC.Get(), text, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        BitBlt(mem.Get(), 0, 0, w, h, maskDC.Get(), 0, 0, SRCINVERT);
+    }
 
-    BitBlt(dc, rect.left, rect.top, w, h, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, oldBmp);
-    DeleteObject(bmp);
-    DeleteDC(mem);
+    BitBlt(dc, rect.left, rect.top, w, h, mem.Get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace qs

@@ -7,6 +7,8 @@
 
 namespace qs {
 
+const char* const TSetupForm::kPakNames[kPackageSlots] = {"Quilstr.pak", "Delphi10.pak", "Delphi20.pak"};
+
 TSetupForm::TSetupForm() : SelfRemoval(StartSelfRemoval) {
     LZHCompressor.SetReadBufSize(32768);
     LZHCompressor.SetWriteBufSize(32768);
@@ -57,17 +59,9 @@ void TSetupForm::SetBusyText(const std::string& text) {
 
 void TSetupForm::AdvanceProgress(uint32_t bytesWritten) { Gauge.AddProgress(int(bytesWritten)); }
 
-void TSetupForm::LZHCompressorGetBytes(TLZHCompressor& Sender, void* DTA, uint16_t NBytes, uint16_t& Bytes_Got) {
-    extractor_.LZHCompressorGetBytes(Sender, DTA, NBytes, Bytes_Got);
-}
-
-void TSetupForm::LZHCompressorPutBytes(TLZHCompressor& Sender, const void* DTA, uint16_t NBytes, uint16_t& Bytes_Put) {
-    extractor_.LZHCompressorPutBytes(Sender, DTA, NBytes, Bytes_Put);
-}
-
-std::vector<uint8_t> TSetupForm::ExtractPackage(const std::string& pakName, const std::string& destDir,
-                                                int32_t dirPos, bool hasExtraName) {
-    return extractor_.ExtractPackage(LZHCompressor, SourceDir, pakName, destDir, dirPos, hasExtraName);
+void TSetupForm::ExtractPackage(PackageSlot slot, const std::string& destDir) {
+    Package& p = Packages[slot];
+    p.Files = extractor_.ExtractPackage(LZHCompressor, SourceDir, kPakNames[slot], destDir, p.DirPos, p.ExtraName);
 }
 
 void TSetupForm::QuitBtnClick() { Close(); }

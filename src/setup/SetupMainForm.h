@@ -76,10 +76,6 @@ public:
     TLabel Label14;
     TBitBtn RunBtn, HelpBtn, QuitBtn;
 
-    // ---- Non-visual components
-    TLZHCompressor LZHCompressor;
-    TShellLink ShellLink;
-
     // ---- Handlers
     void FormCreate();
     void ListInstallDirChange();
@@ -93,47 +89,62 @@ public:
     void RunBtnClick();
     void HelpBtnClick();
     void UninstallBtnClick();
-    void LZHCompressorGetBytes(TLZHCompressor& Sender, void* DTA, uint16_t NBytes, uint16_t& Bytes_Got);
-    void LZHCompressorPutBytes(TLZHCompressor& Sender, const void* DTA, uint16_t NBytes, uint16_t& Bytes_Put);
 
-    // Unpacks one package (sourced from SourceDir) into destDir; returns its installed-file list.
-    std::vector<uint8_t> ExtractPackage(const std::string& pakName, const std::string& destDir, int32_t dirPos,
-                                        bool hasExtraName);
-    void CreateShortcuts();
-    void WriteInstallRecord();
-
-    // Repaints the whole window at once, without processing other messages.
-    void RepaintNow();
-
-    // ---- State (see the start-up, the runs and the extraction)
-    // The running program's full path; tests point it at a scratch copy before Create().
+    // ---- Set before Create()
+    // The running program's full path; tests point it at a scratch copy.
     std::string ProgramPath;
     // How the uninstall ends when the program's own copy could not be deleted (tests record the call instead of
     // letting the helper delete the test program).
     std::function<void(const std::string& Message, const std::string& Caption)> SelfRemoval;
-    std::string SourceDir;
-    std::string InstallVersion;
-    std::string OldVersion = "None";
-    int32_t InstallSize = 0, Delphi10Size = 0, Delphi20Size = 0;
-    int32_t SetupSize = 0;
-    int32_t SpaceNeeded = 0, SpaceFree = 0;
-    int32_t InstallDirPos = 0, Delphi10DirPos = 0, Delphi20DirPos = 0;
-    bool InstallExtraName = false, Delphi10ExtraName = false, Delphi20ExtraName = false;
-    std::string ProgramFilesDir;
-    std::string InstallPath;
-    std::vector<uint8_t> InstallFiles, Delphi10Files, Delphi20Files;
-    int32_t InstallFilesSize = 0, Delphi10FilesSize = 0, Delphi20FilesSize = 0;
-    bool Updating = false;
-    bool QuilstrPakFound = false;
 
 private:
+    friend class SetupFormTestAccess;  // tests read and set the run state below
+
+    // What the program knows of one package it installs: the main package or a Delphi property editor.
+    struct Package {
+        int32_t Size = 0;             // the unpacked size of all its files
+        int32_t DirPos = 0;           // where its directory starts
+        bool ExtraName = false;       // its entries carry an extra name
+        std::vector<uint8_t> Files;   // the installed-file list, once extracted
+    };
+    enum PackageSlot { Install, Delphi10, Delphi20, kPackageSlots };
+    static const char* const kPakNames[kPackageSlots];
+
     // ExtractProgress
     void SetBusyText(const std::string& text) override;
     void AdvanceProgress(uint32_t bytesWritten) override;
 
     void ChooseMode();
-    void ExtractAndCopy();    // steps shared by the install and update runs
+    void DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint);
+    // A Delphi package's option and the folder edit of any package.
+    TCheckBox& OptionOf(PackageSlot delphi) { return delphi == Delphi10 ? CheckDelphi10 : CheckDelphi20; }
+    TEdit& FolderOf(PackageSlot slot) {
+        return slot == Install ? EditInstallDir : slot == Delphi10 ? EditDelphi10 : EditDelphi20;
+    }
+    void ExtractAndCopy();    // the part the install and update runs share
+    // Unpacks the package in slot (sourced from SourceDir) into destDir and keeps its installed-file list.
+    void ExtractPackage(PackageSlot slot, const std::string& destDir);
+    void CreateShortcuts();
+    void WriteInstallRecord();
     void ShowFinishedPage();
+    // Repaints the whole window at once, without processing other messages.
+    void RepaintNow();
+
+    // ---- Non-visual components
+    TLZHCompressor LZHCompressor;
+    TShellLink ShellLink;
+
+    // ---- State of a run (see the start-up, the runs and the extraction)
+    std::string SourceDir;
+    std::string InstallVersion;
+    std::string OldVersion = "None";
+    Package Packages[kPackageSlots];
+    int32_t SetupSize = 0;
+    int32_t SpaceNeeded = 0, SpaceFree = 0;
+    std::string ProgramFilesDir;
+    std::string InstallPath;
+    bool Updating = false;
+    bool QuilstrPakFound = false;
 
     HWND hwnd_ = nullptr;
     SetupMode mode_ = SetupMode::Refusal;

@@ -56,16 +56,9 @@ void TSetupForm::UpdateBtnClick() {
 }
 
 void TSetupForm::ExtractAndCopy() {
-    InstallFiles = ExtractPackage("Quilstr.pak", InstallPath, InstallDirPos, InstallExtraName);
-    InstallFilesSize = int32_t(InstallFiles.size());
-    if (CheckDelphi10.Checked()) {
-        Delphi10Files = ExtractPackage("Delphi10.pak", EditDelphi10.Text(), Delphi10DirPos, Delphi10ExtraName);
-        Delphi10FilesSize = int32_t(Delphi10Files.size());
-    }
-    if (CheckDelphi20.Checked()) {
-        Delphi20Files = ExtractPackage("Delphi20.pak", EditDelphi20.Text(), Delphi20DirPos, Delphi20ExtraName);
-        Delphi20FilesSize = int32_t(Delphi20Files.size());
-    }
+    ExtractPackage(Install, InstallPath);
+    for (const PackageSlot slot : {Delphi10, Delphi20})
+        if (OptionOf(slot).Checked()) ExtractPackage(slot, FolderOf(slot).Text());
     LabelBusy.SetCaption("Copying Setup.exe");
     RepaintNow();
     // Fails harmlessly when the program runs from the install folder itself.
@@ -90,13 +83,13 @@ void TSetupForm::WriteInstallRecord() {
     InstallRecordInput in;
     in.InstallVersion = InstallVersion;
     in.InstallPath = InstallPath;
-    in.InstallFiles = InstallFiles;
+    in.InstallFiles = Packages[Install].Files;
     in.Delphi10 = CheckDelphi10.Checked();
     in.Delphi10Dir = EditDelphi10.Text();
-    in.Delphi10Files = Delphi10Files;
+    in.Delphi10Files = Packages[Delphi10].Files;
     in.Delphi20 = CheckDelphi20.Checked();
     in.Delphi20Dir = EditDelphi20.Text();
-    in.Delphi20Files = Delphi20Files;
+    in.Delphi20Files = Packages[Delphi20].Files;
     in.SpaceNeeded = SpaceNeeded;
     qs::WriteInstallRecord(in);
 }

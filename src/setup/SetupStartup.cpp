@@ -16,12 +16,7 @@ namespace qs {
 
 void TSetupForm::FormCreate() {
     // 1. The decoder's events go to the window's handlers.
-    LZHCompressor.OnGetBytes = [this](TLZHCompressor& s, void* dta, uint16_t n, uint16_t& got) {
-        LZHCompressorGetBytes(s, dta, n, got);
-    };
-    LZHCompressor.OnPutBytes = [this](TLZHCompressor& s, const void* dta, uint16_t n, uint16_t& put) {
-        LZHCompressorPutBytes(s, dta, n, put);
-    };
+    extractor_.Attach(LZHCompressor);
     // 2.
     Pages.SetActivePage(WelcomeSheet);
     Pages.SetTabVisible(BusySheet, false);
@@ -36,41 +31,39 @@ void TSetupForm::FormCreate() {
     {
         BinFile probe;
         try {
-            probe.OpenRead(SourceDir + "Quilstr.pak");
+            probe.OpenRead(SourceDir + kPakNames[Install]);
             QuilstrPakFound = true;
         } catch (const EInOutError&) {
         }
     }
     if (QuilstrPakFound) {
-        const PackageSummary main = ScanPackage(SourceDir + "Quilstr.pak", PakRole::Main);
+        auto keep = [this](PackageSlot slot, const PackageSummary& s) {
+            Packages[slot].DirPos = s.DirPos;
+            Packages[slot].ExtraName = s.HasExtraName;
+            Packages[slot].Size = s.TotalSize;
+        };
+        const PackageSummary main = ScanPackage(SourceDir + kPakNames[Install], PakRole::Main);
         InstallVersion = main.VersionText;
         LabelVersion.SetCaption(InstallVersion);
-        InstallDirPos = main.DirPos;
-        InstallExtraName = main.HasExtraName;
-        InstallSize = main.TotalSize;
+        keep(Install, main);
 
         // 7-8.
         BinFile self;
         self.OpenRead(ProgramPath);
         SetupSize = int32_t(self.Size());
         self.Close();
-        SpaceNeeded = InstallSize + SetupSize;
+        SpaceNeeded = Packages[Install].Size + SetupSize;
 
         // 9-10. The Delphi packages are optional: any failure disables their option, silently.
-        auto scanOptional = [&](const char* name, PakRole role, int32_t& pos, bool& extra, int32_t& size,
-                                TCheckBox& check) {
+        for (const PackageSlot slot : {Delphi10, Delphi20}) {
             try {
-                const PackageSummary s = ScanPackage(SourceDir + name, role);
-                pos = s.DirPos;
-                extra = s.HasExtraName;
-                size = s.TotalSize;
+                keep(slot, ScanPackage(SourceDir + kPakNames[slot], slot == Delphi10 ? PakRole::Delphi10
+                                                                                    : PakRole::Delphi20));
             } catch (const std::exception&) {
-                check.SetChecked(false);
-                check.SetEnabled(false);
+                OptionOf(slot).SetChecked(false);
+                OptionOf(slot).SetEnabled(false);
             }
-        };
-        scanOptional("Delphi10.pak", PakRole::Delphi10, Delphi10DirPos, Delphi10ExtraName, Delphi10Size, CheckDelphi10);
-        scanOptional("Delphi20.pak", PakRole::Delphi20, Delphi20DirPos, Delphi20ExtraName, Delphi20Size, CheckDelphi20);
+        }
 
         // 11-12.
         ProgramFilesDir = ReadProgramFilesDir();
@@ -178,17 +171,17 @@ void TSetupForm::ComboInstallDriveChange() {
     LabelSpaceFree.SetColor(SpaceFree > SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
 }
 
-static void DelphiOptionChanged(TSetupForm& f, TCheckBox& check, TEdit& edit, TLabel& hint) {
+void TSetupForm::DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint) {
     edit.SetEnabled(check.Checked());
     hint.SetVisible(check.Checked());
-    f.SpaceNeeded = f.InstallSize + f.SetupSize;
-    if (f.CheckDelphi10.Checked()) f.SpaceNeeded += f.Delphi10Size;
-    if (f.CheckDelphi20.Checked()) f.SpaceNeeded += f.Delphi20Size;
-    f.LabelSpaceNeeded.SetCaption(FormatKB(f.SpaceNeeded));
-    f.LabelSpaceFree.SetColor(f.SpaceFree > f.SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
+    SpaceNeeded = Packages[Install].Size + SetupSize;
+    for (const PackageSlot slot : {Delphi10, Delphi20})
+        if (OptionOf(slot).Checked()) SpaceNeeded += Packages[slot].Size;
+    LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
+    LabelSpaceFree.SetColor(SpaceFree > SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
 }
 
-void TSetupForm::CheckDelphi10Click() { DelphiOptionChanged(*this, CheckDelphi10, EditDelphi10, LabelDelphi10); }
-void TSetupForm::CheckDelphi20Click() { DelphiOptionChanged(*this, CheckDelphi20, EditDelphi20, LabelDelphi20); }
+void TSetupForm::CheckDelphi10Click() { DelphiOptionChanged(CheckDelphi10, EditDelphi10, LabelDelphi10); }
+void TSetupForm::CheckDelphi20Click() { DelphiOptionChanged(CheckDelphi20, EditDelphi20, LabelDelphi20); }
 
 }  // namespace qs

@@ -36,12 +36,12 @@ void TSetupForm::UninstallBtnClick() {
     const std::string installDir = IncludeTrailingBackslash(EditInstallDir.Text());
     for (const std::string& path : ListedFilePaths(lists.InstallFiles, installDir, true)) DeleteFileNamed(path);
     if (DeleteFileNamed(installDir + "Setup.exe")) selfRemovalNeeded = false;
-    if (!lists.Delphi10Files.empty())
-        for (const std::string& path : ListedFilePaths(lists.Delphi10Files, IncludeTrailingBackslash(EditDelphi10.Text()), false))
+    for (const PackageSlot slot : {Delphi10, Delphi20}) {
+        const std::vector<uint8_t>& listed = slot == Delphi10 ? lists.Delphi10Files : lists.Delphi20Files;
+        if (listed.empty()) continue;
+        for (const std::string& path : ListedFilePaths(listed, IncludeTrailingBackslash(FolderOf(slot).Text()), false))
             DeleteFileNamed(path);
-    if (!lists.Delphi20Files.empty())
-        for (const std::string& path : ListedFilePaths(lists.Delphi20Files, IncludeTrailingBackslash(EditDelphi20.Text()), false))
-            DeleteFileNamed(path);
+    }
 
     // 4. Only empty folders go; each is tried whatever the lists held.
     step("Removing directory");
@@ -49,9 +49,9 @@ void TSetupForm::UninstallBtnClick() {
     // removed on Windows; leave them all.
     char temp[MAX_PATH + 1];
     if (GetTempPathA(sizeof temp, temp)) SetCurrentDirectoryA(temp);
-    for (TEdit* edit : {&EditInstallDir, &EditDelphi10, &EditDelphi20}) {
+    for (const PackageSlot slot : {Install, Delphi10, Delphi20}) {
         try {
-            RemoveDir(edit->Text());
+            RemoveDir(FolderOf(slot).Text());
         } catch (const std::exception&) {
         }
     }

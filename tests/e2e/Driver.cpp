@@ -4,12 +4,17 @@
 #include <cstdio>
 
 #include "PngWriter.h"
+#include "framework/GdiGuards.h"
 #include "setup/SetupPages.h"
 
 namespace e2e {
 
 namespace pages = qs::setup_pages;
 using qs::test::Descendants;
+using qs::GdiBitmap;
+using qs::MemoryDC;
+using qs::ScopedSelect;
+using qs::WindowDC;
 
 void Expect(bool cond, const std::string& what) {
     if (!cond) throw Failure(what);
@@ -162,10 +167,7 @@ COLORREF SetupWindow::LabelColor(const std::string& name) const {
     // What the screen shows two pixels inside the label's box, left of a right-aligned text.
     RECT r;
     GetWindowRect(Control(name), &r);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, r.left + 2, r.top + 2);
-    ReleaseDC(nullptr, screen);
-    return c;
+    return GetPixel(WindowDC(nullptr).Get(), r.left + 2, r.top + 2);
 }
 
 void SetupWindow::SetEditText(const std::string& name, const std::string& text) {
@@ -227,21 +229,20 @@ double SetupWindow::GaugeFill() const {
     RECT r;
     GetWindowRect(Control("Gauge"), &r);
     const int y = (r.top + r.bottom) / 2;
-    HDC screen = GetDC(nullptr);
+    WindowDC screen(nullptr);
     int filled = 0;
     // Left of the centred percentage text only; the text inverts what lies beneath it.
     const int inner = r.right - r.left - 2;
     for (int x = 0; x < inner * 2 / 5; ++x)
-        if (GetPixel(screen, r.left + 1 + x, y) == RGB(0, 0, 128)) ++filled;
-    ReleaseDC(nullptr, screen);
+        if (GetPixel(screen.Get(), r.left + 1 + x, y) == RGB(0, 0, 128)) ++filled;
     return inner > 0 ? double(filled) / inner : 0.0;
 }
 
 void ScreenshotRect(const RECT& r, const std::string& path) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) throw Failure("nothing to photograph for " + path);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
+    WindowDC screen(nullptr);
+    MemoryDC mem(screen.Get());
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = w;
@@ -250,17 +251,12 @@ void ScreenshotRect(const RECT& r, const std::string& path) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiBitmap dib(CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedSelect dibInMem(mem.Get(), dib.Get());
+    BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
     GdiFlush();
     // The section's pixels are 0x..RRGGBB, as the PNG writer takes them.
-    const bool written = qs::test::WritePngFile(path, static_cast<const uint32_t*>(bits), w, h);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    if (!written) throw Failure("cannot write " + path);
+    if (!qs::test::WritePngFile(path, static_cast<const uint32_t*>(bits), w, h)) throw Failure("cannot write " + path);
 }
 
 }  // namespace e2e

@@ -150,7 +150,7 @@ TEST_F(DamagedRecord, StartUpOnDamagedVersionAndFolder_ChoosesAModeWithoutError)
         EXPECT_EQ(boxes_.Boxes().size(), boxesBefore);
         EXPECT_FALSE(Application().Terminated());
         EXPECT_EQ(f.Mode(), c.mode);
-        EXPECT_LE(f.OldVersion.size(), 32u);
+        EXPECT_LE(RunState(f).OldVersion().size(), 32u);
         CloseForm();
         DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\QV\\Quillostrand");
     }

@@ -93,9 +93,9 @@ TEST_F(HostilePackage, NegativeCount_NoFilesAnEmptyListAndTheInstallCompletes) {
     WriteFileBytes(Media() + "Quilstr.pak",
                    BuildPak("Quillostrand", "1.0", false, {PackedEntry("Quilstr.exe", "x")}, true, -3));
     TSetupForm& f = StartFresh();
-    EXPECT_EQ(f.InstallSize, 0);
+    EXPECT_EQ(RunState(f).InstallSize(), 0);
     EXPECT_EQ(InstallError(f), "");
-    EXPECT_EQ(f.InstallFilesSize, 0);
+    EXPECT_TRUE(RunState(f).InstallFiles().empty());
     EXPECT_TRUE(PathExists(Dir() + "App\\Setup.exe"));
     EXPECT_FALSE(PathExists(Dir() + "App\\Quilstr.exe"));
 }

@@ -58,7 +58,7 @@ TEST_F(MediaFaults, ReadOnlyMedia_StartUpAndInstallWork) {
     SetFileModeForReading(before);
 
     TSetupForm& f = StartFresh();
-    EXPECT_EQ(f.InstallVersion, "1.0");
+    EXPECT_EQ(RunState(f).InstallVersion(), "1.0");
     EXPECT_TRUE(f.CheckDelphi10.Enabled());
     f.CheckDelphi10.SetChecked(true);
     f.EditDelphi10.SetText(Dir() + "D10");

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "PakBytes.h"
+#include "SetupFormAccess.h"
 #include "WinTestSupport.h"
 #include "framework/Application.h"
 #include "setup/SetupMainForm.h"

@@ -27,7 +27,7 @@ TEST_F(InstallOptions, TypedFolderThatDoesNotExist_ListShowsDeepestExistingParen
     f.EditInstallDir.SetText(typed);
     EXPECT_EQ(AsciiLower(f.ListInstallDir.Directory()), AsciiLower(parent));
     EXPECT_EQ(f.EditInstallDir.Text(), typed);
-    EXPECT_FALSE(f.Updating);
+    EXPECT_FALSE(RunState(f).Updating());
 }
 
 TEST_F(InstallOptions, TypedTextWithoutAnyEnterablePart_ListStays) {
@@ -52,33 +52,33 @@ TEST_F(InstallOptions, FolderPickedInList_EditTakesExactlyThatFolder) {
 
 TEST_F(InstallOptions, FolderOnAnotherDrive_MovesDriveBoxAndFreeSpace) {
     TSetupForm& f = StartFresh();
-    f.SpaceFree = 12345;
+    RunState(f).SpaceFree() = 12345;
     f.EditInstallDir.SetText("Z:\\tmp\\Quillostrand");
     EXPECT_EQ(f.ComboInstallDrive.Drive(), 'z');
-    EXPECT_NE(f.SpaceFree, 12345);  // computed anew for the new drive
-    EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(f.SpaceFree));
+    EXPECT_NE(RunState(f).SpaceFree(), 12345);  // computed anew for the new drive
+    EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(RunState(f).SpaceFree()));
 }
 
 TEST_F(InstallOptions, DelphiOptions_EnableFolderShowHintAndChangeSpace) {
     TSetupForm& f = StartFresh();
     const int32_t base = 20000 + 3000;
-    EXPECT_EQ(f.SpaceNeeded, base);
+    EXPECT_EQ(RunState(f).SpaceNeeded(), base);
     f.CheckDelphi10.SetChecked(true);
     EXPECT_TRUE(f.EditDelphi10.Enabled());
     EXPECT_TRUE(f.LabelDelphi10.Visible());
-    EXPECT_EQ(f.SpaceNeeded, base + 4096);
+    EXPECT_EQ(RunState(f).SpaceNeeded(), base + 4096);
     f.CheckDelphi20.SetChecked(true);
-    EXPECT_EQ(f.SpaceNeeded, base + 4096 + 8192);
+    EXPECT_EQ(RunState(f).SpaceNeeded(), base + 4096 + 8192);
     EXPECT_EQ(f.LabelSpaceNeeded.Caption(), FormatKB(base + 4096 + 8192));
     f.CheckDelphi10.SetChecked(false);
     EXPECT_FALSE(f.EditDelphi10.Enabled());
     EXPECT_FALSE(f.LabelDelphi10.Visible());
-    EXPECT_EQ(f.SpaceNeeded, base + 8192);
+    EXPECT_EQ(RunState(f).SpaceNeeded(), base + 8192);
 }
 
 TEST_F(InstallOptions, FreeSpaceEqualToNeeded_IsRed_AboveIsButtonFace) {
     TSetupForm& f = StartFresh();
-    f.SpaceFree = f.SpaceNeeded + 4096;
+    RunState(f).SpaceFree() = RunState(f).SpaceNeeded() + 4096;
     f.CheckDelphi10.SetChecked(true);  // needed grows by 4096: now equal
     EXPECT_EQ(f.LabelSpaceFree.Color(), RGB(255, 0, 0));
     f.CheckDelphi10.SetChecked(false);

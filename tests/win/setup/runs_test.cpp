@@ -51,7 +51,7 @@ TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
     f.CheckDelphi10.SetChecked(true);
     f.CheckDelphi20.SetChecked(true);
     f.NowBtnClick();
-    EXPECT_EQ(f.InstallPath, Dir() + "App\\");
+    EXPECT_EQ(RunState(f).InstallPath(), Dir() + "App\\");
     EXPECT_TRUE(ReadFileBytes(Dir() + "App\\Quilstr.exe") == Content(70000, 3));
     EXPECT_EQ(ReadFileBytes(Dir() + "App\\ReadMe.txt"), "Quillostrand\r\n");
     EXPECT_EQ(ReadFileBytes(Dir() + "D10\\HelpCtx.dcu"), Content(900, 7));
@@ -67,13 +67,13 @@ TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
     FileTimeToDosDateTime(&local, &date, &time);
     EXPECT_EQ((uint32_t(date) << 16) | time, 0x5A8F6000u);
 
-    EXPECT_EQ(f.Gauge.MaxValue(), f.SpaceNeeded);
+    EXPECT_EQ(f.Gauge.MaxValue(), RunState(f).SpaceNeeded());
     EXPECT_EQ(f.Gauge.Progress(), f.Gauge.MaxValue());
     EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
     EXPECT_EQ(f.Pages.ActivePage(), FinishedSheet);
-    EXPECT_EQ(f.InstallFilesSize, 3 * 13);
-    EXPECT_EQ(f.InstallFiles[0], 11);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f.InstallFiles[1]), 11), "QUILSTR.EXE");
+    EXPECT_EQ(RunState(f).InstallFiles().size(), 3u * 13);
+    EXPECT_EQ(RunState(f).InstallFiles()[0], 11);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&RunState(f).InstallFiles()[1]), 11), "QUILSTR.EXE");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
@@ -81,9 +81,9 @@ TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
 TEST_F(Runs, Install_OnlyMainPackage_GaugeCountsMainAndSetupAndEndsFull) {
     TSetupForm& f = StartWithPackages();
     f.NowBtnClick();
-    EXPECT_EQ(f.SpaceNeeded, 70000 + 5000 + 14 + 3000);
-    EXPECT_EQ(f.Gauge.MaxValue(), f.SpaceNeeded);
-    EXPECT_EQ(f.Gauge.Progress(), f.SpaceNeeded);
+    EXPECT_EQ(RunState(f).SpaceNeeded(), 70000 + 5000 + 14 + 3000);
+    EXPECT_EQ(f.Gauge.MaxValue(), RunState(f).SpaceNeeded());
+    EXPECT_EQ(f.Gauge.Progress(), RunState(f).SpaceNeeded());
     EXPECT_EQ(f.Gauge.PercentDone(), 100);
     EXPECT_FALSE(PathExists(Dir() + "D10"));
 }
@@ -114,13 +114,13 @@ TEST_F(Runs, InstallFolder_EmptyDefaultsAndBackslashRule) {
     TSetupForm& f = StartWithPackages();
     f.EditInstallDir.SetText(Dir() + "WithSlash\\");
     f.NowBtnClick();
-    EXPECT_EQ(f.InstallPath, Dir() + "WithSlash\\");
+    EXPECT_EQ(RunState(f).InstallPath(), Dir() + "WithSlash\\");
     EXPECT_TRUE(PathExists(Dir() + "WithSlash\\Quilstr.exe"));
 
     TSetupForm& g = StartWithPackages();
     g.EditInstallDir.SetText("");
     g.NowBtnClick();
-    EXPECT_EQ(g.InstallPath, "C:\\Program Files\\Quillostrand\\");
+    EXPECT_EQ(RunState(g).InstallPath(), "C:\\Program Files\\Quillostrand\\");
     EXPECT_TRUE(PathExists("C:\\Program Files\\Quillostrand\\Quilstr.exe"));
     RemoveTree("C:\\Program Files\\Quillostrand");
 }
@@ -174,7 +174,7 @@ TEST_F(Runs, Update_BusyPageFirstNoClashCheckNoShortcutsAndNewRecord) {
     f.EditDelphi20.SetText("SAME");
     f.CheckDesktop.SetChecked(true);
     f.UpdateBtnClick();
-    EXPECT_EQ(f.InstallPath, installed.Path());
+    EXPECT_EQ(RunState(f).InstallPath(), installed.Path());
     EXPECT_TRUE(ReadFileBytes(installed.Path() + "Quilstr.exe") == Content(70000, 3));
     EXPECT_EQ(f.LabelBusy.Caption(), "Copying Setup.exe");
     EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
@@ -194,12 +194,12 @@ TEST_F(Runs, Update_FailingExtractionLeavesBusyPageActive) {
         EXPECT_EQ(e.Message(), "File not found");
     }
     EXPECT_EQ(f.Pages.ActivePage(), BusySheet);
-    EXPECT_EQ(f.InstallPath, installed.Path());
+    EXPECT_EQ(RunState(f).InstallPath(), installed.Path());
 }
 
 TEST_F(Runs, RunWithApplicationMissing_EndsWithoutMessage) {
     TSetupForm& f = StartWithPackages();
-    f.InstallPath = Dir() + "nowhere\\";
+    RunState(f).InstallPath() = Dir() + "nowhere\\";
     f.RunBtnClick();
     EXPECT_TRUE(Application().Terminated());
     EXPECT_TRUE(boxes_.Boxes().empty());

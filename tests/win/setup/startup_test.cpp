@@ -29,11 +29,11 @@ TEST_F(Startup, FreshInstall_PackageAndNoRecord_ShowsWelcomeDelphiInstall) {
     EXPECT_EQ(VisibleTabs(), (std::vector<int>{WelcomeSheet, DelphiSheet, InstallSheet}));
     EXPECT_EQ(f.Pages.ActivePage(), WelcomeSheet);
     EXPECT_EQ(f.LabelVersion.Caption(), "1.0");
-    EXPECT_EQ(f.InstallSize, 5000);
-    EXPECT_EQ(f.SetupSize, 3000);
-    EXPECT_EQ(f.SpaceNeeded, 8000);
+    EXPECT_EQ(RunState(f).InstallSize(), 5000);
+    EXPECT_EQ(RunState(f).SetupSize(), 3000);
+    EXPECT_EQ(RunState(f).SpaceNeeded(), 8000);
     EXPECT_EQ(f.LabelSpaceNeeded.Caption(), "7 kB");
-    EXPECT_EQ(f.SourceDir, Media());
+    EXPECT_EQ(RunState(f).SourceDir(), Media());
     EXPECT_TRUE(boxes_.Boxes().empty());
     EXPECT_FALSE(Application().Terminated());
 }
@@ -172,7 +172,7 @@ TEST_F(Startup, Delphi10SearchPath_TicksWhenPackagePresent) {
     EXPECT_EQ(f.EditDelphi10.Text(), "C:\\DELPHI\\LIB");
     EXPECT_TRUE(f.EditDelphi10.Enabled());
     EXPECT_FALSE(f.EditDelphi10.ReadOnly());
-    EXPECT_EQ(f.SpaceNeeded, 1000 + 3000 + 4000);
+    EXPECT_EQ(RunState(f).SpaceNeeded(), 1000 + 3000 + 4000);
 }
 
 TEST_F(Startup, Delphi20RootDir_AppendsLib) {
@@ -223,7 +223,7 @@ TEST_F(Startup, ProgramFilesDir_WithAndWithoutBackslashAndMissing) {
         else
             EXPECT_NE(f.ComboInstallDrive.Drive(), 'q');
         EXPECT_TRUE(boxes_.Boxes().empty());
-        EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(f.SpaceFree));
+        EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(RunState(f).SpaceFree()));
         form_.reset();
     }
     if (had) RegSetValueExA(k, "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved), savedSize);
@@ -233,7 +233,7 @@ TEST_F(Startup, ProgramFilesDir_WithAndWithoutBackslashAndMissing) {
 TEST_F(Startup, FreeSpaceIsComputedAtStartAndNeverNegative) {
     WriteSizedPak("Quilstr.pak", "1.0", 10);
     TSetupForm& f = Start();
-    EXPECT_GT(f.SpaceFree, 0);
-    EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(f.SpaceFree));
+    EXPECT_GT(RunState(f).SpaceFree(), 0);
+    EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(RunState(f).SpaceFree()));
     EXPECT_EQ(f.LabelSpaceFree.Color(), GetSysColor(COLOR_BTNFACE));
 }

@@ -35,10 +35,9 @@ Picture CaptureScreen(HWND hwnd) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     RECT r;
     GetClientRect(hwnd, &r);
-    HDC src = GetDC(hwnd);
-    Picture p = Render(r.right, r.bottom, [&](HDC dc, RECT rc) { BitBlt(dc, 0, 0, rc.right, rc.bottom, src, 0, 0, SRCCOPY); });
-    ReleaseDC(hwnd, src);
-    return p;
+    WindowDC src(hwnd);
+    return Render(r.right, r.bottom,
+                  [&](HDC dc, RECT rc) { BitBlt(dc, 0, 0, rc.right, rc.bottom, src.Get(), 0, 0, SRCCOPY); });
 }
 
 void WritePng(const std::string& path, const Picture& pic) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/GdiGuards.h"
+
 namespace qs::uitest {
 
 // A 32-bit top-down picture.
@@ -35,20 +37,15 @@ HBITMAP MakeDib(HDC dc, int w, int h, void** bits);
 
 template <typename Paint>
 Picture Render(int w, int h, Paint paint) {
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
+    WindowDC screen(nullptr);
+    MemoryDC mem(screen.Get());
     void* bits = nullptr;
-    HBITMAP dib = MakeDib(screen, w, h, &bits);
-    HGDIOBJ old = SelectObject(mem, dib);
+    GdiBitmap dib(MakeDib(screen.Get(), w, h, &bits));
+    ScopedSelect dibInMem(mem.Get(), dib.Get());
     RECT r{0, 0, w, h};
-    paint(mem, r);
+    paint(mem.Get(), r);
     GdiFlush();
-    Picture pic = PictureOfDib(mem, dib, bits, w, h);
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return pic;
+    return PictureOfDib(mem.Get(), dib.Get(), bits, w, h);
 }
 
 }  // namespace qs::uitest

@@ -1,0 +1,90 @@
+#include "framework/Container.h"
+
+#include "framework/Application.h"
+#include "framework/Control.h"
+#include "framework/ContainerData.h"
+#include "framework/DirList.h"
+#include "framework/Graphics.h"
+
+namespace qs {
+
+namespace {
+
+const char kContainerClass[] = "QsContainer";
+
+}  // namespace
+
+ContainerData* DataOf(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpiA(cls, kContainerClass) != 0) return nullptr;
+    return reinterpret_cast<ContainerData*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_NCCREATE: {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
+        auto* data = new ContainerData{static_cast<form::FontKind>(INT_PTR(cs->lpCreateParams)), {}, {}};
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
+        break;
+    }
+    case WM_NCDESTROY:
+        delete DataOf(hwnd);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        break;
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT paints everything
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        PaintContainer(hwnd, dc, ps.rcPaint);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT: {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        PaintContainer(hwnd, reinterpret_cast<HDC>(wp), r);
+        return 0;
+    }
+    case WM_MEASUREITEM: {
+        // Owner-drawn list items are measured while the list is created, before its view is bound.
+        auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (mi->CtlType == ODT_LISTBOX) {
+            mi->itemHeight = TDirectoryListBox::kItemHeight;
+            return TRUE;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return DefParentProc(hwnd, msg, wp, lp);
+}
+
+const char* ContainerClassName() { return kContainerClass; }
+
+HWND CreateContainer(HWND parent, const RECT& rect, int id, form::FontKind font) {
+    InitControls();
+    return CreateWindowExA(WS_EX_CONTROLPARENT, kContainerClass, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                           rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                           reinterpret_cast<HMENU>(INT_PTR(id)), Application().Instance(),
+                           reinterpret_cast<void*>(INT_PTR(font)));
+}
+
+const std::vector<form::ControlDef>& ContainerGraphics(HWND container) {
+    static const std::vector<form::ControlDef> none;
+    const ContainerData* d = DataOf(container);
+    return d ? d->graphics : none;
+}
+
+void PaintContainer(HWND container, HDC dc, const RECT& clip) {
+    FillRect(dc, &clip, GetSysColorBrush(COLOR_BTNFACE));
+    const ContainerData* d = DataOf(container);
+    if (!d) return;
+    for (size_t i = 0; i < d->graphics.size(); ++i) PaintGraphic(dc, d->graphics[i], d->icons[i]);
+}
+
+}  // namespace qs

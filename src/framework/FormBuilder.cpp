@@ -1,0 +1,118 @@
+#include "framework/FormBuilder.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/ContainerData.h"
+#include "framework/DirList.h"
+#include "framework/Exceptions.h"
+#include "framework/GdiGuards.h"
+#include "framework/Gauge.h"
+#include "framework/UiResources.h"
+
+namespace qs {
+
+namespace {
+
+struct WindowKind {
+    const char* cls;
+    DWORD style;
+    DWORD exStyle;
+};
+
+WindowKind KindStyle(const form::ControlDef& row) {
+    using namespace form::style;
+    switch (row.kind) {
+    case form::Kind::Label: {
+        DWORD s = SS_NOPREFIX;
+        if (row.style & Centre) s |= SS_CENTER;
+        else if (row.style & Right) s |= SS_RIGHT;
+        else if (row.style & Wrap) s |= SS_LEFT;
+        else s |= SS_LEFTNOWORDWRAP;
+        return {"STATIC", s, 0};
+    }
+    case form::Kind::Edit: return {"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case form::Kind::CheckBox: return {"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case form::Kind::BitBtn: return {"BUTTON", WS_TABSTOP | BS_OWNERDRAW, 0};
+    case form::Kind::DirList:
+        return {"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                WS_EX_CLIENTEDGE};
+    case form::Kind::DriveCombo:
+        return {"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0};
+    case form::Kind::Gauge: return {TGauge::ClassName(), 0, 0};
+    default: return {nullptr, 0, 0};
+    }
+}
+
+}  // namespace
+
+void CreateControls(HWND container, const form::PageDef& page, const MemberLookup& member,
+                    const HandlerLookup& handler) {
+    InitControls();
+    ContainerData* data = DataOf(container);
+    HFONT font = UiFont(page.font);
+    HFONT bold = UiBoldVariant(page.font);
+    std::vector<std::pair<int, HWND>> tabOrder;
+    for (size_t i = 0; i < page.count; ++i) {
+        const form::ControlDef& row = page.controls[i];
+        if (form::IsGraphic(row.kind)) {
+            if (data) {
+                data->graphics.push_back(row);
+                data->icons.push_back(row.kind == form::Kind::Image ? LoadPictureIcon(row.picture, row.rect.width)
+                                                                    : nullptr);
+            }
+            continue;
+        }
+        const WindowKind wk = KindStyle(row);
+        DWORD style = WS_CHILD | wk.style;
+        if (!(row.style & form::style::Hidden)) style |= WS_VISIBLE;
+        if (row.style & form::style::Disabled) style |= WS_DISABLED;
+        int height = row.rect.height;
+        if (row.kind == form::Kind::DriveCombo) height += 8 * TDirectoryListBox::kItemHeight;  // the drop-down
+        const int id = int(100 + i);
+        HWND hwnd = CreateWindowExA(wk.exStyle, wk.cls, row.text, style, row.rect.left, row.rect.top,
+                                    row.rect.width, height, container, reinterpret_cast<HMENU>(INT_PTR(id)),
+                                    Application().Instance(), nullptr);
+        if (!hwnd) throw Exception(std::string("Cannot create control ") + row.name);
+        HFONT f = (row.kind == form::Kind::Label && (row.style & form::style::Bold)) ? bold : font;
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+
+        if (row.kind == form::Kind::Label && form::AutoSizes(row.style)) {
+            // A plain label is as large as its text.
+            RECT r{0, 0, 0, 0};
+            {
+                WindowDC dc(hwnd);
+                ScopedSelect fontInDC(dc.Get(), f);
+                DrawTextA(dc.Get(), row.text[0] ? row.text : " ", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+            }
+            SetWindowPos(hwnd, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (row.kind == form::Kind::DriveCombo) {
+            // The selection field as high as the row says (the frame takes 6 pixels).
+            SendMessageA(hwnd, CB_SETITEMHEIGHT, WPARAM(-1), row.rect.height - 6);
+            SendMessageA(hwnd, CB_SETITEMHEIGHT, 0, TDirectoryListBox::kItemHeight);
+        }
+
+        TControl* view = member ? member(row) : nullptr;
+        if (view) {
+            view->SetHandle(hwnd);
+            view->Setup(row);
+            TNotifyEvent event = handler && row.handler ? handler(row.handler) : TNotifyEvent();
+            if (event) view->BindHandler(std::move(event));
+        }
+        if (form::TakesFocus(row.kind)) tabOrder.emplace_back(row.tabOrder, hwnd);
+    }
+    // The tab key follows the z-order: put the focusable windows on top, in tab order.
+    std::sort(tabOrder.begin(), tabOrder.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    HWND after = HWND_TOP;
+    for (const auto& [order, hwnd] : tabOrder) {
+        SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = hwnd;
+    }
+}
+
+}  // namespace qs

@@ -1,0 +1,135 @@
+#include "framework/PageControl.h"
+
+#include <commctrl.h>
+
+#include "framework/Application.h"
+#include "framework/Container.h"
+#include "framework/Exceptions.h"
+
+namespace qs {
+
+HWND TPageControl::Create(HWND parent, const RECT& rect, int id, const std::vector<std::string>& captions,
+                          HFONT font) {
+    InitControls();
+    HWND tab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                                                        WS_TABSTOP | TCS_TABS | TCS_SINGLELINE,
+                               rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                               reinterpret_cast<HMENU>(INT_PTR(id)), Application().Instance(), nullptr);
+    if (!tab) throw EInOutError(int(GetLastError()));
+    SetHandle(tab);
+    SendMessageA(tab, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    for (size_t i = 0; i < captions.size(); ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT | TCIF_PARAM;
+        item.pszText = const_cast<char*>(captions[i].c_str());
+        item.lParam = LPARAM(i);
+        SendMessageA(tab, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    const RECT pr = PageRect();
+    for (size_t i = 0; i < captions.size(); ++i) {
+        HWND page = CreateContainer(tab, pr, kPageIdBase + int(i), form::FontKind::Window);
+        SetWindowTextA(page, captions[i].c_str());  // the caption a hidden tab returns with
+    }
+    SetActivePage(0);
+    return tab;
+}
+
+RECT TPageControl::PageRect() const {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    SendMessageA(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+int TPageControl::PageCount() const {
+    int n = 0;
+    while (GetDlgItem(hwnd_, kPageIdBase + n)) ++n;
+    return n;
+}
+
+HWND TPageControl::Page(int index) const { return GetDlgItem(hwnd_, kPageIdBase + index); }
+
+int TPageControl::TabIndexOf(int page) const {
+    const int n = int(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_PARAM;
+        SendMessageA(hwnd_, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        if (item.lParam == page) return i;
+    }
+    return -1;
+}
+
+bool TPageControl::TabVisible(int page) const { return TabIndexOf(page) >= 0; }
+
+void TPageControl::SetTabVisible(int page, bool visible) {
+    if (page < 0 || page >= PageCount() || visible == TabVisible(page)) return;
+    const int active = ActivePage();
+    if (!visible) {
+        SendMessageA(hwnd_, TCM_DELETEITEM, TabIndexOf(page), 0);
+        if (active == page) {
+            // The next visible page takes over, else the one before it.
+            int next = -1;
+            for (int p = page + 1; p < PageCount() && next < 0; ++p)
+                if (TabVisible(p)) next = p;
+            for (int p = page - 1; p >= 0 && next < 0; --p)
+                if (TabVisible(p)) next = p;
+            // With no other tab left, the page stays on show without one.
+            if (next >= 0) SetActivePage(next);
+        } else if (active >= 0) {
+            SendMessageA(hwnd_, TCM_SETCURSEL, TabIndexOf(active), 0);
+        }
+        return;
+    }
+    // The tab goes back after the visible tabs of the pages before it.
+    int at = 0;
+    for (int p = 0; p < page; ++p) at += TabVisible(p);
+    const std::string caption = [&] {
+        char buf[128] = "";
+        GetWindowTextA(Page(page), buf, sizeof buf);
+        return std::string(buf);
+    }();
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_PARAM;
+    item.pszText = const_cast<char*>(caption.c_str());
+    item.lParam = page;
+    SendMessageA(hwnd_, TCM_INSERTITEMA, at, reinterpret_cast<LPARAM>(&item));
+    if (active >= 0) SendMessageA(hwnd_, TCM_SETCURSEL, TabIndexOf(active), 0);
+    else SetActivePage(page);
+}
+
+void TPageControl::SetActivePage(int page) {
+    if (page < 0 || page >= PageCount()) return;
+    SendMessageA(hwnd_, TCM_SETCURSEL, TabIndexOf(page), 0);
+    ShowWindow(Page(page), SW_SHOWNA);
+    for (int p = 0; p < PageCount(); ++p)
+        if (p != page) ShowWindow(Page(p), SW_HIDE);
+}
+
+int TPageControl::ActivePage() const {
+    for (int p = 0; p < PageCount(); ++p)
+        if (GetWindowLongA(Page(p), GWL_STYLE) & WS_VISIBLE) return p;
+    return -1;
+}
+
+bool TPageControl::Reflect(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY) return false;
+    const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+    if (hdr->code == TCN_SELCHANGE) {
+        const int sel = int(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0));
+        TCITEMA item{};
+        item.mask = TCIF_PARAM;
+        if (sel >= 0 && SendMessageA(hwnd_, TCM_GETITEMA, sel, reinterpret_cast<LPARAM>(&item))) {
+            SetActivePage(int(item.lParam));
+            HWND page = Page(int(item.lParam));
+            // Focus the first control of the page that takes it, as a dialog does.
+            if (HWND first = GetNextDlgTabItem(page, nullptr, FALSE); first && IsChild(page, first))
+                SetFocus(first);
+        }
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace qs

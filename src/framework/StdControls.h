@@ -1,0 +1,57 @@
+// Views over the standard label, edit and check box controls.
+#pragma once
+#include "framework/Control.h"
+#include "framework/GdiGuards.h"
+
+namespace qs {
+
+class TLabel : public TControl {
+public:
+    std::string Caption() const { return Text(); }
+    void SetCaption(const std::string& caption);  // invalidates; the window repaints on its next update
+    // Background colour; CLR_INVALID (the default) means the parent's (button face) colour.
+    void SetColor(COLORREF color);
+    COLORREF Color() const { return color_; }
+    // Text colour; CLR_INVALID means the window-text colour.
+    void SetFontColor(COLORREF color);
+    COLORREF FontColor() const { return fontColor_; }
+    void SetTransparent(bool transparent);
+    bool Transparent() const { return transparent_; }
+
+    void Setup(const form::ControlDef& def) override;
+    bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    COLORREF color_ = CLR_INVALID;
+    COLORREF fontColor_ = CLR_INVALID;
+    bool transparent_ = false;
+    GdiBrush brush_;  // of color_
+};
+
+class TEdit : public TControl {
+public:
+    void SetReadOnly(bool readOnly);
+    bool ReadOnly() const;
+    // Raises OnChange when the text differs from the current one.
+    void SetText(const std::string& text) override;
+    TNotifyEvent OnChange;  // every change of the text, from code or from the user
+    void BindHandler(TNotifyEvent handler) override { OnChange = std::move(handler); }
+
+    bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    bool settingText_ = false;
+};
+
+class TCheckBox : public TControl {
+public:
+    bool Checked() const;
+    void SetChecked(bool checked);  // raises OnClick when the state changes, as a click does
+    TNotifyEvent OnClick;
+    void BindHandler(TNotifyEvent handler) override { OnClick = std::move(handler); }
+
+    void Setup(const form::ControlDef& def) override;
+    bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
+}  // namespace qs
