@@ -2,8 +2,10 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
+#include "framework/Control.h"
 #include "framework/FormTable.h"
 
 namespace qs {
@@ -12,6 +14,7 @@ struct ContainerData {
     form::FontKind font;
     std::vector<form::ControlDef> graphics;
     std::vector<HICON> icons;  // one per graphic row (null for non-pictures), owned
+    std::vector<std::unique_ptr<TControl>> views;  // of the rows no member of the owner takes
     ~ContainerData() {
         for (HICON i : icons)
             if (i) DestroyIcon(i);

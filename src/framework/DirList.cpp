@@ -235,14 +235,20 @@ void TDriveComboBox::SetDrive(char letter) {
     letter = LowerDrive(letter);
     if (letter == drive_) return;
     if (dirList_) {
-        // The list goes first; a drive that cannot be entered leaves everything as it was.
+        // The list goes first. A listed drive that cannot be entered (no disc, a letter that points nowhere) is
+        // still taken: the list stays where it was and the owner learns of the drive, whose free space then reads
+        // as unknown. A letter the box does not list leaves everything as it was.
+        const std::vector<char> drives = Drives();
+        const bool listed = std::find(drives.begin(), drives.end(), letter) != drives.end();
         settingDrive_ = true;
         try {
             dirList_->SetDirectory(DriveCurrentFolder(letter));
         } catch (...) {
             settingDrive_ = false;
-            Select(drive_);
-            throw;
+            if (!listed) {
+                Select(drive_);
+                throw;
+            }
         }
         settingDrive_ = false;
     }

@@ -40,8 +40,9 @@ private:
 class TDriveComboBox : public TControl {
 public:
     char Drive() const { return drive_; }  // lower-case drive letter
-    // Moves the linked list to that drive's current folder, then raises OnChange. A drive that cannot be
-    // entered raises EInOutError and leaves the box as it was.
+    // Moves the linked list to that drive's current folder, then raises OnChange. A listed drive that cannot be
+    // entered leaves the list where it was and is taken all the same; a letter the box does not list raises
+    // EInOutError and leaves the box as it was.
     void SetDrive(char letter);
     TNotifyEvent OnChange;
     void BindHandler(TNotifyEvent handler) override { OnChange = std::move(handler); }

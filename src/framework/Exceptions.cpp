@@ -30,15 +30,13 @@ EIniFileException EIniFileException::UnableToWrite(const std::string& fileName) 
     return EIniFileException("Unable to write to " + fileName);
 }
 
-static bool ParseInt(const std::string& text, int& out) {
+static bool ParseInt(const std::string& text, IntSyntax syntax, int& out) {
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     unsigned base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    if (syntax == IntSyntax::DecimalOrHex && i + 1 < text.size() && text[i] == '0' &&
+        (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -66,15 +64,15 @@ static bool ParseInt(const std::string& text, int& out) {
     return true;
 }
 
-int StrToInt(const std::string& text) {
+int StrToInt(const std::string& text, IntSyntax syntax) {
     int v = 0;
-    if (!ParseInt(text, v)) throw EConvertError::NotInteger(text);
+    if (!ParseInt(text, syntax, v)) throw EConvertError::NotInteger(text);
     return v;
 }
 
-int StrToIntDef(const std::string& text, int fallback) {
+int StrToIntDef(const std::string& text, int fallback, IntSyntax syntax) {
     int v = 0;
-    return ParseInt(text, v) ? v : fallback;
+    return ParseInt(text, syntax, v) ? v : fallback;
 }
 
 std::string FormatKB(long long bytes) {

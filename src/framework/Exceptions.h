@@ -51,11 +51,17 @@ public:
     using Exception::Exception;
 };
 
-// Converts decimal text (optional sign; a "0x"/"0X" or "$" prefix reads hexadecimal) to a 32-bit integer,
-// raising EConvertError for anything else, including overflow and surrounding blanks.
-int StrToInt(const std::string& text);
+// The spellings a text may use for a number. Each reader of a number names its own rule.
+enum class IntSyntax {
+    Decimal,       // an optional sign and decimal digits
+    DecimalOrHex,  // also "0x"/"0X" and hexadecimal digits, which spell the 32-bit pattern ("0xFFFFFFFF" is -1)
+};
+
+// Converts text in the given syntax to a 32-bit integer, raising EConvertError "'<text>' is not a valid integer
+// value" for anything else, including overflow and surrounding blanks.
+int StrToInt(const std::string& text, IntSyntax syntax);
 // As StrToInt, but returns fallback instead of raising.
-int StrToIntDef(const std::string& text, int fallback);
+int StrToIntDef(const std::string& text, int fallback, IntSyntax syntax);
 
 // "%d kB" of bytes / 1024 with the fraction dropped, as every size shown to the user.
 std::string FormatKB(long long bytes);

@@ -1,21 +1,40 @@
 #include "framework/FormBuilder.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/BitBtn.h"
 #include "framework/ContainerData.h"
 #include "framework/DirList.h"
 #include "framework/Exceptions.h"
 #include "framework/GdiGuards.h"
 #include "framework/Gauge.h"
+#include "framework/StdControls.h"
 #include "framework/UiResources.h"
 
 namespace qs {
 
 namespace {
+
+constexpr int kFirstControlId = 100;  // row i of a page gets the control id kFirstControlId + i
+
+// The view the builder keeps for a row no member takes.
+std::unique_ptr<TControl> MakeView(form::Kind kind) {
+    switch (kind) {
+    case form::Kind::Label: return std::make_unique<TLabel>();
+    case form::Kind::Edit: return std::make_unique<TEdit>();
+    case form::Kind::CheckBox: return std::make_unique<TCheckBox>();
+    case form::Kind::BitBtn: return std::make_unique<TBitBtn>();
+    case form::Kind::DirList: return std::make_unique<TDirectoryListBox>();
+    case form::Kind::DriveCombo: return std::make_unique<TDriveComboBox>();
+    case form::Kind::Gauge: return std::make_unique<TGauge>();
+    default: return nullptr;
+    }
+}
 
 struct WindowKind {
     const char* cls;
@@ -72,7 +91,7 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
         if (row.style & form::style::Disabled) style |= WS_DISABLED;
         int height = row.rect.height;
         if (row.kind == form::Kind::DriveCombo) height += 8 * TDirectoryListBox::kItemHeight;  // the drop-down
-        const int id = int(100 + i);
+        const int id = kFirstControlId + int(i);
         HWND hwnd = CreateWindowExA(wk.exStyle, wk.cls, row.text, style, row.rect.left, row.rect.top,
                                     row.rect.width, height, container, reinterpret_cast<HMENU>(INT_PTR(id)),
                                     Application().Instance(), nullptr);
@@ -97,6 +116,10 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
         }
 
         TControl* view = member ? member(row) : nullptr;
+        if (!view && data) {
+            data->views.push_back(MakeView(row.kind));
+            view = data->views.back().get();
+        }
         if (view) {
             view->SetHandle(hwnd);
             view->Setup(row);
@@ -113,6 +136,24 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
         SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = hwnd;
     }
+}
+
+HWND RowWindow(HWND container, const form::PageDef& page, const std::string& name) {
+    for (size_t i = 0; i < page.count; ++i)
+        if (!form::IsGraphic(page.controls[i].kind) && name == page.controls[i].name)
+            return GetDlgItem(container, kFirstControlId + int(i));
+    return nullptr;
+}
+
+TControl* ViewNames::Find(const std::string& name) const {
+    for (const auto& [n, view] : views_)
+        if (name == n) return view;
+    return nullptr;
+}
+
+void ViewNames::CheckAllBound() const {
+    for (const auto& [n, view] : views_)
+        if (!view->Handle()) throw Exception(std::string("No control for member ") + n);
 }
 
 }  // namespace qs

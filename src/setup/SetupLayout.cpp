@@ -13,17 +13,6 @@ namespace {
 
 namespace sp = setup_pages;
 
-// Every view member of the window, by the name the tables use.
-#define QS_SETUP_MEMBERS(X)                                                                                      \
-    X(Label1) X(Label2) X(Label3) X(Label4) X(Label20) X(Label21) X(Label28) X(Label9) X(Label6) X(Label5)      \
-    X(Label7) X(Label10) X(Label8) X(LabelDelphi10) X(LabelDelphi20) X(CheckDelphi10) X(CheckDelphi20)          \
-    X(EditDelphi10) X(EditDelphi20) X(Label11) X(Label12) X(Label22) X(Label23) X(LabelSpaceNeeded)             \
-    X(LabelSpaceFree) X(Label13) X(LabelVersion) X(EditInstallDir) X(ListInstallDir) X(ComboInstallDrive)       \
-    X(CheckDesktop) X(CheckStartMenu) X(CheckPrograms) X(NowBtn2) X(CancelBtn3) X(Label24) X(Label25)          \
-    X(Label26) X(Label27) X(LabelOldVersion) X(LabelInstallVersion) X(UpdateBtn) X(CancelBtn2) X(Label16)      \
-    X(Label17) X(LabelBusy2) X(UninstallBtn) X(CancelBtn4) X(LabelInstalling) X(LabelBusy) X(Label15) X(Gauge) \
-    X(Label14) X(RunBtn) X(HelpBtn) X(QuitBtn)
-
 TNotifyEvent HandlerOf(TSetupForm& f, int handler) {
     switch (handler) {
     case sp::kCheckDelphi10Click: return [&f] { f.CheckDelphi10Click(); };
@@ -63,11 +52,9 @@ LRESULT CALLBACK SetupFormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-TControl* SetupFormMember(TSetupForm& f, const std::string& name) {
-#define QS_MEMBER_CASE(m) \
-    if (name == #m) return &f.m;
-    QS_SETUP_MEMBERS(QS_MEMBER_CASE)
-#undef QS_MEMBER_CASE
+TControl* SetupFormView(TSetupForm& f, const std::string& name) {
+    for (size_t i = 0; i < sp::kPageCount; ++i)
+        if (HWND h = RowWindow(f.Pages.Page(int(i)), sp::kPages[i], name)) return TControl::ViewOf(h);
     return nullptr;
 }
 
@@ -109,8 +96,9 @@ void TSetupForm::CreateWindowAndControls() {
     for (size_t i = 0; i < sp::kPageCount; ++i)
         CreateControls(
             Pages.Page(int(i)), sp::kPages[i],
-            [this](const form::ControlDef& row) { return SetupFormMember(*this, row.name); },
+            [this](const form::ControlDef& row) { return views_.Find(row.name); },
             [this](int handler) { return HandlerOf(*this, handler); });
+    views_.CheckAllBound();
 
     ListInstallDir.SetDriveCombo(&ComboInstallDrive);
     ComboInstallDrive.SetDirList(&ListInstallDir);

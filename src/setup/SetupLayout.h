@@ -12,7 +12,8 @@ class TSetupForm;
 // The window class of the setup window.
 extern const char kSetupFormClass[];
 
-// The view member of form named name (for example "EditInstallDir"), or nullptr for a name without one.
-TControl* SetupFormMember(TSetupForm& form, const std::string& name);
+// The view of the control named name in the page tables (for example "EditInstallDir"), whether a member of
+// form or kept by the layout; null for an unknown name or before the window is created.
+TControl* SetupFormView(TSetupForm& form, const std::string& name);
 
 }  // namespace qs

@@ -48,33 +48,32 @@ public:
     HWND Handle() const { return hwnd_; }
     SetupMode Mode() const { return mode_; }
 
-    // ---- Controls (bound by the layout code when the window is created)
+    // ---- Controls the code uses (bound by the layout code when the window is created). The other rows of the
+    // page tables get views the layout keeps; a control needs a member here only once code touches it.
+private:
+    ViewNames views_;  // before the members, which register in it as they are constructed
+
+public:
     TPageControl Pages;
-    // Welcome
-    TLabel Label1, Label2, Label3, Label4, Label20, Label21, Label28, Label9;
     // Delphi
-    TLabel Label6, Label5, Label7, Label10, Label8, LabelDelphi10, LabelDelphi20;
-    TCheckBox CheckDelphi10, CheckDelphi20;
-    TEdit EditDelphi10, EditDelphi20;
+    Named<TCheckBox> CheckDelphi10{views_, "CheckDelphi10"}, CheckDelphi20{views_, "CheckDelphi20"};
+    Named<TEdit> EditDelphi10{views_, "EditDelphi10"}, EditDelphi20{views_, "EditDelphi20"};
+    Named<TLabel> LabelDelphi10{views_, "LabelDelphi10"}, LabelDelphi20{views_, "LabelDelphi20"};
     // Install
-    TLabel Label11, Label12, Label22, Label23, LabelSpaceNeeded, LabelSpaceFree, Label13, LabelVersion;
-    TEdit EditInstallDir;
-    TDirectoryListBox ListInstallDir;
-    TDriveComboBox ComboInstallDrive;
-    TCheckBox CheckDesktop, CheckStartMenu, CheckPrograms;
-    TBitBtn NowBtn2, CancelBtn3;
+    Named<TEdit> EditInstallDir{views_, "EditInstallDir"};
+    Named<TDirectoryListBox> ListInstallDir{views_, "ListInstallDir"};
+    Named<TDriveComboBox> ComboInstallDrive{views_, "ComboInstallDrive"};
+    Named<TCheckBox> CheckDesktop{views_, "CheckDesktop"}, CheckStartMenu{views_, "CheckStartMenu"},
+        CheckPrograms{views_, "CheckPrograms"};
+    Named<TLabel> LabelSpaceNeeded{views_, "LabelSpaceNeeded"}, LabelSpaceFree{views_, "LabelSpaceFree"},
+        LabelVersion{views_, "LabelVersion"};
     // Update
-    TLabel Label24, Label25, Label26, Label27, LabelOldVersion, LabelInstallVersion;
-    TBitBtn UpdateBtn, CancelBtn2;
+    Named<TLabel> LabelOldVersion{views_, "LabelOldVersion"}, LabelInstallVersion{views_, "LabelInstallVersion"};
     // Uninstall
-    TLabel Label16, Label17, LabelBusy2;
-    TBitBtn UninstallBtn, CancelBtn4;
+    Named<TLabel> LabelBusy2{views_, "LabelBusy2"};
     // Busy
-    TLabel LabelInstalling, LabelBusy, Label15;
-    TGauge Gauge;
-    // Finished
-    TLabel Label14;
-    TBitBtn RunBtn, HelpBtn, QuitBtn;
+    Named<TLabel> LabelBusy{views_, "LabelBusy"};
+    Named<TGauge> Gauge{views_, "Gauge"};
 
     // ---- Handlers
     void FormCreate();

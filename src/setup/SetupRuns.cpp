@@ -1,7 +1,10 @@
 // The install and update runs and the two buttons of the Finished page.
 #include <windows.h>
 
+#include <vector>
+
 #include "framework/Application.h"
+#include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
@@ -19,6 +22,43 @@ std::string InstallFolderFrom(const std::string& edit) {
 std::string FileNamePart(const std::string& path) {
     const size_t cut = path.find_last_of("\\:");
     return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// True when both names reach one file (the program started from the install folder, in any spelling).
+bool SameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const std::string* names[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        HANDLE h = CreateFileA(names[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        const BOOL ok = GetFileInformationByHandle(h, &info[i]);
+        CloseHandle(h);
+        if (!ok) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+// Copies the setup program for the uninstall entry. A failed copy stays silent but leaves no broken file: the
+// bytes go to a temporary name beside the destination, which takes the real name only when whole. The running
+// program's own file is never touched.
+void CopyProgramFile(const std::string& from, const std::string& to) {
+    if (SameFile(from, to)) return;
+    char temp[MAX_PATH];
+    if (!GetTempFileNameA(to.substr(0, to.find_last_of("\\:") + 1).c_str(), "qst", 0, temp)) return;
+    try {
+        BinFile in, out;
+        in.OpenRead(from);
+        out.Create(temp);
+        std::vector<char> buf(32768);
+        while (const uint32_t n = in.ReadSome(buf.data(), uint32_t(buf.size()))) out.WriteExact(buf.data(), n);
+        out.Close();
+        if (MoveFileExA(temp, to.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+    } catch (const std::exception&) {
+        // the run goes on without a message; the temporary file goes below
+    }
+    DeleteFileA(temp);
 }
 
 }  // namespace
@@ -61,8 +101,7 @@ void TSetupForm::ExtractAndCopy() {
         if (OptionOf(slot).Checked()) ExtractPackage(slot, FolderOf(slot).Text());
     LabelBusy.SetCaption("Copying Setup.exe");
     RepaintNow();
-    // Fails harmlessly when the program runs from the install folder itself.
-    CopyFileA(ProgramPath.c_str(), (InstallPath + FileNamePart(ProgramPath)).c_str(), FALSE);
+    CopyProgramFile(ProgramPath, InstallPath + FileNamePart(ProgramPath));
     Gauge.AddProgress(SetupSize);
 }
 

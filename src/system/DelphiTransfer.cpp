@@ -53,6 +53,16 @@ std::string WholeText(const RegKey& key, const std::string& name) {
     return ReadText(key, name, size).value_or("");
 }
 
+// The number of entries a Count-less key holds: consecutive Path values from Path0, so that a new entry goes after
+// them and none of the user's own is overwritten.
+long long EntriesPresent(const RegKey& key) {
+    long long n = 0;
+    while (RegQueryValueExA(key.Get(), TransferValueName("Path", n).c_str(), nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS)
+        ++n;
+    return n;
+}
+
 }  // namespace
 
 void AddDelphi10Transfer(const std::string& installPath) {
@@ -71,7 +81,7 @@ void AddDelphi20Transfer(const std::string& installPath) {
     const RegKey key = RegKey::Open(HKEY_CURRENT_USER, kDelphi20TransferKey, KEY_ALL_ACCESS);
     if (!key) return;
     const std::optional<std::string> countText = ReadText(key, kCount);
-    long long n = countText ? StrToInt(*countText) : 0;
+    long long n = countText ? StrToInt(*countText, IntSyntax::Decimal) : EntriesPresent(key);
     if (n < 0) n = 0;
     WriteText(key, TransferValueName("Title", n), kTransferTitle);
     WriteText(key, TransferValueName("WorkingDir", n), installPath);
@@ -101,7 +111,7 @@ void RemoveDelphi20Transfer() {
     if (!key) return;
     const std::optional<std::string> countText = ReadText(key, kCount);
     if (!countText) return;  // without a readable count there are no valid entries to take out
-    const long long count = StrToInt(*countText);
+    const long long count = StrToInt(*countText, IntSyntax::Decimal);
     const std::set<long long> present = TransferEntryIndexes(ValueNames(key));
     const auto match = FindApplicationEntry(present, count, [&](long long n) {
         return ReadText(key, TransferValueName("Path", n)).value_or("");

@@ -16,7 +16,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int fallback) const {
     const std::string text = ReadString(section, key, "");
-    return text.empty() ? fallback : StrToIntDef(text, fallback);
+    return text.empty() ? fallback : StrToIntDef(text, fallback, IntSyntax::DecimalOrHex);
 }
 
 std::vector<std::string> TIniFile::ReadKeyNames(const std::string& section) const {

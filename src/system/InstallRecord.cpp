@@ -30,6 +30,8 @@ void WriteDefault(HKEY root, const std::string& subKey, const std::string& text)
     WriteText(key, "", Cut(text));
 }
 
+std::string Quoted(const std::string& path) { return '"' + path + '"'; }
+
 // A list of the recorded size; a value shorter than that, or missing, gives the bytes there are.
 std::vector<uint8_t> ReadList(const RegKey& key, const std::string& name, uint32_t recordedSize) {
     if (int32_t(recordedSize) <= 0) return {};
@@ -59,9 +61,10 @@ void WriteInstallRecord(const InstallRecordInput& in) {
     WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject", "Quillostrand Project");
     WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", folder + "Quilstr.exe,0");
     WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell", "Open");
-    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", folder + "Quilstr.exe \"%1\"");
-    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command",
-                 folder + "Quilstr.exe \"%1\" /C");
+    // Commands quote the program's path: unquoted, a folder with blanks lets the shell try "C:\Program.exe" first.
+    const std::string program = Quoted(folder + "Quilstr.exe");
+    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", program + " \"%1\"");
+    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command", program + " \"%1\" /C");
     WriteDefault(HKEY_LOCAL_MACHINE, kAppPathsKey, folder + "Quilstr.exe");
     // Without this the shell shows the new icon and commands only after the next logon.
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
@@ -71,7 +74,7 @@ void WriteInstallRecord(const InstallRecordInput& in) {
 
     const RegKey entry = RegKey::Create(HKEY_LOCAL_MACHINE, kUninstallEntryKey, KEY_ALL_ACCESS);
     WriteText(entry, "DisplayName", "Quillostrand");
-    WriteText(entry, "UninstallString", Cut(folder + "Setup.exe"));
+    WriteText(entry, "UninstallString", Cut(Quoted(folder + "Setup.exe")));
     // What today's list of programs shows; the uninstall deletes the whole key, so none of it is left behind.
     WriteText(entry, "DisplayIcon", Cut(folder + "Quilstr.exe,0"));
     WriteText(entry, "DisplayVersion", Cut(in.InstallVersion, kMaxVersion));

@@ -76,9 +76,13 @@ public:
     }
 
     std::unique_ptr<Process> Start(const std::string& exe, const std::string& dir = "") {
-        Log("  start " + exe);
-        auto p = std::make_unique<Process>(qs::test::Quote(exe), dir.empty() ? TempDir() : dir);
-        Expect(p->Started(), "cannot start " + exe + " (error " + std::to_string(p->StartError()) + ")");
+        return StartCommand(qs::test::Quote(exe), dir);
+    }
+    // A command line taken as it stands, as the shell runs a command it finds in the registry.
+    std::unique_ptr<Process> StartCommand(const std::string& commandLine, const std::string& dir = "") {
+        Log("  start " + commandLine);
+        auto p = std::make_unique<Process>(commandLine, dir.empty() ? TempDir() : dir);
+        Expect(p->Started(), "cannot start " + commandLine + " (error " + std::to_string(p->StartError()) + ")");
         return p;
     }
     std::unique_ptr<Process> StartFromMedia() { return Start(media_ + "Setup.exe"); }
@@ -210,12 +214,13 @@ void ExpectShellEntries(const std::string& dir) {
     ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", ""), dir + "Quilstr.exe,0", "file icon");
     ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell", ""), "Open", "default command");
     ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", ""),
-             dir + "Quilstr.exe \"%1\"", "Open command");
+             "\"" + dir + "Quilstr.exe\" \"%1\"", "Open command");
     ExpectEq(ReadSz(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command", ""),
-             dir + "Quilstr.exe \"%1\" /C", "Compile command");
+             "\"" + dir + "Quilstr.exe\" \"%1\" /C", "Compile command");
     ExpectEq(ReadSz(HKEY_LOCAL_MACHINE, kAppPathsKey, ""), dir + "Quilstr.exe", "App Paths");
     ExpectEq(ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Quillostrand", "uninstall entry name");
-    ExpectEq(ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), dir + "Setup.exe", "uninstall command");
+    ExpectEq(ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), "\"" + dir + "Setup.exe\"",
+             "uninstall command");
 }
 
 void ExpectLinks(const Installed& in) {
@@ -443,8 +448,8 @@ void CheckEverythingInstalled(const Run& run, const Installed& in) {
 // message must come from DeleteMe once Setup.exe has ended.
 void UninstallFromInstalledCopy(Run& run, const Installed& in, bool shots) {
     const std::string command = ReadSz(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").value_or("");
-    ExpectEq(command, in.dir + "Setup.exe", "uninstall command");
-    auto p = run.Start(command);
+    ExpectEq(command, "\"" + in.dir + "Setup.exe\"", "uninstall command");
+    auto p = run.StartCommand(command);
     SetupWindow w = SetupWindow::Attach(*p, kStartMs);
     ExpectTabs(w, {"Uninstall"}, kUninstall, "installed copy started alone");
     ExpectEq(w.Text("EditInstallDir"), in.dir, "recorded install folder");

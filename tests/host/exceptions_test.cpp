@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "framework/Exceptions.h"
 
 using namespace qs;
@@ -13,26 +15,40 @@ TEST(InOutError, TextsOfTheKnownCodes) {
     EXPECT_EQ(EInOutError(32).Message(), "I/O error 32");
 }
 
-TEST(StrToInt, DecimalHexAndRefusals) {
-    EXPECT_EQ(StrToInt("0"), 0);
-    EXPECT_EQ(StrToInt("-12"), -12);
-    EXPECT_EQ(StrToInt("0x1A"), 26);
-    EXPECT_EQ(StrToInt("0XfF"), 255);
-    EXPECT_EQ(StrToInt("2147483647"), 2147483647);
-    EXPECT_EQ(StrToInt("-2147483648"), int(-2147483647 - 1));
+// Each reader names its syntax: decimal only, or decimal and "0x" hexadecimal; "$" is neither.
+TEST(StrToInt, EachSyntaxAcceptsItsOwnSpellingsAndRefusesTheRest) {
+    for (IntSyntax syntax : {IntSyntax::Decimal, IntSyntax::DecimalOrHex}) {
+        EXPECT_EQ(StrToInt("0", syntax), 0);
+        EXPECT_EQ(StrToInt("-12", syntax), -12);
+        EXPECT_EQ(StrToInt("+7", syntax), 7);
+        EXPECT_EQ(StrToInt("2147483647", syntax), 2147483647);
+        EXPECT_EQ(StrToInt("-2147483648", syntax), int(-2147483647 - 1));
+    }
+    EXPECT_EQ(StrToInt("0x1A", IntSyntax::DecimalOrHex), 26);
+    EXPECT_EQ(StrToInt("0XfF", IntSyntax::DecimalOrHex), 255);
     // Hexadecimal spells the bit pattern; its negation wraps (the sanitizer build reports any overflow).
-    EXPECT_EQ(StrToInt("0xFFFFFFFF"), -1);
-    EXPECT_EQ(StrToInt("-0x80000000"), int(-2147483647 - 1));
-    EXPECT_EQ(StrToInt("-$10"), -16);
-    for (const char* bad : {"", " 1", "1 ", "abc", "2147483648", "0x", "0x100000000", "1.5"}) {
+    EXPECT_EQ(StrToInt("0xFFFFFFFF", IntSyntax::DecimalOrHex), -1);
+    EXPECT_EQ(StrToInt("-0x80000000", IntSyntax::DecimalOrHex), int(-2147483647 - 1));
+    struct Bad {
+        const char* text;
+        IntSyntax syntax;
+    };
+    const std::vector<Bad> bad = {
+        {"", IntSyntax::DecimalOrHex},      {" 1", IntSyntax::DecimalOrHex},         {"1 ", IntSyntax::Decimal},
+        {"abc", IntSyntax::DecimalOrHex},   {"2147483648", IntSyntax::DecimalOrHex}, {"0x", IntSyntax::DecimalOrHex},
+        {"0x100000000", IntSyntax::DecimalOrHex}, {"1.5", IntSyntax::Decimal},       {"$1", IntSyntax::DecimalOrHex},
+        {"0x1", IntSyntax::Decimal},        {"0X1", IntSyntax::Decimal},             {"$1", IntSyntax::Decimal},
+        {"1A", IntSyntax::Decimal}};
+    for (const Bad& b : bad) {
         try {
-            StrToInt(bad);
-            ADD_FAILURE() << "accepted '" << bad << "'";
+            StrToInt(b.text, b.syntax);
+            ADD_FAILURE() << "accepted '" << b.text << "'";
         } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), std::string("'") + bad + "' is not a valid integer value");
+            EXPECT_EQ(e.Message(), std::string("'") + b.text + "' is not a valid integer value");
         }
     }
-    EXPECT_EQ(StrToIntDef("x", 7), 7);
+    EXPECT_EQ(StrToIntDef("x", 7, IntSyntax::DecimalOrHex), 7);
+    EXPECT_EQ(StrToIntDef("0x10", 7, IntSyntax::Decimal), 7);
 }
 
 TEST(FormatKB, DropsTheFraction) {

@@ -1,5 +1,7 @@
 #include "SetupFixture.h"
 
+#include <algorithm>
+
 #include "framework/Exceptions.h"
 
 using namespace qs;
@@ -57,6 +59,39 @@ TEST_F(InstallOptions, FolderOnAnotherDrive_MovesDriveBoxAndFreeSpace) {
     EXPECT_EQ(f.ComboInstallDrive.Drive(), 'z');
     EXPECT_NE(RunState(f).SpaceFree(), 12345);  // computed anew for the new drive
     EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(RunState(f).SpaceFree()));
+}
+
+// A drive letter that points nowhere is listed but cannot be read. Picked by the user it gives no message box: the
+// box shows it, the list stays, and the free space reads 0 kB on red.
+TEST_F(InstallOptions, UserPicksUnreadableDrive_NoBoxZeroKbOnRed) {
+    char letter = 0;
+    for (char c = 'P'; c <= 'Y' && !letter; ++c)
+        if (!(GetLogicalDrives() & (1u << (c - 'A')))) letter = c;
+    ASSERT_NE(letter, 0);
+    const char device[3] = {letter, ':', 0};
+    ASSERT_TRUE(DefineDosDeviceA(0, device, "C:\\no-such-folder-for-a-drive"));
+    struct Undefine {
+        const char* device;
+        ~Undefine() { DefineDosDeviceA(DDD_REMOVE_DEFINITION, device, nullptr); }
+    } undefine{device};
+
+    TSetupForm& f = StartFresh();
+    f.EditInstallDir.SetText("Z:\\tmp");  // a readable drive first, so that the figure has something to lose
+    ASSERT_GT(RunState(f).SpaceFree(), RunState(f).SpaceNeeded());
+    const std::string listBefore = f.ListInstallDir.Directory();
+    const std::vector<char> drives = f.ComboInstallDrive.Drives();
+    const auto at = std::find(drives.begin(), drives.end(), char(letter - 'A' + 'a'));
+    ASSERT_NE(at, drives.end());
+    HWND combo = f.ComboInstallDrive.Handle();
+    SendMessageA(combo, CB_SETCURSEL, WPARAM(at - drives.begin()), 0);
+    SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), LPARAM(combo));
+
+    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_EQ(f.ComboInstallDrive.Drive(), char(letter - 'A' + 'a'));
+    EXPECT_EQ(f.ListInstallDir.Directory(), listBefore);
+    EXPECT_EQ(RunState(f).SpaceFree(), -1);
+    EXPECT_EQ(f.LabelSpaceFree.Caption(), "0 kB");
+    EXPECT_EQ(f.LabelSpaceFree.Color(), RGB(255, 0, 0));
 }
 
 TEST_F(InstallOptions, DelphiOptions_EnableFolderShowHintAndChangeSpace) {

@@ -1,5 +1,8 @@
 #include "SetupFixture.h"
 
+#include <algorithm>
+
+#include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 
 using namespace qs;
@@ -43,6 +46,20 @@ protected:
     std::string Dir() const { return target_->Path(); }
     std::unique_ptr<ScratchDir> target_;
 };
+
+// The names of the files in a folder, sorted.
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 }  // namespace
 
@@ -133,12 +150,42 @@ TEST_F(Runs, SetupCopy_KeepsTheProgramsOwnNameAndFailsSilentlyInPlace) {
     EXPECT_EQ(ReadFileBytes(Dir() + "App\\QstSetup.exe"), "own copy");
     EXPECT_FALSE(PathExists(Dir() + "App\\Setup.exe"));
 
-    // Started from the install folder itself: source and destination are one file.
+    // Started from the install folder itself, named in another letter case: source and destination are one file,
+    // which stays untouched, and no temporary file is made.
     TSetupForm& g = StartWithPackages();
-    g.EditInstallDir.SetText(Media());
+    g.EditInstallDir.SetText(AsciiLower(Media()));
     EXPECT_NO_THROW(g.NowBtnClick());
     EXPECT_EQ(ReadFileBytes(Media() + "Setup.exe"), std::string(3000, 'S'));
     EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
+    for (const std::string& name : FileNames(Media())) EXPECT_EQ(AsciiLower(name).find(".tmp"), std::string::npos);
+}
+
+// The drive fills up part-way through the copy: the run still ends on the Finished page without a message, and
+// neither a cut copy nor its temporary file is left; an earlier whole copy stays as it was.
+TEST_F(Runs, SetupCopy_DriveFillsUpDuringTheCopy_LeavesNoPartialFile) {
+    const std::vector<std::string> installed = {"Quilstr.exe", "Quilstr.hlp", "ReadMe.txt"};
+    for (bool earlierCopy : {false, true}) {
+        SCOPED_TRACE(earlierCopy);
+        const std::string folder = Dir() + (earlierCopy ? "Again\\" : "New\\");
+        TSetupForm& f = StartWithPackages();
+        f.EditInstallDir.SetText(folder);
+        if (earlierCopy) {
+            CreateDirectoryA(folder.c_str(), nullptr);
+            WriteFileBytes(folder + "Setup.exe", "earlier copy");
+        }
+        SetWriteBudgetForTesting(RunState(f).InstallSize() + 1000);  // the packages fit, 1000 of the 3000 bytes of the copy
+        EXPECT_NO_THROW(f.NowBtnClick());
+        SetWriteBudgetForTesting(-1);
+        EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
+        if (earlierCopy) {
+            std::vector<std::string> names = installed;
+            names.push_back("Setup.exe");
+            EXPECT_EQ(FileNames(folder), names);
+            EXPECT_EQ(ReadFileBytes(folder + "Setup.exe"), "earlier copy");
+        } else {
+            EXPECT_EQ(FileNames(folder), installed);
+        }
+    }
 }
 
 TEST_F(Runs, CrcErrorInThirdPackage_FirstTwoStayNoRecordBusyPageStays) {

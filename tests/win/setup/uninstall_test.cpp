@@ -146,7 +146,7 @@ TEST_F(Uninstall, RecordMissing_CannotUninstallTwiceAndNothingChanged) {
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".qst"));
     }
     // Pressed by the user, the error report shows it, with its full stop appended like any other.
-    SendMessageA(f.UninstallBtn.Handle(), BM_CLICK, 0, 0);
+    SendMessageA(ViewNamed<TBitBtn>(f, "UninstallBtn").Handle(), BM_CLICK, 0, 0);
     ASSERT_FALSE(boxes_.Boxes().empty());
     const auto& box = boxes_.Boxes().back();
     EXPECT_EQ(box.text, "Cannot uninstall!\rUninstall data has been removed from the registry..");

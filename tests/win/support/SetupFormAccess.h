@@ -2,9 +2,11 @@
 // set one up to reach a case.
 #pragma once
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "setup/SetupLayout.h"
 #include "setup/SetupMainForm.h"
 
 namespace qs {
@@ -28,5 +30,13 @@ private:
 };
 
 inline SetupFormTestAccess RunState(TSetupForm& form) { return SetupFormTestAccess(form); }
+
+// The control of the window named name in the page tables, as its view type View (members and the views the
+// layout keeps alike). Raises when there is none of that type.
+template <typename View>
+View& ViewNamed(TSetupForm& form, const std::string& name) {
+    if (auto* view = dynamic_cast<View*>(SetupFormView(form, name))) return *view;
+    throw std::runtime_error("no control " + name + " of that kind");
+}
 
 }  // namespace qs

@@ -93,7 +93,7 @@ TEST_F(DelphiTransferTest, AddDelphi10Transfer_CountReadAsInteger_AppendsAtThatI
         int index;
     };
     for (const Case& c : {Case{"3", 3}, Case{"0x2", 2}, Case{"0X0a", 10}, Case{"many", 0}, Case{"", 0},
-                          Case{"-4", 0}}) {
+                          Case{"-4", 0}, Case{"$2", 0}}) {
         ResetSystemStores();
         WriteIni(std::string("[Transfer]\r\nCount=") + c.count + "\r\nTitle0=Other\r\n");
         AddDelphi10Transfer("C:\\NoSuchFolder\\");
@@ -159,24 +159,45 @@ TEST_F(DelphiTransferTest, AddDelphi20Transfer_KeyMissing_CreatesNothing) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kDelphi20Key));
 }
 
-TEST_F(DelphiTransferTest, AddDelphi20Transfer_NoCount_WritesEntryZero) {
-    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Title0", "Stale");
+// Without a Count the new entry goes after the consecutive Path values there, so a user's own entry is never
+// overwritten; the uninstall then finds ours by the Count the install wrote.
+TEST_F(DelphiTransferTest, AddDelphi20Transfer_NoCount_AddsAfterTheEntriesThere) {
+    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Title0", "Stale");  // no Path0: no entry
     AddDelphi20Transfer("C:\\Q\\");
     EXPECT_EQ(RegEntry(0).title, "&Quillostrand");
     EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "1");
+
+    ResetSystemStores();
+    SeedRegEntry(0, "Other", "C:\\O\\Other.exe");
+    AddDelphi20Transfer("C:\\Q\\");
+    ExpectEntry(RegEntry(0), "Other", "WD0", "C:\\O\\Other.exe", "P0");
+    ExpectEntry(RegEntry(1), "&Quillostrand", "C:\\Q\\", "C:\\Q\\Quilstr.exe");
+    EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "2");
+    RemoveDelphi20Transfer();
+    ExpectEntry(RegEntry(0), "Other", "WD0", "C:\\O\\Other.exe", "P0");
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kDelphi20Key, "Path1"));
+    EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "1");
 }
 
-TEST_F(DelphiTransferTest, AddDelphi20Transfer_BadCount_RaisesAndWritesNothing) {
-    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "4x");
-    try {
-        AddDelphi20Transfer("C:\\Q\\");
-        FAIL() << "no error";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'4x' is not a valid integer value");
+// The Delphi 2.0 Count is decimal only: hexadecimal spellings are conversion errors, on adding and on removing.
+TEST_F(DelphiTransferTest, Delphi20Transfer_CountNotDecimal_RaisesAndChangesNothing) {
+    for (const char* count : {"4x", "0x1", "$1", "1.5"}) {
+        ResetSystemStores();
+        SeedRegEntry(0, "&Quillostrand", "C:\\Q\\Quilstr.exe");
+        SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", count);
+        const std::string expected = std::string("'") + count + "' is not a valid integer value";
+        for (void (*run)() : {+[] { AddDelphi20Transfer("C:\\New\\"); }, +[] { RemoveDelphi20Transfer(); }}) {
+            try {
+                run();
+                ADD_FAILURE() << "no error for " << count;
+            } catch (const EConvertError& e) {
+                EXPECT_EQ(e.Message(), expected);
+            }
+        }
+        ExpectEntry(RegEntry(0), "&Quillostrand", "WD0", "C:\\Q\\Quilstr.exe", "P0");
+        EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kDelphi20Key, "Title1"));
+        EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), count);
     }
-    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kDelphi20Key, "Title0"));
-    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kDelphi20Key, "Title4"));
-    EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "4x");
 }
 
 TEST_F(DelphiTransferTest, WriteInstallRecord_BothOptionsUnticked_LeavesBothStoresUntouched) {
@@ -297,18 +318,6 @@ TEST_F(DelphiTransferTest, RemoveDelphi20Transfer_MovesLongValuesWhole) {
     SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "2");
     RemoveDelphi20Transfer();
     EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Params0"), std::string(400, 'p'));
-}
-
-TEST_F(DelphiTransferTest, RemoveDelphi20Transfer_BadCount_RaisesAndChangesNothing) {
-    SeedRegEntry(0, "&Quillostrand", "C:\\Q\\Quilstr.exe");
-    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "1.5");
-    try {
-        RemoveDelphi20Transfer();
-        FAIL() << "no error";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'1.5' is not a valid integer value");
-    }
-    EXPECT_EQ(RegEntry(0).title, "&Quillostrand");
 }
 
 TEST_F(DelphiTransferTest, RemoveDelphi20Transfer_NoKeyNoCountOrOverlongCount_ChangesNothing) {

@@ -72,7 +72,9 @@ TEST_F(InstallRecordTest, WriteInstallRecord_LongTexts_CutTo255AndVersionTo32) {
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, CountedText(std::string(32, 'v')));
     // Composed texts are cut again: the folder alone already fills them.
     EXPECT_EQ(SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", ""), cut);
-    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), cut);
+    const std::string quotedCut = ("\"" + folder).substr(0, 255);
+    EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"), quotedCut);
+    EXPECT_EQ(SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", ""), quotedCut);
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_DelphiOptionsTicked_StoresFoldersAsLeftAndLists) {
@@ -120,8 +122,9 @@ TEST_F(InstallRecordTest, WriteInstallRecord_UpdateWithDelphiUnticked_KeepsEarli
     EXPECT_EQ(SzOf(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), "2.1");
 }
 
-TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesTheSevenShellKeys) {
-    WriteInstallRecord(Input("D:\\Q\\"));
+// The commands the shell runs quote the program's path, which may hold blanks; App Paths keeps it bare.
+TEST_F(InstallRecordTest, WriteInstallRecord_FolderWithBlanks_WritesTheSevenShellKeys) {
+    WriteInstallRecord(Input("D:\\Q R\\"));
     struct Row {
         HKEY root;
         const char* key;
@@ -130,11 +133,11 @@ TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesTheSevenShellKeys) {
     const Row rows[] = {
         {HKEY_CLASSES_ROOT, ".qst", "QuillostrandProject"},
         {HKEY_CLASSES_ROOT, "QuillostrandProject", "Quillostrand Project"},
-        {HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", "D:\\Q\\Quilstr.exe,0"},
+        {HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", "D:\\Q R\\Quilstr.exe,0"},
         {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell", "Open"},
-        {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", "D:\\Q\\Quilstr.exe \"%1\""},
-        {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command", "D:\\Q\\Quilstr.exe \"%1\" /C"},
-        {HKEY_LOCAL_MACHINE, kAppPathsKey, "D:\\Q\\Quilstr.exe"},
+        {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", "\"D:\\Q R\\Quilstr.exe\" \"%1\""},
+        {HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command", "\"D:\\Q R\\Quilstr.exe\" \"%1\" /C"},
+        {HKEY_LOCAL_MACHINE, kAppPathsKey, "D:\\Q R\\Quilstr.exe"},
     };
     for (const Row& r : rows) ExpectRaw(r.root, r.key, "", REG_SZ, Sz(r.text));
     // The command keys' parents exist but carry no value.
@@ -146,7 +149,7 @@ TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesTheSevenShellKeys) {
 TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesUninstallEntry) {
     WriteInstallRecord(Input("D:\\Q\\"));
     ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", REG_SZ, Sz("Quillostrand"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", REG_SZ, Sz("D:\\Q\\Setup.exe"));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", REG_SZ, Sz("\"D:\\Q\\Setup.exe\""));
     ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon", REG_SZ, Sz("D:\\Q\\Quilstr.exe,0"));
     ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", REG_SZ, Sz("2.0"));
     ExpectRaw(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", REG_SZ, Sz("D:\\Q\\"));

@@ -152,6 +152,34 @@ TEST(BitBtn, ClickAndPicture) {
     EXPECT_EQ(GetWindowLongA(two.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
 }
 
+TEST(Builder, MembersBindByNameAndARowWithoutOneGetsAKeptViewWithItsHandler) {
+    TestWindow w;
+    ViewNames names;
+    Named<TEdit> edit{names, "Edit1"};
+    constexpr ControlDef rows[] = {Edit("Edit1", {10, 10, 100, 21}, 0, 1),
+                                   BitBtn("Btn", {10, 40, 190, 27}, "Go", Picture::CheckMark, 1, 2)};
+    const PageDef def{"Test", "Test", FontKind::Window, rows, 2};
+    int changes = 0, clicks = 0;
+    CreateControls(
+        w.Page(), def, [&](const ControlDef& row) { return names.Find(row.name); },
+        [&](int handler) -> TNotifyEvent {
+            if (handler == 1) return [&] { ++changes; };
+            return [&] { ++clicks; };
+        });
+    EXPECT_NO_THROW(names.CheckAllBound());
+    EXPECT_EQ(edit.Handle(), RowWindow(w.Page(), def, "Edit1"));
+    edit.SetText("x");
+    EXPECT_EQ(changes, 1);
+    auto* kept = dynamic_cast<TBitBtn*>(TControl::ViewOf(RowWindow(w.Page(), def, "Btn")));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->NumGlyphs(), 2);
+    SendMessageA(kept->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    // A member whose name no row has is reported rather than left unbound.
+    Named<TLabel> stray{names, "NoSuchRow"};
+    EXPECT_THROW(names.CheckAllBound(), Exception);
+}
+
 TEST(BitBtn, PaintsItsPictureWithTheCornerColourTransparent) {
     TestWindow w;
     TBitBtn btn;

@@ -3,6 +3,7 @@
 // The checks here are the pixels that must be there whatever the fonts: colours of the drawn controls.
 #include <gtest/gtest.h>
 
+#include "SetupFormAccess.h"
 #include "UiTestSupport.h"
 #include "setup/SetupMainForm.h"
 #include "setup/SetupPages.h"
@@ -35,7 +36,7 @@ TEST(Screenshots, EveryPageAndTheSplash) {
     f.EditDelphi20.SetEnabled(true);
     f.EditDelphi20.SetText("C:\\Delphi 2.0\\Lib");
     f.CheckDelphi20.SetChecked(true);
-    f.CancelBtn4.SetEnabled(false);  // shows the disabled picture
+    ViewNamed<TBitBtn>(f, "CancelBtn4").SetEnabled(false);  // shows the disabled picture
     f.LabelSpaceFree.SetColor(RGB(255, 0, 0));  // after the Delphi option, whose handler colours it too
     ShowWindow(f.Handle(), SW_SHOWNA);
     const std::string dir = qs::uitest::ScreenshotDir();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "UiTestSupport.h"
+#include "SetupFormAccess.h"
 #include "WinTestSupport.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
@@ -135,7 +136,7 @@ TEST_F(SetupWindow, EveryRow_IsItsControlWithClassPlaceTextFontAndState) {
                 continue;
             }
             SCOPED_TRACE(row.name);
-            TControl* view = SetupFormMember(f, row.name);
+            TControl* view = SetupFormView(f, row.name);
             ASSERT_NE(view, nullptr);
             HWND h = view->Handle();
             ASSERT_TRUE(IsWindow(h));
@@ -176,13 +177,13 @@ TEST_F(SetupWindow, InitialStates) {
     EXPECT_EQ(f.Gauge.MinValue(), 0);
     EXPECT_EQ(f.Gauge.MaxValue(), 100);
     EXPECT_EQ(f.Gauge.Progress(), 0);
-    EXPECT_EQ(f.Label16.FontColor(), RGB(255, 0, 0));
+    EXPECT_EQ(ViewNamed<TLabel>(f, "Label16").FontColor(), RGB(255, 0, 0));
     EXPECT_EQ(f.LabelBusy.FontColor(), RGB(0, 0, 128));
     EXPECT_EQ(f.LabelBusy2.FontColor(), RGB(0, 0, 128));
-    EXPECT_TRUE(f.Label14.Transparent());
-    EXPECT_EQ(f.RunBtn.Spacing(), 12);
-    EXPECT_EQ(f.NowBtn2.NumGlyphs(), 2);
-    EXPECT_EQ(f.RunBtn.NumGlyphs(), 1);
+    EXPECT_TRUE(ViewNamed<TLabel>(f, "Label14").Transparent());
+    EXPECT_EQ(ViewNamed<TBitBtn>(f, "RunBtn").Spacing(), 12);
+    EXPECT_EQ(ViewNamed<TBitBtn>(f, "NowBtn2").NumGlyphs(), 2);
+    EXPECT_EQ(ViewNamed<TBitBtn>(f, "RunBtn").NumGlyphs(), 1);
     EXPECT_EQ(f.LabelSpaceFree.Text(), "0,000 kB");
     EXPECT_EQ(GetWindowLongA(f.LabelSpaceFree.Handle(), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
 }
@@ -195,7 +196,7 @@ TEST_F(SetupWindow, TabKeyOrder_FollowsTheTables) {
             HWND found = nullptr;
             for (size_t k = 0; k < page.count; ++k)
                 if (page.controls[k].tabOrder == order)
-                    found = SetupFormMember(f, page.controls[k].name)->Handle();
+                    found = SetupFormView(f, page.controls[k].name)->Handle();
             if (!found) break;
             expected.push_back(found);
         }
@@ -220,9 +221,9 @@ TEST_F(SetupWindow, Events_BoundToTheHandlersOfTheTables) {
     EXPECT_TRUE(f.EditInstallDir.OnChange);
     EXPECT_TRUE(f.ListInstallDir.OnChange);
     EXPECT_TRUE(f.ComboInstallDrive.OnChange);
-    for (TBitBtn* b : {&f.NowBtn2, &f.CancelBtn3, &f.UpdateBtn, &f.CancelBtn2, &f.UninstallBtn, &f.CancelBtn4,
-                       &f.RunBtn, &f.HelpBtn, &f.QuitBtn})
-        EXPECT_TRUE(b->OnClick);
+    for (const char* b : {"NowBtn2", "CancelBtn3", "UpdateBtn", "CancelBtn2", "UninstallBtn", "CancelBtn4", "RunBtn",
+                          "HelpBtn", "QuitBtn"})
+        EXPECT_TRUE(ViewNamed<TBitBtn>(f, b).OnClick) << b;
     EXPECT_FALSE(f.CheckDesktop.OnClick);
     EXPECT_FALSE(f.EditDelphi10.OnChange);
     // The folder list and the drive list are linked.
