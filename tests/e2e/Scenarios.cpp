@@ -325,14 +325,15 @@ void ExpectSeededIdeWithoutEntry() {
     Expect(!ReadRaw(HKEY_CURRENT_USER, kTransferKey, "Path1"), "Delphi 2.0 Path1 should be deleted");
 }
 
-void Clean() { CleanMachine({kInstallRoot, kDelphi1Root, kDelphi2Root, "C:\\Program Files\\Quillostrand"}); }
-
 std::string DefaultInstallDir() {
     std::string pf =
         ReadSz(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir").value_or("");
     if (pf.empty()) pf = "C:\\Program Files";
     return WithSlash(pf) + "Quillostrand";
 }
+
+// The default install folder is the prefix's own: "C:\Program Files (x86)\Quillostrand" in the 64-bit one.
+void Clean() { CleanMachine({kInstallRoot, kDelphi1Root, kDelphi2Root, DefaultInstallDir()}); }
 
 // ---- The packages of a scenario, made once per process
 
