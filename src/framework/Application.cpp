@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/PageControl.h"
 
 namespace qs {
 
@@ -38,13 +39,17 @@ void TApplication::Run() {
     while (!terminated_) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got <= 0) break;
-        // Tab and the arrow keys move between the controls; the pages set no default or cancel button, so
-        // Enter and Escape still press nothing.
-        if (mainWindow_ && IsDialogMessageA(mainWindow_, &msg)) continue;
+        if (TranslateKeys(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
     terminated_ = true;
+}
+
+bool TApplication::TranslateKeys(MSG& msg) const {
+    // Tab walks the tab strip and the shown page, Ctrl+Tab the pages; the arrow keys move between controls
+    // as in a dialog. The pages set no default or cancel button, so Enter and Escape still press nothing.
+    return TranslatePageKey(msg) || (mainWindow_ && IsDialogMessageA(mainWindow_, &msg));
 }
 
 void TApplication::Terminate() {
@@ -61,6 +66,7 @@ void TApplication::ProcessMessages() {
             terminated_ = true;
             break;
         }
+        if (TranslateKeys(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -35,7 +35,7 @@ public:
     bool Terminated() const { return terminated_; }
     // Lets a new main window run after an earlier one ended (tests create several in one process).
     void ClearTerminated() { terminated_ = false; }
-    // Dispatches every pending message, then returns.
+    // Dispatches every pending message, with the keyboard handled as in Run, then returns.
     void ProcessMessages();
 
     using MessageBoxHook = std::function<int(const std::string& text, const std::string& caption, UINT flags)>;
@@ -43,6 +43,9 @@ public:
     void SetMessageBoxHook(MessageBoxHook hook) { hook_ = std::move(hook); }
 
 private:
+    // The keys that move the focus or the page, handled before the message is dispatched; true when handled.
+    bool TranslateKeys(MSG& msg) const;
+
     std::string title_;
     HWND mainWindow_ = nullptr;
     bool terminated_ = false;

@@ -11,7 +11,6 @@
 #include "framework/ContainerData.h"
 #include "framework/DirList.h"
 #include "framework/Exceptions.h"
-#include "framework/GdiGuards.h"
 #include "framework/Gauge.h"
 #include "framework/StdControls.h"
 #include "framework/UiResources.h"
@@ -47,7 +46,8 @@ WindowKind KindStyle(const form::ControlDef& row) {
     switch (row.kind) {
     case form::Kind::Label: {
         DWORD s = SS_NOPREFIX;
-        if (row.style & Centre) s |= SS_CENTER;
+        // A centred label without the wrap mark keeps its text on one line.
+        if (row.style & Centre) s |= (row.style & Wrap) ? SS_CENTER : SS_CENTER | SS_CENTERIMAGE;
         else if (row.style & Right) s |= SS_RIGHT;
         else if (row.style & Wrap) s |= SS_LEFT;
         else s |= SS_LEFTNOWORDWRAP;
@@ -99,16 +99,7 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
         HFONT f = (row.kind == form::Kind::Label && (row.style & form::style::Bold)) ? bold : font;
         SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
 
-        if (row.kind == form::Kind::Label && form::AutoSizes(row.style)) {
-            // A plain label is as large as its text.
-            RECT r{0, 0, 0, 0};
-            {
-                WindowDC dc(hwnd);
-                ScopedSelect fontInDC(dc.Get(), f);
-                DrawTextA(dc.Get(), row.text[0] ? row.text : " ", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-            }
-            SetWindowPos(hwnd, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+        if (row.kind == form::Kind::Label && form::AutoSizes(row.style)) SizeLabelToText(hwnd);
         if (row.kind == form::Kind::DriveCombo) {
             // The selection field as high as the row says (the frame takes 6 pixels).
             SendMessageA(hwnd, CB_SETITEMHEIGHT, WPARAM(-1), row.rect.height - 6);

@@ -1,6 +1,6 @@
 // A window's controls described as data, the way a form file does: one row per control with its kind, name,
 // position, text, style marks, tab order, event handler and colours. The tables are constexpr and portable
-// (no Win32 types), so their checks run natively; CreateControls (Controls.h) turns a table into windows.
+// (no Win32 types), so their checks run natively; CreateControls (FormBuilder.h) turns a table into windows.
 #pragma once
 #include <cstddef>
 #include <cstdint>

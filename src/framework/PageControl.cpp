@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "framework/Application.h"
 #include "framework/Container.h"
 #include "framework/Exceptions.h"
@@ -119,17 +122,64 @@ bool TPageControl::Reflect(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
         const int sel = int(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0));
         TCITEMA item{};
         item.mask = TCIF_PARAM;
-        if (sel >= 0 && SendMessageA(hwnd_, TCM_GETITEMA, sel, reinterpret_cast<LPARAM>(&item))) {
-            SetActivePage(int(item.lParam));
-            HWND page = Page(int(item.lParam));
-            // Focus the first control of the page that takes it, as a dialog does.
-            if (HWND first = GetNextDlgTabItem(page, nullptr, FALSE); first && IsChild(page, first))
-                SetFocus(first);
-        }
+        if (sel >= 0 && SendMessageA(hwnd_, TCM_GETITEMA, sel, reinterpret_cast<LPARAM>(&item)))
+            ShowPageFromUser(int(item.lParam));
         result = 0;
         return true;
     }
     return false;
+}
+
+void TPageControl::ShowPageFromUser(int page) {
+    SetActivePage(page);
+    HWND shown = Page(page);
+    // Focus the first control of the page that takes it, as a dialog does; a focus left on a hidden page goes
+    // to the tab strip.
+    if (HWND first = GetNextDlgTabItem(shown, nullptr, FALSE); first && IsChild(shown, first))
+        SetFocus(first);
+    else if (!IsWindowVisible(GetFocus()))
+        SetFocus(hwnd_);
+}
+
+void TPageControl::ShowNeighbourPage(bool previous) {
+    const int n = PageCount();
+    const int active = ActivePage();
+    for (int step = 1; step < n; ++step) {
+        const int page = ((active + (previous ? -step : step)) % n + n) % n;
+        if (TabVisible(page)) {
+            ShowPageFromUser(page);
+            return;
+        }
+    }
+}
+
+void TPageControl::MoveFocus(HWND from, bool back) {
+    std::vector<HWND> stops{hwnd_};
+    if (const int active = ActivePage(); active >= 0) {
+        // The page's children lie in tab order (the builder put its tab stops on top in that order).
+        for (HWND c = GetWindow(Page(active), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if ((GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(c) && IsWindowEnabled(c))
+                stops.push_back(c);
+    }
+    const size_t at = size_t(std::find(stops.begin(), stops.end(), from) - stops.begin()) % stops.size();
+    HWND to = stops[(at + (back ? stops.size() - 1 : 1)) % stops.size()];
+    SetFocus(to);
+    // An edit box entered by the keyboard has its text selected, as in a dialog.
+    if (SendMessageA(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(to, EM_SETSEL, 0, -1);
+}
+
+bool TranslatePageKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    TPageControl* pages = nullptr;
+    for (HWND h = msg.hwnd; h && !pages; h = GetAncestor(h, GA_PARENT))
+        pages = dynamic_cast<TPageControl*>(TControl::ViewOf(h));
+    if (!pages) return false;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    if (GetKeyState(VK_CONTROL) < 0)
+        pages->ShowNeighbourPage(shift);
+    else
+        pages->MoveFocus(msg.hwnd, shift);
+    return true;
 }
 
 }  // namespace qs

@@ -23,8 +23,21 @@ public:
 
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
+    // The keyboard (see TranslatePageKey): the next or previous visible page, round, shown as a click on its tab
+    // shows it; and the focus moved from `from` to the next or previous of the tab strip and the tab stops of
+    // the shown page, round.
+    void ShowNeighbourPage(bool previous);
+    void MoveFocus(HWND from, bool back);
+
 private:
     int TabIndexOf(int page) const;
+    void ShowPageFromUser(int page);
 };
+
+// The keys of a window with tabbed pages, for the message loop ahead of the dialog keys. When msg is a Tab key
+// pressed in a page control (on its tab strip or in a control of a page), Tab and Shift+Tab move the focus
+// round the tab strip and the tab stops of the shown page in their order, and Ctrl+Tab and Ctrl+Shift+Tab show
+// the next and previous visible page. True when msg was such a key and has been handled.
+bool TranslatePageKey(const MSG& msg);
 
 }  // namespace qs

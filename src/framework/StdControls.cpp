@@ -8,11 +8,35 @@ namespace {
 
 COLORREF Resolve(COLORREF color, int sysColor) { return color == CLR_INVALID ? GetSysColor(sysColor) : color; }
 
+// Marks the window's place in its parent for repainting, so that what it leaves uncovered is painted again.
+void InvalidateOwnPlace(HWND hwnd) {
+    HWND parent = GetParent(hwnd);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    InvalidateRect(parent, &r, TRUE);
+}
+
 }  // namespace
+
+void SizeLabelToText(HWND label) {
+    char text[1024] = "";
+    GetWindowTextA(label, text, sizeof text);
+    RECT r{0, 0, 0, 0};
+    {
+        WindowDC dc(label);
+        ScopedSelect fontInDC(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        DrawTextA(dc.Get(), text[0] ? text : " ", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    SetWindowPos(label, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void TLabel::SetCaption(const std::string& caption) {
     if (caption == Text()) return;
+    // The old text's place is cleared too when the label shrinks.
+    if (autoSize_) InvalidateOwnPlace(hwnd_);
     SetWindowTextA(hwnd_, caption.c_str());
+    if (autoSize_) SizeLabelToText(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -37,6 +61,7 @@ void TLabel::Setup(const form::ControlDef& def) {
     if (def.textColor != form::kDefaultColor) SetFontColor(def.textColor);
     if (def.fillColor != form::kDefaultColor) SetColor(def.fillColor);
     SetTransparent((def.style & form::style::Transparent) != 0);
+    autoSize_ = def.kind == form::Kind::Label && form::AutoSizes(def.style);
 }
 
 bool TLabel::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {

@@ -5,10 +5,15 @@
 
 namespace qs {
 
+// Sizes a label window to its text in its font, on one line (an empty text to one blank).
+void SizeLabelToText(HWND label);
+
 class TLabel : public TControl {
 public:
     std::string Caption() const { return Text(); }
-    void SetCaption(const std::string& caption);  // invalidates; the window repaints on its next update
+    // Invalidates; the window repaints on its next update. A label without the centred, wrapping or right marks
+    // sizes itself to the new text.
+    void SetCaption(const std::string& caption);
     // Background colour; CLR_INVALID (the default) means the parent's (button face) colour.
     void SetColor(COLORREF color);
     COLORREF Color() const { return color_; }
@@ -25,6 +30,7 @@ private:
     COLORREF color_ = CLR_INVALID;
     COLORREF fontColor_ = CLR_INVALID;
     bool transparent_ = false;
+    bool autoSize_ = false;
     GdiBrush brush_;  // of color_
 };
 

@@ -77,7 +77,7 @@ void TSetupForm::CreateWindowAndControls() {
 
     // A single fixed border with the system menu only, the client area exactly 468 x 289, centred.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
+    const DWORD exStyle = WS_EX_CONTROLPARENT;
     RECT r{0, 0, sp::kClientWidth, sp::kClientHeight};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;

@@ -230,22 +230,71 @@ TEST(MkpakTool, CreateListTestExtract) {
     EXPECT_EQ(ReadWholeFile((dir.path / "x" / "a.txt").string()), (Bytes{'h', 'i'}));
 }
 
-TEST(MkpakTool, TestNamesTheDamagedEntry) {
+TEST(MkpakTool, AnyNumberOfJobs_GivesTheSamePackageAndFiles) {
+    TempDir dir;
+    const fs::path src = dir.path / "src";
+    fs::create_directories(src);
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "Topic " + std::to_string(i % 41) + " of the help file\r\n";
+    const std::vector<std::pair<std::string, Bytes>> files = {
+        {"empty.dat", {}},  {"one.bin", {0x7F}}, {"ABCDEFGH.TXT", Bytes(text.begin(), text.end())},
+        {"rand.bin", RandomBytes(20000, 3, 25)}, {"zeros.bin", Bytes(30000, 0)},
+    };
+    for (const auto& [name, data] : files) WriteFile(src / name, data);
+    Bytes first;
+    for (const char* jobs : {"1", "2", "7"}) {  // 7: more threads than files
+        const fs::path pak = dir.path / (std::string("j") + jobs + ".pak");
+        std::string out;
+        ASSERT_EQ(RunMkpak("create " + pak.string() + " --jobs " + jobs + " --product Q --version 1 " + src.string(),
+                           dir, &out),
+                  0)
+            << out;
+        const Bytes image = ReadWholeFile(pak.string());
+        if (first.empty()) first = image;
+        EXPECT_EQ(image, first) << jobs << " jobs";
+        const fs::path x = dir.path / (std::string("x") + jobs);
+        ASSERT_EQ(RunMkpak("extract --jobs " + std::string(jobs) + " " + pak.string() + " " + x.string(), dir, &out),
+                  0)
+            << out;
+        for (const auto& [name, data] : files) EXPECT_EQ(ReadWholeFile((x / name).string()), data) << name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(x), fs::directory_iterator()), 5);
+    }
+}
+
+TEST(MkpakTool, DamagedEntries_TheFirstIsNamedAndNoHalfWrittenFileIsLeft) {
     TempDir dir;
     const fs::path pak = dir.path / "p.pak";
     WritePackageFile(pak.string(), SampleEntries(), PakOptions{});
     Bytes image = ReadWholeFile(pak.string());
-    image[static_cast<size_t>(ParsePackage(image, "p").entries[1].dataOffset)] ^= 0x40;
+    const PakInfo info = ParsePackage(image, "p");
+    image[static_cast<size_t>(info.entries[1].dataOffset)] ^= 0x40;  // README.TXT
+    image[static_cast<size_t>(info.entries[2].dataOffset)] ^= 0x40;  // EMPTY.DAT, after it
     WriteFile(pak, image);
-    std::string out;
-    EXPECT_NE(RunMkpak("test " + pak.string(), dir, &out), 0);
-    EXPECT_NE(out.find("README.TXT"), std::string::npos) << out;
+    for (const char* jobs : {"1", "2"}) {
+        std::string out;
+        EXPECT_EQ(RunMkpak(std::string("test --jobs ") + jobs + " " + pak.string(), dir, &out), 1);
+        EXPECT_NE(out.find("Entry \"README.TXT\""), std::string::npos) << out;
+        EXPECT_EQ(out.find("EMPTY.DAT"), std::string::npos) << out;
+        const fs::path x = dir.path / (std::string("x") + jobs);
+        EXPECT_EQ(RunMkpak(std::string("extract --jobs ") + jobs + " " + pak.string() + " " + x.string(), dir, &out),
+                  1);
+        EXPECT_NE(out.find("Entry \"README.TXT\""), std::string::npos) << out;
+        EXPECT_TRUE(fs::exists(x / "QUILSTR.EXE"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(x), fs::directory_iterator()), 1) << "a partial file is left";
+    }
 }
 
 TEST(MkpakTool, Refusals_NonZeroExitAndNoPackageLeft) {
     TempDir dir;
     WriteFile(dir.path / "ok.txt", {'x'});
     const std::string ok = (dir.path / "ok.txt").string();
+    WriteFile(dir.path / "AVeryLongName.txt", {'x'});
+    const fs::path mid = dir.path / "mid";
+    fs::create_directories(mid);
+    WriteFile(mid / "a.txt", RandomBytes(100000, 4));
+    const std::string gone = (mid / "m.dat").string();
+    fs::create_symlink(dir.path / "nowhere", gone);
+    WriteFile(mid / "z.txt", RandomBytes(100000, 5));
     const fs::path pak = dir.path / "r.pak";
     const struct { std::string args, message; } cases[] = {
         {"create " + pak.string() + " --product Quillostrand --version 1 " + (dir.path / "missing.txt").string(),
@@ -253,6 +302,10 @@ TEST(MkpakTool, Refusals_NonZeroExitAndNoPackageLeft) {
         {"create " + pak.string() + " --product " + std::string(33, 'P') + " --version 1 " + ok, "longer than 32"},
         {"create " + pak.string() + " --product Q --version " + std::string(40, '9') + " " + ok, "longer than 32"},
         {"create " + pak.string() + " --product Q --version 1 " + ok + " " + ok, "given twice"},
+        {"create " + pak.string() + " --product Q --version 1 " + (dir.path / "AVeryLongName.txt").string(),
+         "AVeryLongName.txt\" is longer than 12 characters"},
+        // A dangling link cannot be read even by root; the files around it are fine.
+        {"create " + pak.string() + " --jobs 2 --product Q --version 1 " + mid.string(), "Cannot read " + gone},
         {"test " + ok, "is not a package"},
         {"list " + (dir.path / "none.pak").string(), "Cannot read"},
     };
@@ -263,7 +316,12 @@ TEST(MkpakTool, Refusals_NonZeroExitAndNoPackageLeft) {
         EXPECT_FALSE(fs::exists(pak)) << c.args;
         EXPECT_FALSE(fs::exists(pak.string() + ".part")) << c.args;
     }
-    std::string out;
-    EXPECT_EQ(RunMkpak("create " + pak.string(), dir, &out), 2);  // usage
-    EXPECT_NE(out.find("usage"), std::string::npos);
+    for (const std::string& usage : {"create " + pak.string(),
+                                     "create " + pak.string() + " --jobs 0 --product Q --version 1 " + ok,
+                                     "test --jobs x1 " + ok, "extract --jobs " + ok}) {
+        std::string out;
+        EXPECT_EQ(RunMkpak(usage, dir, &out), 2) << usage;
+        EXPECT_NE(out.find("usage"), std::string::npos) << out;
+        EXPECT_FALSE(fs::exists(pak)) << usage;
+    }
 }

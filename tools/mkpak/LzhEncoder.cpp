@@ -27,7 +27,8 @@ constexpr size_t kGreedyBlock = 8192;   // the greedy parse looks no further tha
 constexpr size_t kBlock = 32768;        // bytes of the chosen parse priced with one set of cost estimates
 constexpr int kGreedyChain = 96;        // candidates the greedy parse looks at per position
 constexpr int kOptimalChain = 256;      // and the chosen parse: a nearer match of each length saves position bits
-constexpr int kPricings = 3;            // least-cost parses of a block, each priced from the one before
+constexpr int kPricings = 2;            // least-cost parses of a block, each priced from the one before
+constexpr int kNiceLength = 40;         // a match this long is taken as found: no search inside it
 
 // Encoding side of the position code: the code of each upper 6-bit value and its length, from the ranges the
 // decoder's table is made from.
@@ -189,8 +190,9 @@ struct Step {
 // Hash chains over the window: nearest candidates first, so each longer match found is the nearest of its length.
 class MatchFinder {
 public:
-    MatchFinder(const uint8_t* buf, size_t end) : buf_(buf), end_(end), head_(size_t(1) << kHashBits, -1) {
-        std::fill(std::begin(prev_), std::end(prev_), -1);
+    // Positions fit 32 bits: a package file is under 2 GB, and the window before it adds 4 KB.
+    MatchFinder(const uint8_t* buf, size_t end) : buf_(buf), end_(end), head_(size_t(1) << kHashBits, kNone) {
+        std::fill(std::begin(prev_), std::end(prev_), kNone);
     }
 
     void InsertUpTo(size_t p) {
@@ -198,7 +200,7 @@ public:
             if (inserted_ + 2 >= end_) continue;
             const unsigned h = Hash(inserted_);
             prev_[inserted_ & (kWindow - 1)] = head_[h];
-            head_[h] = static_cast<int64_t>(inserted_);
+            head_[h] = static_cast<uint32_t>(inserted_);
         }
     }
 
@@ -209,25 +211,41 @@ public:
         int best = kMinMatch - 1;
         int count = 0;
         const uint8_t* b = buf_ + pos;
-        int64_t cand = head_[Hash(pos)];
-        for (int chain = maxChain; cand >= 0 && pos - size_t(cand) <= kWindow && chain > 0; --chain) {
+        uint32_t cand = head_[Hash(pos)];
+        // kNone lies farther back than any window.
+        for (int chain = maxChain; pos - cand <= kWindow && chain > 0; --chain) {
             const uint8_t* a = buf_ + cand;
             if (a[best] == b[best] && a[0] == b[0] && a[1] == b[1]) {
-                int len = 2;
-                while (len < maxLen && a[len] == b[len]) ++len;
+                const int len = MatchLength(a, b, maxLen);
                 if (len > best) {
                     steps[count++] = {static_cast<uint16_t>(len), static_cast<uint16_t>(pos - size_t(cand))};
                     best = len;
                     if (len >= maxLen) break;
                 }
             }
-            cand = prev_[size_t(cand) & (kWindow - 1)];
+            cand = prev_[cand & (kWindow - 1)];
         }
         return count;
     }
 
 private:
+    // Bytes that agree at a and b, 2 known, at most maxLen: eight at a time while that many are left (the first
+    // differing byte of two little-endian words is in the lowest differing bits).
+    static int MatchLength(const uint8_t* a, const uint8_t* b, int maxLen) {
+        int len = 2;
+        while (len + 8 <= maxLen) {
+            uint64_t x, y;
+            std::memcpy(&x, a + len, 8);
+            std::memcpy(&y, b + len, 8);
+            if (x != y) return len + (__builtin_ctzll(x ^ y) >> 3);
+            len += 8;
+        }
+        while (len < maxLen && a[len] == b[len]) ++len;
+        return len;
+    }
+
     static constexpr int kHashBits = 15;
+    static constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
     unsigned Hash(size_t p) const {
         const uint32_t v = uint32_t(buf_[p]) | uint32_t(buf_[p + 1]) << 8 | uint32_t(buf_[p + 2]) << 16;
         return (v * 2654435761u) >> (32 - kHashBits);
@@ -235,8 +253,8 @@ private:
 
     const uint8_t* buf_;
     size_t end_;
-    std::vector<int64_t> head_;
-    int64_t prev_[kWindow];
+    std::vector<uint32_t> head_;
+    uint32_t prev_[kWindow];
     size_t inserted_ = 0;
 };
 
@@ -266,10 +284,16 @@ void FindBlockMatches(MatchFinder& mf, size_t s, size_t e, BlockMatches& bm) {
     bm.steps.clear();
     bm.first.assign(1, 0);
     Step steps[F];
+    // Positions inside a long match get no matches of their own: searching there costs more time than the few
+    // bytes a parse through them would save.
+    size_t searchFrom = s;
     for (size_t i = s; i < e; ++i) {
-        mf.InsertUpTo(i);
-        const int count = mf.Find(i, static_cast<int>(std::min<size_t>(F, e - i)), kOptimalChain, steps);
-        bm.steps.insert(bm.steps.end(), steps, steps + count);
+        if (i >= searchFrom) {
+            mf.InsertUpTo(i);
+            const int count = mf.Find(i, static_cast<int>(std::min<size_t>(F, e - i)), kOptimalChain, steps);
+            bm.steps.insert(bm.steps.end(), steps, steps + count);
+            if (count > 0 && steps[count - 1].len >= kNiceLength) searchFrom = i + steps[count - 1].len;
+        }
         bm.first.push_back(static_cast<uint32_t>(bm.steps.size()));
     }
 }
@@ -278,31 +302,30 @@ void FindBlockMatches(MatchFinder& mf, size_t s, size_t e, BlockMatches& bm) {
 void CheapestParse(const uint8_t* buf, size_t s, size_t e, const BlockMatches& bm, const uint32_t* symCost,
                    std::vector<LzhOp>& ops) {
     const size_t n = e - s;
-    std::vector<uint32_t> cost(n + 1, std::numeric_limits<uint32_t>::max());
-    std::vector<LzhOp> how(n + 1);
-    cost[0] = 0;
+    // Cost and last step of the cheapest way found to each position, side by side: one store for a better way.
+    struct Way {
+        uint32_t cost;
+        LzhOp last;
+    };
+    std::vector<Way> way(n + 1, Way{std::numeric_limits<uint32_t>::max(), {0, 0}});
+    way[0].cost = 0;
     for (size_t at = 0; at < n; ++at) {
-        const uint32_t c = cost[at];
+        const uint32_t c = way[at].cost;
         const uint32_t lit = c + symCost[buf[s + at]];
-        if (lit < cost[at + 1]) {
-            cost[at + 1] = lit;
-            how[at + 1] = {1, 0};
-        }
+        if (lit < way[at + 1].cost) way[at + 1] = {lit, {1, 0}};
+        Way* to = &way[at];
         int len = kMinMatch;
         for (uint32_t k = bm.first[at]; k < bm.first[at + 1]; ++k) {
             const Step st = bm.steps[k];
             const uint32_t base = c + 16u * static_cast<uint32_t>(PositionBits(st.dist));
             for (; len <= st.len; ++len) {
                 const uint32_t cc = base + symCost[len + 253];
-                if (cc <= cost[at + len]) {
-                    cost[at + len] = cc;
-                    how[at + len] = {static_cast<uint16_t>(len), st.dist};
-                }
+                if (cc <= to[len].cost) to[len] = {cc, {static_cast<uint16_t>(len), st.dist}};
             }
         }
     }
     const size_t mark = ops.size();
-    for (size_t at = n; at > 0; at -= how[at].len) ops.push_back(how[at]);
+    for (size_t at = n; at > 0; at -= way[at].last.len) ops.push_back(way[at].last);
     std::reverse(ops.begin() + static_cast<std::ptrdiff_t>(mark), ops.end());
 }
 

@@ -7,11 +7,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <set>
 
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
+#include "InOrder.h"
 
 namespace qs::pak {
 
@@ -77,33 +79,29 @@ std::string DosTimeText(uint32_t t) {
     return s;
 }
 
-std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const PakOptions& options) {
+namespace {
+
+// Refusals that need only the names and options; nothing is packed before these pass.
+void CheckNames(const std::vector<std::pair<std::string, std::string>>& names, const PakOptions& options) {
     CheckText(options.product, "Product name");
     CheckText(options.version, "Version");
     std::set<std::string> seen;
-    for (const PakEntry& e : entries) {
-        if (!IsPlainFileName(e.name))
-            throw Exception("\"" + e.name + "\" is not a plain file name (no folders, devices or control characters)");
-        if (!seen.insert(AsciiUpper(e.name)).second)
-            throw Exception("File name \"" + e.name + "\" is given twice");
-        if (options.extraNames && e.extraName.size() > 255)
-            throw Exception("Extra name of \"" + e.name + "\" is longer than 255 characters");
-        if (e.data.size() > kMaxInt32) throw Exception("File \"" + e.name + "\" is too large for a package");
+    for (const auto& [name, extraName] : names) {
+        if (!IsPlainFileName(name))
+            throw Exception("\"" + name + "\" is not a plain file name (no folders, devices or control characters)");
+        if (!seen.insert(AsciiUpper(name)).second) throw Exception("File name \"" + name + "\" is given twice");
+        if (options.extraNames && extraName.size() > 255)
+            throw Exception("Extra name of \"" + name + "\" is longer than 255 characters");
     }
-    if (entries.size() > kMaxInt32) throw Exception("Too many files for a package");
+    if (names.size() > kMaxInt32) throw Exception("Too many files for a package");
+}
 
-    std::vector<std::vector<uint8_t>> packed;
-    packed.reserve(entries.size());
-    LzhEncodeOptions lzh;
-    lzh.parse = options.parse;
-    for (const PakEntry& e : entries) {
-        try {
-            packed.push_back(EncodeLzh(e.data, lzh));
-        } catch (const Exception& x) {
-            throw Exception("File \"" + e.name + "\": " + x.Message());
-        }
-    }
+void CheckSize(const std::string& name, size_t size) {
+    if (size > kMaxInt32) throw Exception("File \"" + name + "\" is too large for a package");
+}
 
+// Header and directory; the entries' sizes, offsets and CRCs as given (zeros to measure or reserve the room).
+std::vector<uint8_t> PackageHead(const PakOptions& options, const std::vector<PakDirEntry>& dir) {
     std::vector<uint8_t> out(std::begin(kPakMagic), std::end(kPakMagic));
     PutU16(out, options.reserved);
     PutU32(out, static_cast<uint32_t>(options.product.size()));
@@ -111,14 +109,8 @@ std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const Pa
     PutU32(out, static_cast<uint32_t>(options.version.size()));
     PutBytes(out, options.version);
     PutU8(out, options.extraNames ? 1 : 0);
-    PutU32(out, static_cast<uint32_t>(entries.size()));
-    size_t dirSize = 0;
-    for (const PakEntry& e : entries)
-        dirSize += 1 + e.name.size() + (options.extraNames ? 1 + e.extraName.size() : 0) + kPakFixedPartSize;
-    size_t offset = out.size() + dirSize;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const PakEntry& e = entries[i];
-        if (offset + packed[i].size() > kMaxInt32) throw Exception("The package would be larger than 2 GB");
+    PutU32(out, static_cast<uint32_t>(dir.size()));
+    for (const PakDirEntry& e : dir) {
         PutU8(out, static_cast<uint8_t>(e.name.size()));
         PutBytes(out, e.name);
         if (options.extraNames) {
@@ -126,38 +118,129 @@ std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const Pa
             PutBytes(out, e.extraName);
         }
         PutU32(out, e.dosTime);
-        PutU32(out, static_cast<uint32_t>(e.data.size()));
-        PutU32(out, static_cast<uint32_t>(offset));
-        PutU32(out, static_cast<uint32_t>(packed[i].size()));
-        PutU32(out, Crc32UpdateLong(e.data.data(), e.data.size(), 0));
-        PutU32(out, Crc32UpdateLong(packed[i].data(), packed[i].size(), 0));
-        offset += packed[i].size();
+        PutU32(out, static_cast<uint32_t>(e.unpackedSize));
+        PutU32(out, static_cast<uint32_t>(e.dataOffset));
+        PutU32(out, static_cast<uint32_t>(e.packedSize));
+        PutU32(out, e.fileCrc);
+        PutU32(out, e.dataCrc);
     }
-    for (const std::vector<uint8_t>& p : packed) out.insert(out.end(), p.begin(), p.end());
     return out;
+}
+
+// One file packed: its directory entry but for the offset, and its stream.
+struct PackedEntry {
+    PakDirEntry dir;
+    std::vector<uint8_t> stream;
+};
+
+PackedEntry Pack(const std::string& name, const std::string& extraName, uint32_t dosTime,
+                 const std::vector<uint8_t>& data, const PakOptions& options) {
+    CheckSize(name, data.size());
+    PackedEntry p;
+    LzhEncodeOptions lzh;
+    lzh.parse = options.parse;
+    try {
+        p.stream = EncodeLzh(data, lzh);
+    } catch (const Exception& x) {
+        throw Exception("File \"" + name + "\": " + x.Message());
+    }
+    p.dir.name = name;
+    p.dir.extraName = options.extraNames ? extraName : std::string();
+    p.dir.dosTime = dosTime;
+    p.dir.unpackedSize = static_cast<int32_t>(data.size());
+    p.dir.packedSize = static_cast<int32_t>(p.stream.size());
+    p.dir.fileCrc = Crc32UpdateLong(data.data(), data.size(), 0);
+    p.dir.dataCrc = Crc32UpdateLong(p.stream.data(), p.stream.size(), 0);
+    return p;
+}
+
+// Gives the next entry its offset; refuses a package past the format's signed 32-bit offsets.
+void Place(PakDirEntry& e, size_t& offset) {
+    if (offset + size_t(e.packedSize) > kMaxInt32) throw Exception("The package would be larger than 2 GB");
+    e.dataOffset = static_cast<int32_t>(offset);
+    offset += size_t(e.packedSize);
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const PakOptions& options) {
+    std::vector<std::pair<std::string, std::string>> names;
+    for (const PakEntry& e : entries) names.emplace_back(e.name, e.extraName);
+    CheckNames(names, options);
+    for (const PakEntry& e : entries) CheckSize(e.name, e.data.size());
+
+    std::vector<PakDirEntry> dir;
+    std::vector<std::vector<uint8_t>> streams;
+    for (const PakEntry& e : entries) {
+        PackedEntry p = Pack(e.name, e.extraName, e.dosTime, e.data, options);
+        dir.push_back(std::move(p.dir));
+        streams.push_back(std::move(p.stream));
+    }
+    size_t offset = PackageHead(options, dir).size();
+    for (PakDirEntry& e : dir) Place(e, offset);
+    std::vector<uint8_t> out = PackageHead(options, dir);
+    for (const std::vector<uint8_t>& s : streams) out.insert(out.end(), s.begin(), s.end());
+    return out;
+}
+
+void WriteThroughTemporary(const std::string& path, const std::function<void(std::ostream&)>& fill) {
+    const std::string temp = path + ".part";
+    std::error_code ec;
+    try {
+        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        if (!f) throw Exception("Cannot create " + temp);
+        fill(f);
+        f.close();
+        if (!f) throw Exception("Cannot write " + temp);
+    } catch (...) {
+        fs::remove(temp, ec);
+        throw;
+    }
+    fs::rename(temp, path, ec);
+    if (ec) {
+        const std::string why = ec.message();
+        fs::remove(temp, ec);
+        throw Exception("Cannot rename " + temp + " to " + path + ": " + why);
+    }
 }
 
 void WritePackageFile(const std::string& path, const std::vector<PakEntry>& entries, const PakOptions& options) {
     const std::vector<uint8_t> image = BuildPackage(entries, options);
-    const std::string temp = path + ".part";
-    {
-        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-        if (!f) throw Exception("Cannot create " + temp);
+    WriteThroughTemporary(path, [&](std::ostream& f) {
         f.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-        f.close();
-        if (!f) {
-            std::error_code ec;
-            fs::remove(temp, ec);
-            throw Exception("Cannot write " + temp);
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw Exception("Cannot rename " + temp + " to " + path + ": " + ec.message());
-    }
+    });
+}
+
+void CreatePackageFile(const std::string& path, const std::vector<PakSource>& files, const PakOptions& options,
+                       unsigned jobs) {
+    std::vector<std::pair<std::string, std::string>> names;
+    for (const PakSource& f : files) names.emplace_back(f.name, f.name);
+    CheckNames(names, options);
+
+    // The directory goes before the streams but is known only after them: its room is kept, and it is written
+    // there at the end.
+    std::vector<PakDirEntry> dir(files.size());
+    for (size_t i = 0; i < files.size(); ++i) dir[i].name = dir[i].extraName = files[i].name;
+    const std::vector<uint8_t> room = PackageHead(options, dir);
+    WriteThroughTemporary(path, [&](std::ostream& out) {
+        out.write(reinterpret_cast<const char*>(room.data()), static_cast<std::streamsize>(room.size()));
+        size_t offset = room.size();
+        RunInOrder<PackedEntry>(
+            files.size(), jobs,
+            [&](size_t i) {
+                const PakEntry e = LoadEntry(files[i].path, files[i].name);
+                return Pack(e.name, e.extraName, e.dosTime, e.data, options);
+            },
+            [&](size_t i, PackedEntry p) {
+                dir[i] = std::move(p.dir);
+                Place(dir[i], offset);
+                out.write(reinterpret_cast<const char*>(p.stream.data()),
+                          static_cast<std::streamsize>(p.stream.size()));
+            });
+        const std::vector<uint8_t> head = PackageHead(options, dir);
+        out.seekp(0);
+        out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    });
 }
 
 PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what) {
@@ -248,21 +331,20 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     return data;
 }
 
-namespace {
-PakEntry LoadOne(const fs::path& p) {
+PakEntry LoadEntry(const std::string& path, const std::string& name) {
     PakEntry e;
-    e.name = p.filename().string();
-    e.extraName = e.name;
-    e.data = ReadWholeFile(p.string());
+    e.name = name;
+    e.extraName = name;
+    e.data = ReadWholeFile(path);
     struct stat st {};
-    if (stat(p.string().c_str(), &st) != 0) throw Exception("Cannot read " + p.string());
+    if (stat(path.c_str(), &st) != 0) throw Exception("Cannot read " + path);
     e.dosTime = DosTimeFromTime(st.st_mtime);
     return e;
 }
-}  // namespace
 
-std::vector<PakEntry> LoadEntries(const std::vector<std::string>& paths) {
-    std::vector<PakEntry> entries;
+std::vector<PakSource> ListSources(const std::vector<std::string>& paths) {
+    std::vector<PakSource> sources;
+    const auto add = [&](const fs::path& p) { sources.push_back({p.string(), p.filename().string()}); };
     for (const std::string& arg : paths) {
         const fs::path p(arg);
         std::error_code ec;
@@ -277,12 +359,12 @@ std::vector<PakEntry> LoadEntries(const std::vector<std::string>& paths) {
             if (ec) throw Exception("Cannot read the folder " + arg + ": " + ec.message());
             std::sort(files.begin(), files.end(),
                       [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
-            for (const fs::path& f : files) entries.push_back(LoadOne(f));
+            for (const fs::path& f : files) add(f);
         } else {
-            entries.push_back(LoadOne(p));
+            add(p);
         }
     }
-    return entries;
+    return sources;
 }
 
 }  // namespace qs::pak

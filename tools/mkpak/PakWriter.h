@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 #include <ctime>
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -33,8 +35,26 @@ struct PakOptions {
 // sizes past the format's signed 32-bit fields.
 std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const PakOptions& options);
 
-// BuildPackage, written to a temporary name beside path and renamed over it only when complete.
+// Writes the file at path through a temporary name beside it (path + ".part"): fill writes the whole file, which
+// replaces path only when complete. On any failure the temporary is removed, path is left as it was, and the
+// error propagates ("Cannot create/write/rename ..." for the file's own faults).
+void WriteThroughTemporary(const std::string& path, const std::function<void(std::ostream&)>& fill);
+
+// BuildPackage, written through a temporary name.
 void WritePackageFile(const std::string& path, const std::vector<PakEntry>& entries, const PakOptions& options);
+
+// A file to pack: where it is read from, and its name in the package.
+struct PakSource {
+    std::string path;
+    std::string name;
+};
+
+// The package BuildPackage would make of these files (each entry's time the file's modification time, its extra
+// name its name), written through a temporary name. The files are packed on up to jobs threads, each read only
+// when its turn comes and dropped once written; the bytes written are the same for any jobs. The first file
+// that fails, in package order, ends the run with its message, and no package is left.
+void CreatePackageFile(const std::string& path, const std::vector<PakSource>& files, const PakOptions& options,
+                       unsigned jobs);
 
 // The directory of a package as stored.
 struct PakDirEntry {
@@ -75,8 +95,10 @@ std::string DosTimeText(uint32_t dosTime);
 
 // Whole files, refusing unreadable ones with "Cannot read FILE".
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
-// Loads the packing list of the tool: each path a file, or a folder whose files (not subfolders) are taken
-// sorted by name. Each entry's time is the file's modification time.
-std::vector<PakEntry> LoadEntries(const std::vector<std::string>& paths);
+// The packing list of the tool, nothing read yet: each path a file, or a folder whose files (not subfolders) are
+// taken sorted by name.
+std::vector<PakSource> ListSources(const std::vector<std::string>& paths);
+// One file as an entry named name, its time the file's modification time and its extra name its name.
+PakEntry LoadEntry(const std::string& path, const std::string& name);
 
 }  // namespace qs::pak

@@ -1,15 +1,15 @@
 // mkpak: makes, lists, tests and extracts package files.
-//   mkpak create OUT.pak --product TEXT --version TEXT [--extra-names] FILE|DIR...
+//   mkpak create OUT.pak --product TEXT --version TEXT [--extra-names] [--jobs N] FILE|DIR...
 //   mkpak list PAK
-//   mkpak test PAK
-//   mkpak extract PAK DIR
+//   mkpak test [--jobs N] PAK
+//   mkpak extract [--jobs N] PAK DIR
+// create, test and extract work on N threads (default: one per core); the results do not depend on N.
 // Exit code 0 on success, 1 on any refusal or damage (with a message on stderr), 2 on wrong usage.
 #include <sys/stat.h>
 
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +19,7 @@
 #include <utime.h>
 #endif
 
+#include "InOrder.h"
 #include "PakWriter.h"
 #include "package/PakFormat.h"
 
@@ -29,14 +30,49 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: mkpak create OUT.pak --product TEXT --version TEXT [--extra-names] FILE|DIR...\n"
+                 "usage: mkpak create OUT.pak --product TEXT --version TEXT [--extra-names] [--jobs N] FILE|DIR...\n"
                  "       mkpak list PAK\n"
-                 "       mkpak test PAK\n"
-                 "       mkpak extract PAK DIR\n");
+                 "       mkpak test [--jobs N] PAK\n"
+                 "       mkpak extract [--jobs N] PAK DIR\n"
+                 "       --jobs N: threads to use, 1 or more (default: one per core)\n");
     return 2;
 }
 
-int Create(const std::vector<std::string>& args) {
+// Wrong usage, said before the usage text.
+struct UsageError {
+    std::string message;
+};
+
+// Takes "--jobs N" out of args; the number of cores when it is not there.
+unsigned TakeJobs(std::vector<std::string>& args) {
+    unsigned jobs = DefaultJobs();
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--jobs") continue;
+        if (i + 1 == args.size()) throw UsageError{"--jobs needs a number of threads"};
+        const std::string& n = args[i + 1];
+        const bool digits = !n.empty() && n.size() <= 4 && n.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits || std::stoul(n) == 0)
+            throw UsageError{"--jobs takes a number of threads from 1 to 9999, not \"" + n + "\""};
+        jobs = static_cast<unsigned>(std::stoul(n));
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        --i;
+    }
+    return jobs;
+}
+
+// The install record keeps 12 characters of each file name, and the uninstall deletes by the recorded name: a
+// longer name would be left behind on removal.
+constexpr size_t kMaxRecordedName = 12;
+
+void CheckRecordableNames(const std::vector<PakSource>& files) {
+    for (const PakSource& f : files)
+        if (f.name.size() > kMaxRecordedName)
+            throw Exception("File " + f.path + ": the name \"" + f.name + "\" is longer than 12 characters, " +
+                            "and the uninstall could not remove it (the install record keeps 12)");
+}
+
+int Create(std::vector<std::string> args) {
+    const unsigned jobs = TakeJobs(args);
     std::string out;
     PakOptions options;
     bool haveProduct = false, haveVersion = false;
@@ -60,9 +96,10 @@ int Create(const std::vector<std::string>& args) {
         }
     }
     if (out.empty() || !haveProduct || !haveVersion || inputs.empty()) return Usage();
-    const std::vector<PakEntry> entries = LoadEntries(inputs);
-    WritePackageFile(out, entries, options);
-    std::printf("%s: %zu files\n", out.c_str(), entries.size());
+    const std::vector<PakSource> files = ListSources(inputs);
+    CheckRecordableNames(files);
+    CreatePackageFile(out, files, options, jobs);
+    std::printf("%s: %zu files\n", out.c_str(), files.size());
     return 0;
 }
 
@@ -80,46 +117,48 @@ int List(const std::string& pak) {
     return 0;
 }
 
-int Test(const std::string& pak) {
+int Test(const std::string& pak, unsigned jobs) {
     const std::vector<uint8_t> image = ReadWholeFile(pak);
     const PakInfo info = ParsePackage(image, pak);
-    for (const PakDirEntry& e : info.entries) UnpackEntry(image, e);
+    RunInOrder<bool>(
+        info.entries.size(), jobs, [&](size_t i) {
+            UnpackEntry(image, info.entries[i]);
+            return true;
+        },
+        [](size_t, bool) {});
     std::printf("%s: %zu files OK\n", pak.c_str(), info.entries.size());
     return 0;
 }
 
-int Extract(const std::string& pak, const std::string& dir) {
+int Extract(const std::string& pak, const std::string& dir, unsigned jobs) {
     namespace fs = std::filesystem;
     const std::vector<uint8_t> image = ReadWholeFile(pak);
     const PakInfo info = ParsePackage(image, pak);
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec) throw Exception("Cannot create the folder " + dir + ": " + ec.message());
-    for (const PakDirEntry& e : info.entries) {
-        if (!IsPlainFileName(e.name)) throw Exception("Entry \"" + e.name + "\" is not a plain file name");
-        const std::vector<uint8_t> data = UnpackEntry(image, e);
-        const fs::path target = fs::path(dir) / e.name;
-        const std::string temp = target.string() + ".part";
-        {
-            std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-            f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-            f.close();
-            if (!f) {
-                fs::remove(temp, ec);
-                throw Exception("Cannot write " + temp);
-            }
-        }
-        fs::rename(temp, target, ec);
-        if (ec) throw Exception("Cannot rename " + temp + ": " + ec.message());
-        const std::time_t t = TimeFromDosTime(e.dosTime);
+    RunInOrder<std::vector<uint8_t>>(
+        info.entries.size(), jobs,
+        [&](size_t i) {
+            const PakDirEntry& e = info.entries[i];
+            if (!IsPlainFileName(e.name)) throw Exception("Entry \"" + e.name + "\" is not a plain file name");
+            return UnpackEntry(image, e);
+        },
+        [&](size_t i, const std::vector<uint8_t>& data) {
+            const PakDirEntry& e = info.entries[i];
+            const fs::path target = fs::path(dir) / e.name;
+            WriteThroughTemporary(target.string(), [&](std::ostream& f) {
+                f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+            });
+            const std::time_t t = TimeFromDosTime(e.dosTime);
 #ifdef _WIN32
-        struct _utimbuf times{t, t};
-        _utime(target.string().c_str(), &times);
+            struct _utimbuf times{t, t};
+            _utime(target.string().c_str(), &times);
 #else
-        struct utimbuf times{t, t};
-        utime(target.string().c_str(), &times);
+            struct utimbuf times{t, t};
+            utime(target.string().c_str(), &times);
 #endif
-    }
+        });
     std::printf("%s: %zu files extracted to %s\n", pak.c_str(), info.entries.size(), dir.c_str());
     return 0;
 }
@@ -129,12 +168,16 @@ int Extract(const std::string& pak, const std::string& dir) {
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string cmd = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    std::vector<std::string> args(argv + 2, argv + argc);
     try {
         if (cmd == "create") return Create(args);
         if (cmd == "list" && args.size() == 1) return List(args[0]);
-        if (cmd == "test" && args.size() == 1) return Test(args[0]);
-        if (cmd == "extract" && args.size() == 2) return Extract(args[0], args[1]);
+        const unsigned jobs = cmd == "test" || cmd == "extract" ? TakeJobs(args) : 1;
+        if (cmd == "test" && args.size() == 1) return Test(args[0], jobs);
+        if (cmd == "extract" && args.size() == 2) return Extract(args[0], args[1], jobs);
+        return Usage();
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "mkpak: %s\n", e.message.c_str());
         return Usage();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mkpak: %s\n", e.what());

@@ -1,6 +1,7 @@
 #include "SetupFixture.h"
 
 #include "framework/Exceptions.h"
+#include "framework/GdiGuards.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -49,6 +50,39 @@ TEST_F(Startup, Update_OtherVersionInstalled_ShowsDelphiUpdateUninstall) {
     EXPECT_EQ(f.LabelOldVersion.Caption(), "2.1");
     EXPECT_EQ(f.LabelInstallVersion.Caption(), "2.0");
     EXPECT_EQ(f.EditInstallDir.Text(), dir);
+}
+
+// Versions of 32 characters, the longest the package and the record hold, are shown whole: each version label
+// is as wide as its text, and it stays inside its page.
+TEST_F(Startup, LongestVersions_ShownWholeOnInstallAndUpdatePages) {
+    const std::string installed = "1.9.9 build 2025 (final release)";
+    const std::string offered = "2.0.1 build 202612 (new release)";
+    ASSERT_EQ(installed.size(), 32u);
+    ASSERT_EQ(offered.size(), 32u);
+    SeedRecord(installed, InstalledFolder());
+    WriteSizedPak("Quilstr.pak", offered, 10);
+    TSetupForm& f = Start();
+    ASSERT_EQ(f.Mode(), SetupMode::Update);
+    EXPECT_EQ(f.LabelOldVersion.Caption(), installed);
+    for (TLabel* label : {&f.LabelVersion, &f.LabelOldVersion, &f.LabelInstallVersion}) {
+        SCOPED_TRACE(label->Caption());
+        HWND h = label->Handle();
+        SIZE text{};
+        {
+            WindowDC dc(h);
+            ScopedSelect font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+            const std::string caption = label->Caption();
+            GetTextExtentPoint32A(dc.Get(), caption.c_str(), int(caption.size()), &text);
+        }
+        RECT r, page;
+        GetWindowRect(h, &r);
+        MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+        GetClientRect(GetParent(h), &page);
+        EXPECT_GE(r.right - r.left, text.cx);
+        EXPECT_LE(r.right, page.right);
+    }
+    EXPECT_EQ(f.LabelInstallVersion.Caption(), offered);
+    EXPECT_EQ(f.LabelVersion.Caption(), offered);
 }
 
 TEST_F(Startup, UninstallOnly_SameVersionOrEmptyVersion) {

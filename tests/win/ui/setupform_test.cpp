@@ -32,6 +32,20 @@ std::string ClassOf(HWND h) {
     return buf;
 }
 
+// Whether view is the view type of a row of kind k.
+bool ViewFits(Kind k, TControl* view) {
+    switch (k) {
+    case Kind::Label: return dynamic_cast<TLabel*>(view) != nullptr;
+    case Kind::Edit: return dynamic_cast<TEdit*>(view) != nullptr;
+    case Kind::CheckBox: return dynamic_cast<TCheckBox*>(view) != nullptr;
+    case Kind::BitBtn: return dynamic_cast<TBitBtn*>(view) != nullptr;
+    case Kind::DirList: return dynamic_cast<TDirectoryListBox*>(view) != nullptr;
+    case Kind::DriveCombo: return dynamic_cast<TDriveComboBox*>(view) != nullptr;
+    case Kind::Gauge: return dynamic_cast<TGauge*>(view) != nullptr;
+    default: return false;
+    }
+}
+
 const char* ExpectedClass(Kind k) {
     switch (k) {
     case Kind::Label: return "Static";
@@ -83,6 +97,7 @@ TEST_F(SetupWindow, Window_CaptionFixedBorderSystemMenuOnlyClientSizeCentredIcon
     EXPECT_FALSE(style & WS_THICKFRAME);
     EXPECT_FALSE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);  // a single border, not a dialog frame
     RECT w;
     GetWindowRect(h, &w);
     EXPECT_LE(std::abs((w.left + w.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
@@ -138,6 +153,7 @@ TEST_F(SetupWindow, EveryRow_IsItsControlWithClassPlaceTextFontAndState) {
             SCOPED_TRACE(row.name);
             TControl* view = SetupFormView(f, row.name);
             ASSERT_NE(view, nullptr);
+            EXPECT_TRUE(ViewFits(row.kind, view));  // members too: a member declared as another kind is caught
             HWND h = view->Handle();
             ASSERT_TRUE(IsWindow(h));
             EXPECT_EQ(GetParent(h), pageWnd);
@@ -206,6 +222,88 @@ TEST_F(SetupWindow, TabKeyOrder_FollowsTheTables) {
             if (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) got.push_back(c);
         EXPECT_EQ(got, expected) << page.name;
     }
+}
+
+// A centred label without the wrap mark keeps a long text on one line: centred, it reaches past both edges,
+// where a wrapped one would show only its short first word in the middle.
+TEST_F(SetupWindow, CentredLabelWithoutWrapMark_StaysOnOneLine) {
+    TLabel& label = ViewNamed<TLabel>(f, "Label28");
+    label.SetCaption("Short " + std::string(120, 'W'));
+    ShowWindow(f.Handle(), SW_SHOWNA);
+    const qs::uitest::Picture p = qs::uitest::CaptureScreen(label.Handle());
+    const uint32_t face = qs::uitest::Rgb(GetSysColor(COLOR_BTNFACE));
+    int atLeftEdge = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < 8; ++x) atLeftEdge += p.At(x, y) != face;
+    EXPECT_GT(atLeftEdge, 0);
+}
+
+// The keyboard in the message loop's hands: Tab walks from the tab strip through the shown page's tab stops in
+// their order and round, Shift+Tab back; Ctrl+Tab and Ctrl+Shift+Tab show the next and previous visible page;
+// Enter and Escape press nothing.
+TEST_F(SetupWindow, Keyboard_TabWalksThePageCtrlTabSwitchesPagesEnterEscapePressNothing) {
+    Application().SetMainWindow(f.Handle());
+    ShowWindow(f.Handle(), SW_SHOW);
+    SetForegroundWindow(f.Handle());
+    f.Pages.SetActivePage(InstallSheet);
+    SetFocus(f.Pages.Handle());
+    TBitBtn& nowBtn = ViewNamed<TBitBtn>(f, "NowBtn2");
+    int clicks = 0;
+    for (const char* b : {"NowBtn2", "CancelBtn3", "UpdateBtn", "CancelBtn2"})
+        ViewNamed<TBitBtn>(f, b).OnClick = [&clicks] { ++clicks; };
+    const auto press = [](std::initializer_list<WORD> keys) {
+        std::vector<INPUT> in;
+        for (WORD k : keys) in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {k, 0, 0, 0, 0}}});
+        for (auto k = keys.end(); k != keys.begin();)
+            in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*--k, 0, KEYEVENTF_KEYUP, 0, 0}}});
+        SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+        Application().ProcessMessages();
+    };
+
+    const std::vector<HWND> walk = {f.EditInstallDir.Handle(),
+                                    f.ListInstallDir.Handle(),
+                                    f.ComboInstallDrive.Handle(),
+                                    nowBtn.Handle(),
+                                    ViewNamed<TBitBtn>(f, "CancelBtn3").Handle(),
+                                    f.CheckDesktop.Handle(),
+                                    f.CheckStartMenu.Handle(),
+                                    f.CheckPrograms.Handle(),
+                                    f.Pages.Handle()};
+    for (HWND expected : walk) {
+        press({VK_TAB});
+        EXPECT_EQ(GetFocus(), expected);
+    }
+    press({VK_SHIFT, VK_TAB});
+    EXPECT_EQ(GetFocus(), f.CheckPrograms.Handle());
+    press({VK_SHIFT, VK_TAB});
+    EXPECT_EQ(GetFocus(), f.CheckStartMenu.Handle());
+
+    press({VK_CONTROL, VK_TAB});
+    EXPECT_EQ(f.Pages.ActivePage(), UpdateSheet);
+    EXPECT_EQ(GetFocus(), ViewNamed<TBitBtn>(f, "UpdateBtn").Handle());
+    press({VK_CONTROL, VK_SHIFT, VK_TAB});
+    EXPECT_EQ(f.Pages.ActivePage(), InstallSheet);
+    // Hidden tabs are passed over, and the last visible page leads round to the first.
+    f.Pages.SetTabVisible(UpdateSheet, false);
+    f.Pages.SetTabVisible(FinishedSheet, false);
+    press({VK_CONTROL, VK_TAB});
+    EXPECT_EQ(f.Pages.ActivePage(), UninstallSheet);
+    press({VK_CONTROL, VK_TAB});
+    EXPECT_EQ(f.Pages.ActivePage(), BusySheet);
+    EXPECT_EQ(GetFocus(), f.Pages.Handle());  // a page without tab stops: the focus goes to the tab strip
+    press({VK_CONTROL, VK_TAB});
+    EXPECT_EQ(f.Pages.ActivePage(), WelcomeSheet);
+    press({VK_CONTROL, VK_SHIFT, VK_TAB});
+    EXPECT_EQ(f.Pages.ActivePage(), BusySheet);
+
+    f.Pages.SetActivePage(InstallSheet);
+    SetFocus(nowBtn.Handle());
+    press({VK_RETURN});
+    press({VK_ESCAPE});
+    EXPECT_EQ(clicks, 0);
+    EXPECT_TRUE(IsWindow(f.Handle()));
+    EXPECT_EQ(f.Pages.ActivePage(), InstallSheet);
+    Application().SetMainWindow(nullptr);
 }
 
 TEST_F(SetupWindow, Events_BoundToTheHandlersOfTheTables) {
