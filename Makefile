@@ -2,7 +2,8 @@
 # make release - install what is missing, build what a vendor ships into build/release/ (signed when SIGN_CERT
 #                and SIGN_KEY name a PEM certificate and its key)
 # make demo    - build, lay out the demo media folder with the release Setup.exe and start it under Wine
-# make bench   - decoder and extraction benchmarks (optimised builds, prints figures)
+# make bench   - decoder, mkpak (one thread and every core) and extraction benchmarks (optimised builds, prints
+#                figures)
 # make fuzz    - libFuzzer targets, FUZZ_SECONDS each (default 60)
 SHELL := /bin/bash
 B := $(CURDIR)/build

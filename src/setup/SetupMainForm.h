@@ -48,12 +48,12 @@ public:
     HWND Handle() const { return hwnd_; }
     SetupMode Mode() const { return mode_; }
 
-    // ---- Controls the code uses (bound by the layout code when the window is created). The other rows of the
-    // page tables get views the layout keeps; a control needs a member here only once code touches it.
 private:
-    ViewNames views_;  // before the members, which register in it as they are constructed
+    ViewNames views_;  // before the control members, which register in it as they are constructed
 
 public:
+    // ---- Controls the code uses (bound by the layout code when the window is created). The other rows of the
+    // page tables get views the layout keeps; a control needs a member here only once code touches it.
     TPageControl Pages;
     // Delphi
     Named<TCheckBox> CheckDelphi10{views_, "CheckDelphi10"}, CheckDelphi20{views_, "CheckDelphi20"};
@@ -76,7 +76,6 @@ public:
     Named<TGauge> Gauge{views_, "Gauge"};
 
     // ---- Handlers
-    void FormCreate();
     void ListInstallDirChange();
     void EditInstallDirChange();
     void ComboInstallDriveChange();
@@ -108,6 +107,8 @@ private:
     };
     enum PackageSlot { Install, Delphi10, Delphi20, kPackageSlots };
     static const char* const kPakNames[kPackageSlots];
+
+    void FormCreate();  // the start-up, run by Create()
 
     // ExtractProgress
     void SetBusyText(const std::string& text) override;

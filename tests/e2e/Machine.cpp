@@ -57,19 +57,6 @@ std::string WindowsDir() {
     return WithSlash(buf);
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> out;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((WithSlash(folder) + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 FILETIME LastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA d{};
     GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d);

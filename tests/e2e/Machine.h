@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "WinFolderFiles.h"
 #include "WinRegistry.h"
 #include "WinRemoveTree.h"
 
@@ -23,7 +24,7 @@ void MakeFolders(const std::string& path);  // the whole chain
 std::string WithSlash(std::string path);    // "\" appended unless there
 std::string TempDir();                      // the prefix's temporary folder, with "\"
 std::string WindowsDir();                   // with "\"
-std::vector<std::string> FilesIn(const std::string& folder);  // plain names, sorted
+using qs::test::FilesIn;
 FILETIME LastWrite(const std::string& path);
 
 // ---- Registry: the shared readers and writers (WinRegistry.h)

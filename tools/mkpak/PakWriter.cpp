@@ -236,7 +236,8 @@ void CreatePackageFile(const std::string& path, const std::vector<PakSource>& fi
                 Place(dir[i], offset);
                 out.write(reinterpret_cast<const char*>(p.stream.data()),
                           static_cast<std::streamsize>(p.stream.size()));
-            });
+            },
+            [](const PackedEntry& p) { return p.stream.size(); });
         const std::vector<uint8_t> head = PackageHead(options, dir);
         out.seekp(0);
         out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));

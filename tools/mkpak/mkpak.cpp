@@ -125,7 +125,7 @@ int Test(const std::string& pak, unsigned jobs) {
             UnpackEntry(image, info.entries[i]);
             return true;
         },
-        [](size_t, bool) {});
+        [](size_t, bool) {}, [](bool) { return size_t(0); });
     std::printf("%s: %zu files OK\n", pak.c_str(), info.entries.size());
     return 0;
 }
@@ -158,7 +158,8 @@ int Extract(const std::string& pak, const std::string& dir, unsigned jobs) {
             struct utimbuf times{t, t};
             utime(target.string().c_str(), &times);
 #endif
-        });
+        },
+        [](const std::vector<uint8_t>& data) { return data.size(); });
     std::printf("%s: %zu files extracted to %s\n", pak.c_str(), info.entries.size(), dir.c_str());
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "SetupFixture.h"
 
-#include <algorithm>
-
+#include "WinFolderFiles.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 
@@ -46,20 +45,6 @@ protected:
     std::string Dir() const { return target_->Path(); }
     std::unique_ptr<ScratchDir> target_;
 };
-
-// The names of the files in a folder, sorted.
-std::vector<std::string> FileNames(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 }  // namespace
 
@@ -157,7 +142,7 @@ TEST_F(Runs, SetupCopy_KeepsTheProgramsOwnNameAndFailsSilentlyInPlace) {
     EXPECT_NO_THROW(g.NowBtnClick());
     EXPECT_EQ(ReadFileBytes(Media() + "Setup.exe"), std::string(3000, 'S'));
     EXPECT_EQ(VisibleTabs(), std::vector<int>{FinishedSheet});
-    for (const std::string& name : FileNames(Media())) EXPECT_EQ(AsciiLower(name).find(".tmp"), std::string::npos);
+    for (const std::string& name : FilesIn(Media())) EXPECT_EQ(AsciiLower(name).find(".tmp"), std::string::npos);
 }
 
 // The drive fills up part-way through the copy: the run still ends on the Finished page without a message, and
@@ -180,10 +165,10 @@ TEST_F(Runs, SetupCopy_DriveFillsUpDuringTheCopy_LeavesNoPartialFile) {
         if (earlierCopy) {
             std::vector<std::string> names = installed;
             names.push_back("Setup.exe");
-            EXPECT_EQ(FileNames(folder), names);
+            EXPECT_EQ(FilesIn(folder), names);
             EXPECT_EQ(ReadFileBytes(folder + "Setup.exe"), "earlier copy");
         } else {
-            EXPECT_EQ(FileNames(folder), installed);
+            EXPECT_EQ(FilesIn(folder), installed);
         }
     }
 }
