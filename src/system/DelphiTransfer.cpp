@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 #include "system/IniFile.h"
 #include "system/Registry.h"
 #include "system/TransferList.h"
