@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/BinFile.h"
+#include "framework/Text.h"
 #include "package/Extract.h"
 #include "package/LZH_OP.h"
 #include "package/PakFormat.h"

@@ -1,5 +1,5 @@
-// What both back ends of BinFile share: the process-wide read mode, the test write budget, and the operations
-// built on ReadSome, WriteSome and Seek.
+// What both back ends of BinFile share: the process-wide read mode and the operations built on ReadSome,
+// WriteSome and Seek.
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 
@@ -8,16 +8,6 @@ namespace qs {
 static OpenMode g_readMode = OpenMode::ReadWrite;
 void SetFileModeForReading(OpenMode mode) { g_readMode = mode; }
 OpenMode FileModeForReading() { return g_readMode; }
-
-static int64_t g_writeBudget = -1;
-void SetWriteBudgetForTesting(int64_t bytes) { g_writeBudget = bytes; }
-
-namespace detail {
-uint32_t WriteBudgetAllows(uint32_t n) { return g_writeBudget >= 0 && n > g_writeBudget ? uint32_t(g_writeBudget) : n; }
-void WriteBudgetSpent(uint32_t n) {
-    if (g_writeBudget >= 0) g_writeBudget -= n;
-}
-}  // namespace detail
 
 void BinFile::ReadExact(void* buf, uint32_t n) {
     if (ReadSome(buf, n) != n) throw EInOutError(EInOutError::kReadBeyondEnd);

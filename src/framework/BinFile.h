@@ -67,17 +67,6 @@ private:
 };
 static_assert(!std::is_copy_constructible_v<BinFile>);
 
-// Test seam, for tests only: a process-wide budget of bytes that WriteSome may still write, standing for a drive
-// that fills up (no size-limited drive can be mounted under Wine). Writes beyond it come out short, as on a full
-// disk. Negative, the default, means no limit.
-void SetWriteBudgetForTesting(int64_t bytes);
-
-namespace detail {
-// For the back ends' WriteSome: how much of a write of n bytes the budget lets through, and what was written.
-uint32_t WriteBudgetAllows(uint32_t n);
-void WriteBudgetSpent(uint32_t n);
-}  // namespace detail
-
 // Maps a program path ("C:\dir\f") to the path the back end uses. Identity on Win32.
 std::string NativePath(const std::string& path);
 // POSIX back end only: the folder that stands for the drives (default "/tmp/qs-drives").

@@ -1,7 +1,8 @@
 #include "framework/BinFile.h"
+#include "framework/WriteLimit.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
-#include <cctype>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -16,7 +17,7 @@ void SetNativeDriveRoot(const std::string& folder) { g_driveRoot = folder; }
 
 std::string NativePath(const std::string& path) {
     std::string p = path;
-    if (p.size() >= 2 && p[1] == ':') p = g_driveRoot + "/" + char(std::toupper(static_cast<unsigned char>(p[0]))) + p.substr(2);
+    if (p.size() >= 2 && p[1] == ':') p = g_driveRoot + "/" + AsciiUpper(p[0]) + p.substr(2);
     for (char& c : p)
         if (c == '\\') c = '/';
     return p;
@@ -97,7 +98,7 @@ uint32_t BinFile::ReadSome(void* buf, uint32_t n) {
 
 uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
     if (fd_ < 0) throw EInOutError(6);
-    n = detail::WriteBudgetAllows(n);
+    n = detail::WriteLimitAllows(n);
     uint32_t put = 0;
     while (put < n) {
         const ssize_t w = ::write(fd_, static_cast<const char*>(buf) + put, n - put);
@@ -108,7 +109,7 @@ uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
         }
         put += uint32_t(w);
     }
-    detail::WriteBudgetSpent(put);
+    detail::WriteLimitSpent(put);
     return put;
 }
 

@@ -1,4 +1,5 @@
 #include "framework/BinFile.h"
+#include "framework/WriteLimit.h"
 #include "framework/Exceptions.h"
 
 #include <windows.h>
@@ -70,14 +71,14 @@ uint32_t BinFile::ReadSome(void* buf, uint32_t n) {
 
 uint32_t BinFile::WriteSome(const void* buf, uint32_t n) {
     if (!handle_) throw EInOutError(6);
-    n = detail::WriteBudgetAllows(n);
+    n = detail::WriteLimitAllows(n);
     DWORD put = 0;
     if (n && !WriteFile(handle_, buf, n, &put, nullptr)) {
         const DWORD e = GetLastError();
         if (e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL) return put;
         throw EInOutError(int(e));
     }
-    detail::WriteBudgetSpent(put);
+    detail::WriteLimitSpent(put);
     return put;
 }
 

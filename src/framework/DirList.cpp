@@ -1,12 +1,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "framework/Application.h"
 #include "framework/DirList.h"
 #include "framework/Exceptions.h"
 #include "framework/GdiGuards.h"
+#include "framework/Text.h"
 
 namespace qs {
 
@@ -14,8 +14,6 @@ namespace {
 
 constexpr int kIndent = 6;   // pixels per folder level
 constexpr int kGlyphW = 16;  // room for the folder picture
-
-char LowerDrive(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
 
 bool SameText(const std::string& a, const std::string& b) { return AsciiUpper(a) == AsciiUpper(b); }
 
@@ -59,7 +57,7 @@ std::vector<std::string> SplitPath(const std::string& dir) {
 }
 
 std::string DriveCurrentFolder(char letter) {
-    const char spec[3] = {char(std::toupper(static_cast<unsigned char>(letter))), ':', 0};
+    const char spec[3] = {AsciiUpper(letter), ':', 0};
     char buf[MAX_PATH];
     const DWORD n = GetFullPathNameA(spec, MAX_PATH, buf, nullptr);
     if (n == 0 || n >= MAX_PATH) return std::string(1, letter) + ":\\";
@@ -84,8 +82,8 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (SameText(entered, before)) return;
     SetWindowTextA(hwnd_, entered.c_str());
     Fill();
-    if (driveCombo_ && !entered.empty() && (before.empty() || LowerDrive(before[0]) != LowerDrive(entered[0])))
-        driveCombo_->ListMovedTo(LowerDrive(entered[0]));
+    if (driveCombo_ && !entered.empty() && (before.empty() || AsciiLower(before[0]) != AsciiLower(entered[0])))
+        driveCombo_->ListMovedTo(AsciiLower(entered[0]));
     if (OnChange) OnChange();
 }
 
@@ -211,7 +209,7 @@ void TDriveComboBox::Fill() {
     char buf[512];
     const DWORD n = GetLogicalDriveStringsA(sizeof buf, buf);
     for (const char* p = buf; n && n < sizeof buf && *p; p += lstrlenA(p) + 1) {
-        const char letter = LowerDrive(p[0]);
+        const char letter = AsciiLower(p[0]);
         std::string text = std::string(1, letter) + ":";
         const UINT type = GetDriveTypeA(p);
         if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
@@ -232,7 +230,7 @@ void TDriveComboBox::Select(char letter) {
 }
 
 void TDriveComboBox::SetDrive(char letter) {
-    letter = LowerDrive(letter);
+    letter = AsciiLower(letter);
     if (letter == drive_) return;
     if (dirList_) {
         // The list goes first. A listed drive that cannot be entered (no disc, a letter that points nowhere) is
@@ -258,8 +256,8 @@ void TDriveComboBox::SetDrive(char letter) {
 }
 
 void TDriveComboBox::ListMovedTo(char letter) {
-    if (settingDrive_ || LowerDrive(letter) == drive_) return;
-    drive_ = LowerDrive(letter);
+    if (settingDrive_ || AsciiLower(letter) == drive_) return;
+    drive_ = AsciiLower(letter);
     Select(drive_);
     if (OnChange) OnChange();
 }
@@ -268,7 +266,7 @@ void TDriveComboBox::Setup(const form::ControlDef&) {
     Fill();
     // The box starts on the drive of the process's current folder, without an event.
     char cwd[MAX_PATH] = "";
-    if (GetCurrentDirectoryA(MAX_PATH, cwd) && cwd[0]) drive_ = LowerDrive(cwd[0]);
+    if (GetCurrentDirectoryA(MAX_PATH, cwd) && cwd[0]) drive_ = AsciiLower(cwd[0]);
     Select(drive_);
 }
 

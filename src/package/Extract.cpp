@@ -4,6 +4,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
+#include "framework/Text.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 
@@ -51,33 +52,17 @@ void TPackageExtractor::LZHCompressorPutBytes(TLZHCompressor&, const void* DTA, 
 
 namespace {
 
-struct EntryView {
-    std::string FileName;
-    int64_t FixedPart;  // offset of FileTime
-};
-
 // Reads the whole directory once, before anything is written: every name must be a plain file name and every
 // entry must lie inside the file, so a hostile package can neither escape the folder nor leave half its files.
-std::vector<EntryView> ReadDirectory(BinFile& pak, int32_t count, bool hasExtraName, const std::string& pakName) {
-    std::vector<EntryView> entries;
+std::vector<PakDirEntry> ReadDirectory(BinFile& pak, int32_t count, bool hasExtraName, const std::string& pakName) {
+    std::vector<PakDirEntry> entries;
     if (count <= 0) return entries;
-    const int64_t size = pak.Size();
-    // Every entry takes at least 25 bytes; a count beyond that is damage, refused before any allocation.
-    if (int64_t(count) > (size - pak.Position()) / (1 + kPakFixedPartSize)) throw Exception(PackageErrorText(pakName));
-    entries.reserve(size_t(count));
+    PakFileInput in(pak);
+    // Every entry takes at least 25 bytes; a count beyond that is damage, refused before any entry is read.
+    if (int64_t(count) > in.Remaining() / (1 + kPakFixedPartSize)) throw Exception(PackageErrorText(pakName));
     for (int32_t i = 0; i < count; ++i) {
-        EntryView e;
-        const uint8_t n = pak.ReadU8();
-        e.FileName.resize(n);
-        if (n) pak.ReadExact(&e.FileName[0], n);
-        if (hasExtraName) pak.Skip(pak.ReadU8());
-        e.FixedPart = pak.Position();
-        if (e.FixedPart + kPakFixedPartSize > size) throw EInOutError(EInOutError::kReadBeyondEnd);
-        pak.Skip(8);
-        const int32_t dataOffset = pak.ReadI32();
-        const int32_t packedSize = pak.ReadI32();
-        pak.Skip(8);
-        if (!IsPlainFileName(e.FileName) || dataOffset < 0 || packedSize < 0) throw Exception(PackageErrorText(pakName));
+        PakDirEntry e = ReadPakDirEntry(in, hasExtraName);
+        if (!IsPlainFileName(e.name) || e.dataOffset < 0 || e.packedSize < 0) throw Exception(PackageErrorText(pakName));
         entries.push_back(std::move(e));
     }
     return entries;
@@ -103,23 +88,21 @@ std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, 
     CreateFolderChain(dest);
 
     const int32_t count = PakFile.ReadI32();
-    const std::vector<EntryView> entries = ReadDirectory(PakFile, count, hasExtraName, pakName);
+    const std::vector<PakDirEntry> entries = ReadDirectory(PakFile, count, hasExtraName, pakName);
     std::vector<uint8_t> list(entries.size() * kSlotSize, 0);
 
     for (size_t i = 0; i < entries.size(); ++i) {
-        const EntryView& e = entries[i];
-        PakFile.Seek(e.FixedPart + 8);
-        const int32_t dataOffset = PakFile.ReadI32();
-        PackedLeft = PakFile.ReadI32();
-        PakFile.Seek(dataOffset);
-        progress_.SetBusyText("Decompressing " + e.FileName + "...");
+        const PakDirEntry& e = entries[i];
+        PackedLeft = e.packedSize;
+        PakFile.Seek(e.dataOffset);
+        progress_.SetBusyText("Decompressing " + e.name + "...");
 
         uint8_t* slot = &list[i * kSlotSize];
-        const std::string upper = AsciiUpper(e.FileName).substr(0, kSlotSize - 1);
+        const std::string upper = AsciiUpper(e.name).substr(0, kSlotSize - 1);
         slot[0] = uint8_t(upper.size());
         std::memcpy(slot + 1, upper.data(), upper.size());
 
-        const std::string target = dest + e.FileName;
+        const std::string target = dest + e.name;
         OutFile.Create(target);
         PackedCRC = 0;
         UnpackedCRC = 0;
@@ -127,15 +110,10 @@ std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, 
 
         // The stored time is set through the handle still open for writing: reopening every file only to stamp
         // it doubled the cost of a small file. A failure leaves the time at which the file was written.
-        PakFile.Seek(e.FixedPart);
-        const uint32_t fileTime = PakFile.ReadU32();
-        OutFile.SetLastWriteTimeFromDos(fileTime);
+        OutFile.SetLastWriteTimeFromDos(e.dosTime);
         OutFile.Close();
-        PakFile.Skip(12);
-        const uint32_t fileCRC = PakFile.ReadU32();
-        const uint32_t dataCRC = PakFile.ReadU32();
-        if (dataCRC != PackedCRC || PackedLeft != 0) throw Exception(PackageErrorText(pakName));
-        if (fileCRC != UnpackedCRC) throw Exception(kDestinationErrorText);
+        if (e.dataCrc != PackedCRC || PackedLeft != 0) throw Exception(PackageErrorText(pakName));
+        if (e.fileCrc != UnpackedCRC) throw Exception(kDestinationErrorText);
     }
     PakFile.Close();
     return list;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <typeinfo>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -21,7 +20,7 @@ public:
     ECompress() : Exception("") {}
 };
 
-constexpr int kRingAlloc = TLZHCompressor::N + TLZHCompressor::F - 1;  // 4155
+constexpr int kRingAlloc = TLZHCompressor::N + TLZHCompressor::F - 1;  // 4155 bytes
 constexpr uint16_t kMinBuf = 16;
 constexpr uint16_t kMaxBuf = 32768;
 
@@ -140,7 +139,7 @@ void TLZHCompressor::State::BuildTop() {
     topStale = false;
 }
 
-TLZHCompressor::TLZHCompressor() : s_(std::make_unique<State>()) {}
+TLZHCompressor::TLZHCompressor(ByteRoute route) : s_(std::make_unique<State>()), route_(route) {}
 
 TLZHCompressor::~TLZHCompressor() = default;
 
@@ -463,9 +462,7 @@ void TLZHCompressor::Decompress() {
     // Buffers first: an allocation failure then leaves the component idle.
     st.runReadSize = st.readBufSize;
     st.runWriteSize = st.writeBufSize;
-    // Overrides of GetBytes/PutBytes see every byte; the component itself takes the inline road, whose output
-    // buffer is a window that keeps the history too.
-    const bool direct = typeid(*this) == typeid(TLZHCompressor);
+    const bool direct = route_ == ByteRoute::Inline;
     st.inBuf.reset(new uint8_t[st.runReadSize]);
     st.outBuf.reset(new uint8_t[direct ? N + WindowBlocks(st.runWriteSize) * st.runWriteSize + kWindowSlack
                                        : st.runWriteSize]);

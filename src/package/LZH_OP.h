@@ -29,7 +29,12 @@ public:
     static constexpr int MAX_FREQ = 0x8000;
     static constexpr int kInitialSpaces = N - F;          // ring bytes 0..4035 start as spaces
 
-    TLZHCompressor();
+    // How the decoding loop moves bytes. Inline: it reads and writes its buffers itself, and its output buffer
+    // is a window that keeps the history too. ThroughOverrides: every byte goes through the virtual GetBytes and
+    // PutBytes, which is what a subclass overriding them must ask for.
+    enum class ByteRoute { Inline, ThroughOverrides };
+
+    TLZHCompressor() : TLZHCompressor(ByteRoute::Inline) {}
     virtual ~TLZHCompressor();
     TLZHCompressor(const TLZHCompressor&) = delete;
     TLZHCompressor& operator=(const TLZHCompressor&) = delete;
@@ -51,15 +56,17 @@ public:
     void Decompress();
 
 protected:
+    explicit TLZHCompressor(ByteRoute route);
+
     virtual void PutBytes(const void* bytes, uint16_t count, uint16_t& taken);
     virtual void GetBytes(void* buf, uint16_t count, uint16_t& delivered);
 
 private:
     struct State;
     std::unique_ptr<State> s_;
+    const ByteRoute route_;
 
-    // The decoding loop; Direct reads and writes the buffers inline (no override of GetBytes/PutBytes exists),
-    // otherwise every byte goes through the virtual operations.
+    // The decoding loop; Direct is the inline route, otherwise every byte goes through the virtual operations.
     template <bool Direct>
     void RunLoop();
     void StartHuff();

@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "package/LZH_OP.h"
+
 namespace qs::lzh {
 
-constexpr int kChars = 314;             // 256 literals + 58 match lengths
-constexpr int kNodes = 2 * kChars - 1;  // 627
-constexpr int kRoot = kNodes - 1;       // 626
+// The decoder's symbol and node counts, under the names the tree code uses.
+constexpr int kChars = TLZHCompressor::N_CHAR;
+constexpr int kNodes = TLZHCompressor::T;
+constexpr int kRoot = TLZHCompressor::R;
 
 // The position code's upper 6 bits by ranges of the code's first 8 bits: the first and last 8-bit value of each
 // range, how many values each upper value takes there, and the code length of the upper part.

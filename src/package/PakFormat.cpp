@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/BinFile.h"
+#include "framework/Text.h"
 
 namespace qs {
 
@@ -31,6 +32,13 @@ void SkipChecked(BinFile& f, int64_t count, int64_t fileSize) {
 }
 
 }  // namespace
+
+void PakFileInput::Read(void* dst, size_t n) {
+    file_.ReadExact(dst, uint32_t(n));
+    left_ -= int64_t(n);
+}
+
+void PakFileInput::PastEnd(const char*) { throw EInOutError(EInOutError::kReadBeyondEnd); }
 
 bool IsQuillostrandProduct(const std::string& productName) {
     std::string p = productName;
@@ -70,13 +78,8 @@ PackageSummary ScanPackage(const std::string& path, PakRole role) {
     s.DirPos = int32_t(f.Position());
     s.EntryCount = f.ReadI32();
     uint32_t total = 0;
-    for (int32_t i = 0; i < s.EntryCount; ++i) {
-        SkipChecked(f, f.ReadU8(), size);
-        if (s.HasExtraName) SkipChecked(f, f.ReadU8(), size);
-        f.Skip(4);  // FileTime
-        total += f.ReadU32();
-        SkipChecked(f, 16, size);
-    }
+    PakFileInput in(f);
+    for (int32_t i = 0; i < s.EntryCount; ++i) total += uint32_t(ReadPakDirEntry(in, s.HasExtraName).unpackedSize);
     s.TotalSize = int32_t(total);
     f.Close();
     return s;
@@ -89,10 +92,8 @@ bool IsPlainFileName(const std::string& name) {
     // Windows drops final dots and blanks: a name of nothing else would name the folder itself.
     if (name.find_first_not_of(". ") == std::string::npos) return false;
     // Device names are reserved whatever the extension: "CON", "con.txt", "LPT1.dat".
-    std::string stem = name.substr(0, name.find('.'));
+    std::string stem = AsciiUpper(name.substr(0, name.find('.')));
     while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    for (char& c : stem)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* d : kDevices)
         if (stem == d) return false;

@@ -1,19 +1,19 @@
 // The package file format as the setup program reads it: header scan and the file-name safety rule.
 //
 // Layout (little-endian): "QVPAK", 2 reserved bytes, int32 L1 + ProductName, int32 L2 + VersionText,
-// HasExtraName byte, int32 EntryCount (its offset is the directory position), then EntryCount entries:
-// FileName (length byte + text), ExtraName (length byte + text, only with HasExtraName), and a fixed part of
-// 24 bytes: FileTime (DOS), UnpackedSize, DataOffset, PackedSize, FileCRC, DataCRC.
+// HasExtraName byte, int32 EntryCount (its offset is the directory position), then EntryCount entries laid
+// out as PakDirEntry.h says.
 #pragma once
 #include <cstdint>
 #include <string>
 
+#include "framework/BinFile.h"
 #include "framework/Exceptions.h"
+#include "package/PakDirEntry.h"
 
 namespace qs {
 
 constexpr char kPakMagic[5] = {'Q', 'V', 'P', 'A', 'K'};
-constexpr int kPakFixedPartSize = 24;
 constexpr size_t kMaxPakText = 32;  // ProductName and VersionText hold at most 32 characters
 
 enum class PakRole { Main, Delphi10, Delphi20 };
@@ -39,6 +39,20 @@ public:
 // Raises: Exception "PAK file corrupt" (main) / "File Delphi10.pak is corrupt" / "File Delphi20.pak is corrupt"
 // on a wrong magic; EWrongProduct; EInOutError for a file too short or unreadable ("Read beyond end of file").
 PackageSummary ScanPackage(const std::string& path, PakRole role);
+
+// Directory entries read straight from a package file, from its current position on. A field past the end
+// raises EInOutError "Read beyond end of file", as every short read of a package does.
+class PakFileInput : public PakInput {
+public:
+    explicit PakFileInput(BinFile& file) : file_(file), left_(file.Size() - file.Position()) {}
+    int64_t Remaining() const override { return left_; }
+    void Read(void* dst, size_t n) override;
+    [[noreturn]] void PastEnd(const char* field) override;
+
+private:
+    BinFile& file_;
+    int64_t left_;
+};
 
 // The comparison of start-up: drop the last two bytes when the last is LF, then compare with "Quillostrand".
 bool IsQuillostrandProduct(const std::string& productName);

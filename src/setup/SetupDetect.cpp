@@ -4,22 +4,18 @@
 
 #include <cstdint>
 
+#include "framework/Text.h"
+#include "system/DelphiTransfer.h"
+#include "system/IniFile.h"
+#include "system/Registry.h"
+
 namespace qs {
 
 namespace {
 
-// Reads a REG_SZ-like value into a buffer of maxChars + 1 bytes; fails when it does not fit.
-std::optional<std::string> ReadRegText(HKEY root, const char* subKey, const char* value, DWORD maxChars) {
-    HKEY key;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
-    std::string buf(maxChars + 1, '\0');
-    DWORD size = maxChars + 1;
-    const LONG rc = RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(&buf[0]), &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) return std::nullopt;
-    buf.resize(size);
-    buf.resize(std::char_traits<char>::length(buf.c_str()));  // up to the first NUL
-    return buf;
+// A text value of the key, read into maxChars + 1 bytes; nothing when the key or value is missing or too long.
+std::optional<std::string> ReadRegText(HKEY root, const char* subKey, const char* value, size_t maxChars) {
+    return ReadText(RegKey::Open(root, subKey, KEY_QUERY_VALUE), value, maxChars);
 }
 
 }  // namespace
@@ -31,9 +27,7 @@ std::string ReadProgramFilesDir() {
 }
 
 std::string ReadDelphi10SearchPath() {
-    char buf[1024];
-    GetPrivateProfileStringA("Library", "SearchPath", "", buf, sizeof buf, "DELPHI.INI");
-    return buf;
+    return TIniFile(kDelphiIni).ReadString("Library", "SearchPath", "");
 }
 
 std::optional<std::string> ReadDelphi20RootDir() {
@@ -41,8 +35,7 @@ std::optional<std::string> ReadDelphi20RootDir() {
 }
 
 int32_t DriveFreeSpace(char drive) {
-    const char letter = drive >= 'a' && drive <= 'z' ? char(drive - 'a' + 'A') : drive;
-    const char root[4] = {letter, ':', '\\', '\0'};
+    const char root[4] = {AsciiUpper(drive), ':', '\\', '\0'};
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return -1;
     const uint64_t bytes = uint64_t(sectorsPerCluster) * bytesPerSector * freeClusters;

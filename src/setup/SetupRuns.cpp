@@ -6,6 +6,7 @@
 #include "framework/Application.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
 #include "system/Shortcuts.h"
@@ -64,23 +65,23 @@ void CopyProgramFile(const std::string& from, const std::string& to) {
 }  // namespace
 
 void TSetupForm::NowBtnClick() {
-    // 1. Both Delphi folders in one place would overwrite one editor with the other.
+    // Both Delphi folders in one place would overwrite one editor with the other.
     if (AsciiUpper(EditDelphi10.Text()) == AsciiUpper(EditDelphi20.Text())) {
         Pages.SetActivePage(DelphiSheet);
         throw Exception(
             "Sorry, but you cannot install the Delphi 1.0 and 2.0 versions of the property editor in the same directory");
     }
-    InstallPath = InstallFolderFrom(EditInstallDir.Text());  // 2
-    Pages.SetTabVisible(BusySheet, true);                   // 3
+    InstallPath = InstallFolderFrom(EditInstallDir.Text());
+    Pages.SetTabVisible(BusySheet, true);
     Pages.SetActivePage(BusySheet);
-    Gauge.SetProgress(0);  // 4
+    Gauge.SetProgress(0);
     Gauge.SetMaxValue(SpaceNeeded);
-    ExtractAndCopy();  // 5-10
-    LabelBusy.SetCaption("Adding shortcuts");  // 11
+    ExtractAndCopy();
+    LabelBusy.SetCaption("Adding shortcuts");
     RepaintNow();
     CreateShortcuts();
-    WriteInstallRecord();  // 12
-    ShowFinishedPage();    // 13
+    WriteInstallRecord();
+    ShowFinishedPage();
 }
 
 void TSetupForm::UpdateBtnClick() {

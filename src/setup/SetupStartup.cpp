@@ -6,6 +6,7 @@
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
+#include "framework/Text.h"
 #include "package/PakFormat.h"
 #include "setup/SetupDetect.h"
 #include "setup/SetupMainForm.h"
@@ -14,19 +15,28 @@
 
 namespace qs {
 
+namespace {
+
+// The free-space figure is red while the drive has no more room than the install needs.
+COLORREF SpaceFreeColor(int32_t spaceFree, int32_t spaceNeeded) {
+    return spaceFree > spaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0);
+}
+
+}  // namespace
+
 void TSetupForm::FormCreate() {
-    // 1. The decoder's events go to the window's handlers.
+    // The decoder's events go to the window's handlers.
     extractor_.Attach(LZHCompressor);
-    // 2.
+    // The welcome page first; the busy and finished pages get their tabs only when a run reaches them.
     Pages.SetActivePage(WelcomeSheet);
     Pages.SetTabVisible(BusySheet, false);
     Pages.SetTabVisible(FinishedSheet, false);
-    // 3. Packages and the program itself may lie on write-protected media.
+    // Packages and the program itself may lie on write-protected media.
     SetFileModeForReading(OpenMode::ReadOnly);
-    // 4.
+    // The packages lie beside the program.
     SourceDir = ProgramPath.substr(0, ProgramPath.rfind('\\') + 1);
 
-    // 5-6. The main package; absent when it cannot be opened at all.
+    // The main package; absent when it cannot be opened at all.
     QuilstrPakFound = false;
     {
         BinFile probe;
@@ -47,14 +57,14 @@ void TSetupForm::FormCreate() {
         LabelVersion.SetCaption(InstallVersion);
         keep(Install, main);
 
-        // 7-8.
+        // The program copies itself into the install folder, so its own size counts in the space needed.
         BinFile self;
         self.OpenRead(ProgramPath);
         SetupSize = int32_t(self.Size());
         self.Close();
         SpaceNeeded = Packages[Install].Size + SetupSize;
 
-        // 9-10. The Delphi packages are optional: any failure disables their option, silently.
+        // The Delphi packages are optional: any failure disables their option, silently.
         for (const PackageSlot slot : {Delphi10, Delphi20}) {
             try {
                 keep(slot, ScanPackage(SourceDir + kPakNames[slot], slot == Delphi10 ? PakRole::Delphi10
@@ -65,10 +75,10 @@ void TSetupForm::FormCreate() {
             }
         }
 
-        // 11-12.
+        // The folders proposed: under the system's program-files folder, on its drive.
         ProgramFilesDir = ReadProgramFilesDir();
         const char drive = ProgramFilesDir[0];
-        bool driveChanges = AsciiLower(std::string(1, ComboInstallDrive.Drive())) != AsciiLower(std::string(1, drive));
+        bool driveChanges = AsciiLower(ComboInstallDrive.Drive()) != AsciiLower(drive);
         try {
             ComboInstallDrive.SetDrive(drive);
         } catch (const std::exception&) {
@@ -82,19 +92,19 @@ void TSetupForm::FormCreate() {
         EditDelphi10.SetText(EditInstallDir.Text() + "\\Delphi10");
         EditDelphi20.SetText(EditInstallDir.Text() + "\\Delphi20");
 
-        // 13. Delphi 1.0: the library element of its search path.
+        // Delphi 1.0: the library element of its search path.
         if (const auto lib = FindDelphi10LibElement(ReadDelphi10SearchPath())) {
             if (CheckDelphi10.Enabled()) CheckDelphi10.SetChecked(true);
             EditDelphi10.SetText(*lib);
         }
-        // 14. Delphi 2.0: its root folder.
+        // Delphi 2.0: its root folder.
         if (const auto root = ReadDelphi20RootDir()) {
             if (CheckDelphi20.Enabled()) CheckDelphi20.SetChecked(true);
             EditDelphi20.SetText(*root + "\\LIB");
         }
     }
 
-    // 15. An earlier installation, whether or not the package was found.
+    // An earlier installation, whether or not the package was found.
     const StartupRecord rec = ReadInstallRecordForStartup();
     OldVersion = rec.OldVersion;
     if (rec.InstallDir) EditInstallDir.SetText(*rec.InstallDir);
@@ -109,10 +119,8 @@ void TSetupForm::FormCreate() {
         EditDelphi20.SetReadOnly(true);
     }
 
-    // 16.
     LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
 
-    // 17.
     ChooseMode();
 }
 
@@ -168,7 +176,7 @@ void TSetupForm::ComboInstallDriveChange() {
         SpaceFree = 0;
     }
     LabelSpaceFree.SetCaption(FormatKB(SpaceFree));
-    LabelSpaceFree.SetColor(SpaceFree > SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
+    LabelSpaceFree.SetColor(SpaceFreeColor(SpaceFree, SpaceNeeded));
 }
 
 void TSetupForm::DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint) {
@@ -178,7 +186,7 @@ void TSetupForm::DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint
     for (const PackageSlot slot : {Delphi10, Delphi20})
         if (OptionOf(slot).Checked()) SpaceNeeded += Packages[slot].Size;
     LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
-    LabelSpaceFree.SetColor(SpaceFree > SpaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0));
+    LabelSpaceFree.SetColor(SpaceFreeColor(SpaceFree, SpaceNeeded));
 }
 
 void TSetupForm::CheckDelphi10Click() { DelphiOptionChanged(CheckDelphi10, EditDelphi10, LabelDelphi10); }

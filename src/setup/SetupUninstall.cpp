@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
+#include "framework/Text.h"
 #include "setup/SetupMainForm.h"
 #include "system/DelphiTransfer.h"
 #include "system/InstallRecord.h"
@@ -16,7 +17,6 @@
 namespace qs {
 
 void TSetupForm::UninstallBtnClick() {
-    // 1.
     if (Application().ShowMessageBox("Are you absolutely sure you wish to uninstall Quillostrand?",
                                      "(You must have accidentically pressed that button...)",
                                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) != IDYES)
@@ -27,11 +27,10 @@ void TSetupForm::UninstallBtnClick() {
         RepaintNow();
     };
 
-    // 2.
     step("Reading uninstall information");
     const UninstallLists lists = ReadUninstallLists();
 
-    // 3. Only plain names are deleted, so a damaged record can never reach outside the three folders.
+    // Only plain names are deleted, so a damaged record can never reach outside the three folders.
     step("Deleting files");
     const std::string installDir = IncludeTrailingBackslash(EditInstallDir.Text());
     for (const std::string& path : ListedFilePaths(lists.InstallFiles, installDir, true)) DeleteFileNamed(path);
@@ -43,7 +42,7 @@ void TSetupForm::UninstallBtnClick() {
             DeleteFileNamed(path);
     }
 
-    // 4. Only empty folders go; each is tried whatever the lists held.
+    // Only empty folders go; each is tried whatever the lists held.
     step("Removing directory");
     // A folder that is the current folder of this process (or of the helper, which inherits it) cannot be
     // removed on Windows; leave them all.
@@ -56,17 +55,15 @@ void TSetupForm::UninstallBtnClick() {
         }
     }
 
-    // 5.
     step("Updating registry");
     DeleteRegistryEntries();
     RemoveDelphi10Transfer();
     RemoveDelphi20Transfer();
 
-    // 6.
     step("Destroying shortcuts");
     DeleteShortcuts();
 
-    // 7.
+    // The program's own copy in the install folder cannot delete itself while it runs: the helper does it.
     step("Uninstall complete");
     if (selfRemovalNeeded)
         SelfRemoval("Quillostrand has been successfully uninstalled.", "Uninstall complete");

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 namespace qs {
 

@@ -5,8 +5,10 @@
 
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
+#include "framework/Text.h"
 #include "system/DelphiTransfer.h"
 #include "system/Registry.h"
+#include "system/ShellKeys.h"
 
 namespace qs {
 
@@ -23,11 +25,6 @@ std::string Cut(std::string text, size_t limit = kMaxCountedText) {
 void WriteList(const RegKey& key, const std::string& prefix, const std::vector<uint8_t>& list) {
     WriteNumber(key, prefix + "FilesSize", uint32_t(list.size()));
     WriteBinary(key, prefix + "Files", list);
-}
-
-void WriteDefault(HKEY root, const std::string& subKey, const std::string& text) {
-    const RegKey key = RegKey::Create(root, subKey, KEY_WRITE);
-    WriteText(key, "", Cut(text));
 }
 
 std::string Quoted(const std::string& path) { return '"' + path + '"'; }
@@ -57,15 +54,7 @@ void WriteInstallRecord(const InstallRecordInput& in) {
         }
     }
 
-    WriteDefault(HKEY_CLASSES_ROOT, ".qst", "QuillostrandProject");
-    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject", "Quillostrand Project");
-    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\DefaultIcon", folder + "Quilstr.exe,0");
-    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell", "Open");
-    // Commands quote the program's path: unquoted, a folder with blanks lets the shell try "C:\Program.exe" first.
-    const std::string program = Quoted(folder + "Quilstr.exe");
-    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", program + " \"%1\"");
-    WriteDefault(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Compile\\Command", program + " \"%1\" /C");
-    WriteDefault(HKEY_LOCAL_MACHINE, kAppPathsKey, folder + "Quilstr.exe");
+    WriteShellKeys(folder);
     // Without this the shell shows the new icon and commands only after the next logon.
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 

@@ -1,5 +1,5 @@
-// The install record (HKEY_LOCAL_MACHINE "Software\QV\Quillostrand\Installation"), the shell entries of the
-// ".qst" file type and App Paths, and the uninstall entry: written at the end of an install or update run, read
+// The install record (HKEY_LOCAL_MACHINE "Software\QV\Quillostrand\Installation"), the shell entries
+// (ShellKeys.h), and the uninstall entry: written at the end of an install or update run, read
 // by start-up and by the uninstall run.
 #pragma once
 #include <cstdint>
@@ -12,7 +12,6 @@
 namespace qs {
 
 constexpr char kRecordKey[] = "Software\\QV\\Quillostrand\\Installation";
-constexpr char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quilstr.exe";
 constexpr char kUninstallEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand";
 constexpr char kNoVersion[] = "None";
 
@@ -26,7 +25,7 @@ struct InstallRecordInput {
 };
 
 // Writes, in order: the record (Version, InstallDir, the main list; each Delphi folder and list only when its
-// option is ticked, so unticked ones keep an earlier run's values), the seven shell keys, the Delphi Transfer
+// option is ticked, so unticked ones keep an earlier run's values), the shell keys, the Delphi Transfer
 // entries, and the uninstall entry. Registry writes are not checked. Errors of the Transfer step (an unwritable
 // DELPHI.INI, a Delphi 2.0 Count that is not a number) end it there, before the uninstall entry.
 void WriteInstallRecord(const InstallRecordInput& in);

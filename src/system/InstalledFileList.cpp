@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 #include "package/PakFormat.h"
 
 namespace qs {

@@ -1,6 +1,7 @@
 #include "system/SearchPath.h"
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 namespace qs {
 

@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 namespace qs {
 

@@ -6,6 +6,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 #include "system/Registry.h"
 
 namespace qs {

@@ -1,6 +1,7 @@
 #include "system/TransferList.h"
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 namespace qs {
 

@@ -7,6 +7,7 @@
 #include "Driver.h"
 #include "Machine.h"
 #include "PakWriter.h"
+#include "framework/Text.h"
 
 namespace e2e {
 namespace {
@@ -31,12 +32,6 @@ std::string Join(const std::vector<std::string>& v) {
     std::string s;
     for (const auto& x : v) s += (s.empty() ? "" : ", ") + x;
     return "[" + s + "]";
-}
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
 }
 
 std::string ShortPath(const std::string& path) {
@@ -194,7 +189,7 @@ void ExpectFiles(const std::string& folder, const Package& pak, const std::vecto
 
 std::vector<std::string> SlotsOf(const Package& pak) {
     std::vector<std::string> names;
-    for (const auto& f : pak.files) names.push_back(Upper(f.name).substr(0, 12));
+    for (const auto& f : pak.files) names.push_back(qs::AsciiUpper(f.name).substr(0, 12));
     return names;
 }
 
@@ -475,7 +470,7 @@ void UninstallFromInstalledCopy(Run& run, const Installed& in, bool shots) {
     char image[MAX_PATH] = "";
     DWORD size = MAX_PATH;
     QueryFullProcessImageNameA(helper, 0, image, &size);
-    ExpectEq(Upper(image), Upper(TempDir() + "DeleteMe.exe"), "the process showing the closing message");
+    ExpectEq(qs::AsciiUpper(image), qs::AsciiUpper(TempDir() + "DeleteMe.exe"), "the process showing the closing message");
     // By the time it speaks, the helper has removed the running copy and its folder.
     Expect(!Exists(in.dir + "Setup.exe"), "the installed Setup.exe is still there");
     Expect(!IsFolder(in.dir), "the install folder is still there");

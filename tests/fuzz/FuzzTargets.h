@@ -23,6 +23,7 @@
 #include "deleteme/CmdLine.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 #include "package/Crc32.h"
 #include "package/Extract.h"
 #include "package/LZH_OP.h"

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 using namespace qs;
 

@@ -76,6 +76,7 @@ Bytes AllLiterals(const Bytes& data) {
 // Goes through the virtual GetBytes/PutBytes, so the byte-at-a-time road of the component is taken.
 class CountingCompressor : public TLZHCompressor {
 public:
+    CountingCompressor() : TLZHCompressor(ByteRoute::ThroughOverrides) {}
     int gets = 0, puts = 0;
 
 protected:

@@ -154,6 +154,15 @@ TEST(PakReader, DamagedPackagesAreNamed) {
         const Bytes shortImage(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(cut));
         ExpectRefused([&] { ParsePackage(shortImage, "cut.pak"); }, "cut.pak is damaged");
     }
+    // Cut inside the first entry's fixed part: the first field that does not fit is named.
+    const PakInfo whole = ParsePackage(image, "p");
+    const size_t fixedStart = size_t(whole.dirPos) + 4 + 1 + whole.entries[0].name.size();
+    const char* const fields[] = {"FileTime", "UnpackedSize", "DataOffset", "PackedSize", "FileCRC", "DataCRC"};
+    for (size_t k = 0; k < 24; ++k) {
+        const Bytes shortImage(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(fixedStart + k));
+        ExpectRefused([&] { ParsePackage(shortImage, "cut.pak"); },
+                      std::string(fields[k / 4]) + " lies past the end of the file");
+    }
     // Packed data cut short: the last entry's data lie past the end.
     const Bytes noTail(image.begin(), image.end() - 10);
     ExpectRefused([&] { ParsePackage(noTail, "t.pak"); }, "outside the file");

@@ -11,6 +11,7 @@
 #include <limits>
 #include <set>
 
+#include "framework/Text.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 #include "InOrder.h"
@@ -39,10 +40,15 @@ void CheckText(const std::string& text, const char* what) {
 }
 
 // Reads little-endian fields with a bounds check on every one.
-class Reader {
+class Reader : public PakInput {
 public:
     Reader(const std::vector<uint8_t>& image, const std::string& what) : v_(image), what_(what) {}
     size_t Pos() const { return pos_; }
+    int64_t Remaining() const override { return int64_t(v_.size() - pos_); }
+    void Read(void* dst, size_t n) override { std::memcpy(dst, Take(n, "Entry"), n); }
+    [[noreturn]] void PastEnd(const char* field) override {
+        Damaged(std::string(field) + " lies past the end of the file");
+    }
     uint8_t U8(const char* field) { return *Take(1, field); }
     uint16_t U16(const char* field) {
         const uint8_t* p = Take(2, field);
@@ -60,7 +66,7 @@ public:
 
 private:
     const uint8_t* Take(size_t n, const char* field) {
-        if (n > v_.size() - pos_) Damaged(std::string(field) + " lies past the end of the file");
+        if (n > v_.size() - pos_) PastEnd(field);
         const uint8_t* p = v_.data() + pos_;
         pos_ += n;
         return p;
@@ -110,20 +116,7 @@ std::vector<uint8_t> PackageHead(const PakOptions& options, const std::vector<Pa
     PutBytes(out, options.version);
     PutU8(out, options.extraNames ? 1 : 0);
     PutU32(out, static_cast<uint32_t>(dir.size()));
-    for (const PakDirEntry& e : dir) {
-        PutU8(out, static_cast<uint8_t>(e.name.size()));
-        PutBytes(out, e.name);
-        if (options.extraNames) {
-            PutU8(out, static_cast<uint8_t>(e.extraName.size()));
-            PutBytes(out, e.extraName);
-        }
-        PutU32(out, e.dosTime);
-        PutU32(out, static_cast<uint32_t>(e.unpackedSize));
-        PutU32(out, static_cast<uint32_t>(e.dataOffset));
-        PutU32(out, static_cast<uint32_t>(e.packedSize));
-        PutU32(out, e.fileCrc);
-        PutU32(out, e.dataCrc);
-    }
+    for (const PakDirEntry& e : dir) WritePakDirEntry(out, e, options.extraNames);
     return out;
 }
 
@@ -261,15 +254,7 @@ PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what)
     info.dirPos = static_cast<int32_t>(r.Pos());
     const int32_t count = static_cast<int32_t>(r.U32("EntryCount"));
     for (int32_t i = 0; i < count; ++i) {
-        PakDirEntry e;
-        e.name = r.Text(r.U8("FileName length"), "FileName");
-        if (info.extraNames) e.extraName = r.Text(r.U8("ExtraName length"), "ExtraName");
-        e.dosTime = r.U32("FileTime");
-        e.unpackedSize = static_cast<int32_t>(r.U32("UnpackedSize"));
-        e.dataOffset = static_cast<int32_t>(r.U32("DataOffset"));
-        e.packedSize = static_cast<int32_t>(r.U32("PackedSize"));
-        e.fileCrc = r.U32("FileCRC");
-        e.dataCrc = r.U32("DataCRC");
+        PakDirEntry e = ReadPakDirEntry(r, info.extraNames);
         if (e.unpackedSize < 0 || e.packedSize < 0 || e.dataOffset < 0 ||
             size_t(e.dataOffset) > image.size() || size_t(e.packedSize) > image.size() - size_t(e.dataOffset))
             r.Damaged("the packed data of entry \"" + e.name + "\" lie outside the file");

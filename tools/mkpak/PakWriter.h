@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "LzhEncoder.h"
+#include "package/PakDirEntry.h"
 
 namespace qs::pak {
 
@@ -55,18 +56,6 @@ struct PakSource {
 // that fails, in package order, ends the run with its message, and no package is left.
 void CreatePackageFile(const std::string& path, const std::vector<PakSource>& files, const PakOptions& options,
                        unsigned jobs);
-
-// The directory of a package as stored.
-struct PakDirEntry {
-    std::string name;
-    std::string extraName;
-    uint32_t dosTime = 0;
-    int32_t unpackedSize = 0;
-    int32_t dataOffset = 0;
-    int32_t packedSize = 0;
-    uint32_t fileCrc = 0;
-    uint32_t dataCrc = 0;
-};
 
 struct PakInfo {
     uint16_t reserved = 0;

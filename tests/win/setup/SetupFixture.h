@@ -10,6 +10,7 @@
 #include "PakBytes.h"
 #include "SetupFormAccess.h"
 #include "WinTestSupport.h"
+#include "WriteBudget.h"
 #include "framework/Application.h"
 #include "setup/SetupMainForm.h"
 #include "system/SheLink.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 using namespace qs;
 using namespace qs::test;

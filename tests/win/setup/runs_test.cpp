@@ -3,6 +3,7 @@
 #include "WinFolderFiles.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 using namespace qs;
 using namespace qs::test;

@@ -2,6 +2,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/GdiGuards.h"
+#include "framework/Text.h"
 
 using namespace qs;
 using namespace qs::test;

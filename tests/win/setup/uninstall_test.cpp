@@ -1,6 +1,7 @@
 #include "SetupFixture.h"
 
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 using namespace qs;
 using namespace qs::test;

@@ -15,6 +15,7 @@
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 
 using namespace qs;
 using namespace qs::form;

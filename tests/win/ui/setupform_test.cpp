@@ -15,6 +15,7 @@
 #include "WinTestSupport.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/Text.h"
 #include "setup/SetupLayout.h"
 #include "setup/SetupMainForm.h"
 #include "setup/SetupPages.h"

@@ -1,0 +1,77 @@
+#include "system/ShellKeys.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "system/Registry.h"
+
+namespace qs {
+
+namespace {
+
+struct ShellKey {
+    HKEY root;
+    const char* parent;  // a key that stays when the entry is removed ("" for the root itself)
+    const char* path;    // below parent; its first part is the key the uninstall removes
+    const char* text;    // the default value; "<dir>" stands for the install folder
+};
+
+const ShellKey kShellKeys[] = {
+    {HKEY_CLASSES_ROOT, "", ".qst", "QuillostrandProject"},
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject", "Quillostrand Project"},
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\DefaultIcon", "<dir>Quilstr.exe,0"},
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell", "Open"},
+    // Commands quote the program's path: unquoted, a folder with blanks lets the shell try "C:\Program.exe" first.
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Open\\Command", "\"<dir>Quilstr.exe\" \"%1\""},
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Compile\\Command", "\"<dir>Quilstr.exe\" \"%1\" /C"},
+    {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", "Quilstr.exe",
+     "<dir>Quilstr.exe"},
+};
+
+constexpr char kDirMark[] = "<dir>";
+
+std::string TextFor(const ShellKey& k, const std::string& installFolder) {
+    std::string text = k.text;
+    const size_t at = text.find(kDirMark);
+    if (at != std::string::npos) text.replace(at, sizeof kDirMark - 1, installFolder);
+    if (text.size() > kMaxCountedText) text.resize(kMaxCountedText);
+    return text;
+}
+
+std::string FullPath(const ShellKey& k) {
+    return *k.parent ? std::string(k.parent) + "\\" + k.path : std::string(k.path);
+}
+
+std::string TopKey(const ShellKey& k) {
+    const std::string path = k.path;
+    return path.substr(0, path.find('\\'));
+}
+
+}  // namespace
+
+void WriteShellKeys(const std::string& installFolder) {
+    for (const ShellKey& k : kShellKeys) {
+        const RegKey key = RegKey::Create(k.root, FullPath(k), KEY_WRITE);
+        WriteText(key, "", TextFor(k, installFolder));
+    }
+}
+
+void DeleteShellKeys() {
+    struct Top {
+        HKEY root;
+        std::string parent, name;
+        bool operator==(const Top& o) const { return root == o.root && parent == o.parent && name == o.name; }
+    };
+    std::vector<Top> done;
+    for (auto k = std::rbegin(kShellKeys); k != std::rend(kShellKeys); ++k) {
+        const Top top{k->root, k->parent, TopKey(*k)};
+        if (std::find(done.begin(), done.end(), top) != done.end()) continue;
+        done.push_back(top);
+        DeleteKeyTree(top.root, top.parent, top.name);
+    }
+}
+
+}  // namespace qs
