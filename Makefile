@@ -1,12 +1,15 @@
-# make test  - install what is missing, build both trees, run every suite, print the summary
-# make demo  - build, lay out the demo media folder and start Setup.exe from it under Wine
-# make bench - decoder, mkpak (one thread and every core) and extraction benchmarks (optimised builds, prints figures)
-# make fuzz  - libFuzzer targets, FUZZ_SECONDS each (default 60)
+# make test    - install what is missing, build both trees, run every suite, print the summary
+# make release - install what is missing, build what a vendor ships into build/release/ (signed when SIGN_CERT
+#                and SIGN_KEY name a PEM certificate and its key)
+# make demo    - build, lay out the demo media folder with the release Setup.exe and start it under Wine
+# make bench   - decoder, mkpak (one thread and every core) and extraction benchmarks (optimised builds, prints
+#                figures)
+# make fuzz    - libFuzzer targets, FUZZ_SECONDS each (default 60)
 SHELL := /bin/bash
 B := $(CURDIR)/build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap host win32 build test demo bench fuzz clean reset-prefix
+.PHONY: all bootstrap host win32 build test release demo bench fuzz clean reset-prefix
 
 all: build
 
@@ -28,7 +31,10 @@ build: host win32
 test: build
 	@scripts/run-tests
 
-demo: build
+release: bootstrap
+	@scripts/release
+
+demo: build release
 	@scripts/demo
 
 bench: bootstrap

@@ -1,5 +1,5 @@
-# Checks a built DeleteMe image: GUI subsystem, under 16 KB, a manifest resource, and imports from KERNEL32.dll
-# plus MessageBoxA from USER32.dll only.  cmake -DIMAGE=... -DOBJDUMP=... -P CheckImage.cmake
+# Checks a built DeleteMe image: GUI subsystem, under 16 KB, a manifest and a version resource, and imports from
+# KERNEL32.dll plus MessageBoxA from USER32.dll only.  cmake -DIMAGE=... -DOBJDUMP=... -P CheckImage.cmake
 file(SIZE "${IMAGE}" size)
 if(size GREATER_EQUAL 16384)
   message(FATAL_ERROR "${IMAGE} is ${size} bytes, not under 16 KB")
@@ -13,6 +13,9 @@ if(NOT dump MATCHES "Subsystem[\t ]+00000002")
 endif()
 if(NOT dump MATCHES "Entry: ID: 0x000018")
   message(FATAL_ERROR "${IMAGE} carries no manifest resource")
+endif()
+if(NOT dump MATCHES "Entry: ID: 0x000010")
+  message(FATAL_ERROR "${IMAGE} carries no version resource")
 endif()
 
 # Walk the import tables: "DLL Name: X" opens a DLL's list, each "  hint  ord  Name" line is one function.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "framework/Exceptions.h"
@@ -64,12 +65,30 @@ long long EntriesPresent(const RegKey& key) {
     return n;
 }
 
+// The same for DELPHI.INI, whose key names carry no letter case of their own.
+long long EntriesPresent(const TIniFile& ini) {
+    std::set<std::string> names;
+    for (const std::string& name : ini.ReadKeyNames(kTransferSection)) names.insert(AsciiUpper(name));
+    long long n = 0;
+    while (names.count(AsciiUpper(TransferValueName("Path", n)))) ++n;
+    return n;
+}
+
+// The entry number for DELPHI.INI: its Count, or, when that is missing or not a number, the number of entries
+// there, so that a user's own entry is never overwritten.
+long long NextDelphi10Entry(const TIniFile& ini) {
+    try {
+        return std::max(0, StrToInt(ini.ReadString(kTransferSection, kCount, ""), IntSyntax::DecimalOrHex));
+    } catch (const EConvertError&) {
+        return EntriesPresent(ini);
+    }
+}
+
 }  // namespace
 
 void AddDelphi10Transfer(const std::string& installPath) {
     const TIniFile ini(kDelphiIni);
-    long long n = ini.ReadInteger(kTransferSection, kCount, 0);
-    if (n < 0) n = 0;  // a negative count lists no entries
+    const long long n = NextDelphi10Entry(ini);
     ini.WriteString(kTransferSection, TransferValueName("Title", n), kTransferTitle);
     const std::string folder = ShortForm(installPath);
     ini.WriteString(kTransferSection, TransferValueName("WorkingDir", n), folder);

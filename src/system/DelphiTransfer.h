@@ -12,8 +12,9 @@ constexpr char kDelphi20TransferKey[] = "Software\\Borland\\Delphi\\2.0\\Transfe
 constexpr char kTransferTitle[] = "&Quillostrand";
 
 // Appends entry Count to DELPHI.INI with the short (8.3) form of installPath (the long form when the system gives
-// none) and raises Count by one. Count is decimal, or hexadecimal after "0x"; a missing or unreadable one counts
-// as 0. installPath ends in "\".
+// none) and raises Count by one. Count is decimal, or hexadecimal after "0x"; a negative one counts as 0. Without
+// a readable Count the entry goes after the consecutive entries Path0, Path1, ... that are there. installPath ends
+// in "\".
 // Raises EIniFileException "Unable to write to DELPHI.INI" when the file cannot be written.
 void AddDelphi10Transfer(const std::string& installPath);
 

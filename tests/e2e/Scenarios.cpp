@@ -327,8 +327,7 @@ std::string DefaultInstallDir() {
     return WithSlash(pf) + "Quillostrand";
 }
 
-// The default folder too: the CRC-error scenario proposes its Delphi folders there, and under WoW64 it is
-// "Program Files (x86)", so a fixed name would leave it for the next run's refusal checks.
+// The default install folder is the prefix's own: "C:\Program Files (x86)\Quillostrand" in the 64-bit one.
 void Clean() { CleanMachine({kInstallRoot, kDelphi1Root, kDelphi2Root, DefaultInstallDir()}); }
 
 // ---- The packages of a scenario, made once per process

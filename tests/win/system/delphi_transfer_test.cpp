@@ -105,6 +105,18 @@ TEST_F(DelphiTransferTest, AddDelphi10Transfer_CountReadAsInteger_AppendsAtThatI
     }
 }
 
+// A missing or unreadable Count in DELPHI.INI never lets the new entry overwrite one of the user's.
+TEST_F(DelphiTransferTest, AddDelphi10Transfer_NoReadableCount_AddsAfterTheEntriesThere) {
+    for (const char* countLine : {"", "Count=many\r\n"}) {
+        ResetSystemStores();
+        WriteIni(std::string("[Transfer]\r\n") + countLine + "Title0=Other\r\npath0=C:\\O.EXE\r\nPath1=C:\\T.EXE\r\n");
+        AddDelphi10Transfer("C:\\NoSuchFolder\\");
+        EXPECT_EQ(IniEntry(0).title, "Other") << countLine;
+        EXPECT_EQ(IniEntry(2).title, "&Quillostrand") << countLine;
+        EXPECT_EQ(IniValue("Transfer", "Count"), "3") << countLine;
+    }
+}
+
 TEST_F(DelphiTransferTest, AddTransfer_LongFolderNames_IniGetsShortFormRegistryLongForm) {
     ScratchDir scratch("transfer");
     const std::string folder = scratch.Path() + "Quillostrand Long Folder Name\\";
