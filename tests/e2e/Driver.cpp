@@ -217,6 +217,9 @@ bool SetupWindow::WaitText(const std::string& name, const std::string& text, DWO
 void SetupWindow::Screenshot(const std::string& path, bool settle) const {
     if (settle) {
         DWORD_PTR ignored;
+        // The frame too: Wine leaves the caption's close button out of what a screen copy reads until the frame
+        // is painted again.
+        RedrawWindow(main_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
         SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
         Sleep(150);
     }
