@@ -238,12 +238,14 @@ void TDriveComboBox::SetDrive(char letter) {
         // as unknown. A letter the box does not list leaves everything as it was.
         const std::vector<char> drives = Drives();
         const bool listed = std::find(drives.begin(), drives.end(), letter) != drives.end();
+        const std::string before = dirList_->Directory();
         settingDrive_ = true;
         try {
             dirList_->SetDirectory(DriveCurrentFolder(letter));
         } catch (...) {
             settingDrive_ = false;
-            if (!listed) {
+            // A list that moved entered the drive: what failed came after, and is not for this box to hide.
+            if (!listed || dirList_->Directory() != before) {
                 Select(drive_);
                 throw;
             }

@@ -170,6 +170,9 @@ void TPageControl::MoveFocus(HWND from, bool back) {
 
 bool TranslatePageKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    // A control that takes Tab for itself keeps it, as in a dialog.
+    const LRESULT wants = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, LPARAM(&msg));
+    if (wants & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) return false;
     TPageControl* pages = nullptr;
     for (HWND h = msg.hwnd; h && !pages; h = GetAncestor(h, GA_PARENT))
         pages = dynamic_cast<TPageControl*>(TControl::ViewOf(h));

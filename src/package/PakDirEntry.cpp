@@ -36,10 +36,6 @@ void PutName(std::vector<uint8_t>& out, const std::string& s) {
 
 }  // namespace
 
-size_t PakDirEntry::StoredSize(bool hasExtraName) const {
-    return 1 + name.size() + (hasExtraName ? 1 + extraName.size() : 0) + kPakFixedPartSize;
-}
-
 PakDirEntry ReadPakDirEntry(PakInput& in, bool hasExtraName) {
     PakDirEntry e;
     e.name = ReadName(in, "FileName length", "FileName");

@@ -23,9 +23,6 @@ struct PakDirEntry {
     int32_t packedSize = 0;
     uint32_t fileCrc = 0;  // FileCRC: CRC-32 of the unpacked file
     uint32_t dataCrc = 0;  // DataCRC: CRC-32 of the packed data
-
-    // Bytes the entry takes in the directory.
-    size_t StoredSize(bool hasExtraName) const;
 };
 
 // Where entries are read from: a package file (the setup program) or a package image in memory (the tool).

@@ -12,6 +12,8 @@ const char* const TSetupForm::kPakNames[kPackageSlots] = {"Quilstr.pak", "Delphi
 TSetupForm::TSetupForm() : SelfRemoval(StartSelfRemoval) {
     LZHCompressor.SetReadBufSize(32768);
     LZHCompressor.SetWriteBufSize(32768);
+    // The decoder reads and writes through the extractor's handlers, however the window is built.
+    extractor_.Attach(LZHCompressor);
     ShellLink.SetDescription("Quillostrand");
     ShellLink.SetHotKey(0);
     ShellLink.SetShowCmd(0);

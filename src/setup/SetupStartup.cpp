@@ -25,8 +25,6 @@ COLORREF SpaceFreeColor(int32_t spaceFree, int32_t spaceNeeded) {
 }  // namespace
 
 void TSetupForm::FormCreate() {
-    // The decoder's events go to the window's handlers.
-    extractor_.Attach(LZHCompressor);
     // The welcome page first; the busy and finished pages get their tabs only when a run reaches them.
     Pages.SetActivePage(WelcomeSheet);
     Pages.SetTabVisible(BusySheet, false);
@@ -82,7 +80,7 @@ void TSetupForm::FormCreate() {
         try {
             ComboInstallDrive.SetDrive(drive);
         } catch (const std::exception&) {
-            // A value naming a drive that cannot be entered (none such, no disc): the box stays where it was and
+            // A value naming a drive the box does not list: the box stays where it was and
             // start-up goes on; the folder text below still shows what the system named.
             driveChanges = false;
         }

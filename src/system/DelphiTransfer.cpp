@@ -55,32 +55,13 @@ std::string WholeText(const RegKey& key, const std::string& name) {
     return ReadText(key, name, size).value_or("");
 }
 
-// The number of entries a Count-less key holds: consecutive Path values from Path0, so that a new entry goes after
-// them and none of the user's own is overwritten.
-long long EntriesPresent(const RegKey& key) {
-    long long n = 0;
-    while (RegQueryValueExA(key.Get(), TransferValueName("Path", n).c_str(), nullptr, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS)
-        ++n;
-    return n;
-}
-
-// The same for DELPHI.INI, whose key names carry no letter case of their own.
-long long EntriesPresent(const TIniFile& ini) {
-    std::set<std::string> names;
-    for (const std::string& name : ini.ReadKeyNames(kTransferSection)) names.insert(AsciiUpper(name));
-    long long n = 0;
-    while (names.count(AsciiUpper(TransferValueName("Path", n)))) ++n;
-    return n;
-}
-
 // The entry number for DELPHI.INI: its Count, or, when that is missing or not a number, the number of entries
 // there, so that a user's own entry is never overwritten.
 long long NextDelphi10Entry(const TIniFile& ini) {
     try {
         return std::max(0, StrToInt(ini.ReadString(kTransferSection, kCount, ""), IntSyntax::DecimalOrHex));
     } catch (const EConvertError&) {
-        return EntriesPresent(ini);
+        return ConsecutiveEntries(ini.ReadKeyNames(kTransferSection));
     }
 }
 
@@ -101,7 +82,7 @@ void AddDelphi20Transfer(const std::string& installPath) {
     const RegKey key = RegKey::Open(HKEY_CURRENT_USER, kDelphi20TransferKey, KEY_ALL_ACCESS);
     if (!key) return;
     const std::optional<std::string> countText = ReadText(key, kCount);
-    long long n = countText ? StrToInt(*countText, IntSyntax::Decimal) : EntriesPresent(key);
+    long long n = countText ? StrToInt(*countText, IntSyntax::Decimal) : ConsecutiveEntries(ValueNames(key));
     if (n < 0) n = 0;
     WriteText(key, TransferValueName("Title", n), kTransferTitle);
     WriteText(key, TransferValueName("WorkingDir", n), installPath);

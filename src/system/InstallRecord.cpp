@@ -17,11 +17,6 @@ namespace {
 constexpr size_t kMaxVersion = 32;
 constexpr char kCannotUninstall[] = "Cannot uninstall!\rUninstall data has been removed from the registry.";
 
-std::string Cut(std::string text, size_t limit = kMaxCountedText) {
-    if (text.size() > limit) text.resize(limit);
-    return text;
-}
-
 void WriteList(const RegKey& key, const std::string& prefix, const std::vector<uint8_t>& list) {
     WriteNumber(key, prefix + "FilesSize", uint32_t(list.size()));
     WriteBinary(key, prefix + "Files", list);
@@ -38,10 +33,10 @@ std::vector<uint8_t> ReadList(const RegKey& key, const std::string& name, uint32
 }  // namespace
 
 void WriteInstallRecord(const InstallRecordInput& in) {
-    const std::string folder = Cut(in.InstallPath);
+    const std::string folder = CutText(in.InstallPath);
     {
         const RegKey record = RegKey::Create(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WRITE);
-        WriteCountedText(record, "Version", Cut(in.InstallVersion, kMaxVersion));
+        WriteCountedText(record, "Version", CutText(in.InstallVersion, kMaxVersion));
         WriteCountedText(record, "InstallDir", folder);
         WriteList(record, "Install", in.InstallFiles);
         if (in.Delphi10) {
@@ -63,10 +58,10 @@ void WriteInstallRecord(const InstallRecordInput& in) {
 
     const RegKey entry = RegKey::Create(HKEY_LOCAL_MACHINE, kUninstallEntryKey, KEY_ALL_ACCESS);
     WriteText(entry, "DisplayName", "Quillostrand");
-    WriteText(entry, "UninstallString", Cut(Quoted(folder + "Setup.exe")));
+    WriteText(entry, "UninstallString", CutText(Quoted(folder + "Setup.exe")));
     // What today's list of programs shows; the uninstall deletes the whole key, so none of it is left behind.
-    WriteText(entry, "DisplayIcon", Cut(folder + "Quilstr.exe,0"));
-    WriteText(entry, "DisplayVersion", Cut(in.InstallVersion, kMaxVersion));
+    WriteText(entry, "DisplayIcon", CutText(folder + "Quilstr.exe,0"));
+    WriteText(entry, "DisplayVersion", CutText(in.InstallVersion, kMaxVersion));
     WriteText(entry, "InstallLocation", folder);
     WriteNumber(entry, "EstimatedSize", in.SpaceNeeded > 0 ? uint32_t(in.SpaceNeeded) / 1024 : 0);
     WriteNumber(entry, "NoModify", 1);

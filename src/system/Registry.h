@@ -44,6 +44,12 @@ constexpr size_t kMaxCountedText = 255;
 // Registry texts are read into 261 bytes: 260 characters and the NUL.
 constexpr size_t kMaxRegText = 260;
 
+// text cut to limit characters: what every registry text the install writes keeps of a longer one.
+inline std::string CutText(std::string text, size_t limit = kMaxCountedText) {
+    if (text.size() > limit) text.resize(limit);
+    return text;
+}
+
 // Writes text cut to 255 characters as length byte + characters (REG_BINARY).
 void WriteCountedText(const RegKey& key, const std::string& name, const std::string& text);
 // Writes text as REG_SZ; the stored size counts the terminating NUL.

@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <iterator>
-#include <vector>
 
 #include "system/Registry.h"
 
@@ -37,8 +35,7 @@ std::string TextFor(const ShellKey& k, const std::string& installFolder) {
     std::string text = k.text;
     const size_t at = text.find(kDirMark);
     if (at != std::string::npos) text.replace(at, sizeof kDirMark - 1, installFolder);
-    if (text.size() > kMaxCountedText) text.resize(kMaxCountedText);
-    return text;
+    return CutText(text);
 }
 
 std::string FullPath(const ShellKey& k) {
@@ -59,19 +56,10 @@ void WriteShellKeys(const std::string& installFolder) {
     }
 }
 
+// Each row's top key with its tree; rows below a top key already gone find nothing more to delete.
 void DeleteShellKeys() {
-    struct Top {
-        HKEY root;
-        std::string parent, name;
-        bool operator==(const Top& o) const { return root == o.root && parent == o.parent && name == o.name; }
-    };
-    std::vector<Top> done;
-    for (auto k = std::rbegin(kShellKeys); k != std::rend(kShellKeys); ++k) {
-        const Top top{k->root, k->parent, TopKey(*k)};
-        if (std::find(done.begin(), done.end(), top) != done.end()) continue;
-        done.push_back(top);
-        DeleteKeyTree(top.root, top.parent, top.name);
-    }
+    for (auto k = std::rbegin(kShellKeys); k != std::rend(kShellKeys); ++k)
+        DeleteKeyTree(k->root, k->parent, TopKey(*k));
 }
 
 }  // namespace qs

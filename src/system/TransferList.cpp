@@ -27,6 +27,14 @@ std::set<long long> TransferEntryIndexes(const std::vector<std::string>& names) 
     return indexes;
 }
 
+long long ConsecutiveEntries(const std::vector<std::string>& names) {
+    std::set<std::string> lower;
+    for (const std::string& name : names) lower.insert(AsciiLower(name));
+    long long n = 0;
+    while (lower.count(AsciiLower(TransferValueName("Path", n)))) ++n;
+    return n;
+}
+
 std::vector<long long> TransferShiftTargets(const std::set<long long>& present, long long removed, long long count) {
     std::set<long long> targets;
     for (long long p : present) {

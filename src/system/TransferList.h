@@ -21,6 +21,10 @@ bool NamesApplication(const std::string& path);
 // decimal without leading zeros, as entries are numbered).
 std::set<long long> TransferEntryIndexes(const std::vector<std::string>& names);
 
+// How many entries stand without a gap from entry 0, judged by their Path values among names (letter case
+// ignored): where a list without a readable Count puts a new entry, so that none of the user's is overwritten.
+long long ConsecutiveEntries(const std::vector<std::string>& names);
+
 // The entries j, in rising order, that closing the gap at `removed` changes: removed <= j <= count - 2 and entry j
 // or j + 1 exists. Each gets the values of entry j + 1 (empty values when j + 1 does not exist).
 std::vector<long long> TransferShiftTargets(const std::set<long long>& present, long long removed, long long count);

@@ -71,6 +71,13 @@ TEST(TransferListTest, TransferEntryIndexes_IgnoresNumbersTooLongToBeReal) {
     EXPECT_TRUE(qs::TransferEntryIndexes({"Title99999999999999999999999"}).empty());
 }
 
+// Only Path values count, from 0 and without a gap: a Title alone or a Path after a gap is not an entry to keep.
+TEST(TransferListTest, ConsecutiveEntries_CountsPathsFromZeroUpToTheFirstGap) {
+    EXPECT_EQ(qs::ConsecutiveEntries({}), 0);
+    EXPECT_EQ(qs::ConsecutiveEntries({"Title0", "Path1"}), 0);
+    EXPECT_EQ(qs::ConsecutiveEntries({"PATH1", "path0", "Path2", "Path4", "Count"}), 3);
+}
+
 struct ShiftCase {
     std::set<long long> present;
     long long removed, count;

@@ -462,6 +462,8 @@ void EncodeLast(Coder& coder, const uint8_t* buf, size_t s, size_t e, const std:
 }  // namespace
 
 std::vector<uint8_t> EncodeLzh(const uint8_t* data, size_t size, const LzhEncodeOptions& options) {
+    // The match finder keeps 32-bit positions, its largest value meaning "none".
+    if (size >= std::numeric_limits<uint32_t>::max() - kPrefix) throw ELzhEncode("These data are too large to pack");
     const std::vector<uint8_t> buf = WithPrefix(data, size);
     const size_t end = buf.size();
     MatchFinder mf(buf.data(), end);

@@ -137,6 +137,7 @@ PackedEntry Pack(const std::string& name, const std::string& extraName, uint32_t
     } catch (const Exception& x) {
         throw Exception("File \"" + name + "\": " + x.Message());
     }
+    if (p.stream.size() > kMaxInt32) throw Exception("The package would be larger than 2 GB");
     p.dir.name = name;
     p.dir.extraName = options.extraNames ? extraName : std::string();
     p.dir.dosTime = dosTime;
@@ -229,6 +230,7 @@ void CreatePackageFile(const std::string& path, const std::vector<PakSource>& fi
                 Place(dir[i], offset);
                 out.write(reinterpret_cast<const char*>(p.stream.data()),
                           static_cast<std::streamsize>(p.stream.size()));
+                if (!out) throw Exception("Cannot write " + path + ".part");  // a full disk stops the run at once
             },
             [](const PackedEntry& p) { return p.stream.size(); });
         const std::vector<uint8_t> head = PackageHead(options, dir);

@@ -21,6 +21,7 @@
 
 #include "InOrder.h"
 #include "PakWriter.h"
+#include "package/Extract.h"
 #include "package/PakFormat.h"
 
 using namespace qs;
@@ -60,15 +61,17 @@ unsigned TakeJobs(std::vector<std::string>& args) {
     return jobs;
 }
 
-// The install record keeps 12 characters of each file name, and the uninstall deletes by the recorded name: a
+// The install record keeps one slot's worth of each file name, and the uninstall deletes by the recorded name: a
 // longer name would be left behind on removal.
-constexpr size_t kMaxRecordedName = 12;
+constexpr size_t kMaxRecordedName = kSlotSize - 1;
 
 void CheckRecordableNames(const std::vector<PakSource>& files) {
+    const std::string limit = std::to_string(kMaxRecordedName);
     for (const PakSource& f : files)
         if (f.name.size() > kMaxRecordedName)
-            throw Exception("File " + f.path + ": the name \"" + f.name + "\" is longer than 12 characters, " +
-                            "and the uninstall could not remove it (the install record keeps 12)");
+            throw Exception("File " + f.path + ": the name \"" + f.name + "\" is longer than " + limit +
+                            " characters, and the uninstall could not remove it (the install record keeps " + limit +
+                            ")");
 }
 
 int Create(std::vector<std::string> args) {
