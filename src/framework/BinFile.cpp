@@ -1,6 +1,7 @@
 // What both back ends of BinFile share: the process-wide read mode and the operations built on ReadSome,
 // WriteSome and Seek.
 #include "framework/BinFile.h"
+#include "framework/ByteIO.h"
 #include "framework/Exceptions.h"
 
 namespace qs {
@@ -26,7 +27,7 @@ uint8_t BinFile::ReadU8() {
 uint32_t BinFile::ReadU32() {
     uint8_t b[4];
     ReadExact(b, 4);
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    return LoadLE32(b);
 }
 
 int32_t BinFile::ReadI32() { return int32_t(ReadU32()); }

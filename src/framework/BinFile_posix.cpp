@@ -1,4 +1,5 @@
 #include "framework/BinFile.h"
+#include "framework/DosTime.h"
 #include "framework/WriteLimit.h"
 #include "framework/Exceptions.h"
 #include "framework/Text.h"
@@ -135,16 +136,9 @@ int64_t BinFile::Size() const {
 
 bool BinFile::SetLastWriteTimeFromDos(uint32_t dos) {
     if (fd_ < 0) return false;
-    struct tm t = {};
-    t.tm_year = int((dos >> 25) & 0x7F) + 80;
-    t.tm_mon = int((dos >> 21) & 0x0F) - 1;
-    t.tm_mday = int((dos >> 16) & 0x1F);
-    t.tm_hour = int((dos >> 11) & 0x1F);
-    t.tm_min = int((dos >> 5) & 0x3F);
-    t.tm_sec = int(dos & 0x1F) * 2;
-    t.tm_isdst = -1;
-    if (t.tm_mon < 0 || t.tm_mon > 11 || t.tm_mday < 1) return false;
-    const time_t when = mktime(&t);
+    const DosDateTime d = SplitDosTime(dos);
+    if (d.month < 1 || d.month > 12 || d.day < 1) return false;
+    const time_t when = TimeFromDosTime(dos);
     if (when == time_t(-1)) return false;
     struct timespec times[2];
     times[0].tv_sec = 0;

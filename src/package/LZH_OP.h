@@ -66,11 +66,8 @@ private:
     std::unique_ptr<State> s_;
     const ByteRoute route_;
 
-    // The decoding loop; Direct is the inline route, otherwise every byte goes through the virtual operations.
-    template <bool Direct>
-    void RunLoop();
-    void StartHuff();
-    void Reconst();
+    // The byte sources and sinks of the two routes; they reach the events and the virtual operations.
+    struct Routes;
 };
 
 }  // namespace qs

@@ -1,6 +1,7 @@
-// The LZHUF adaptive Huffman tree's operations and the position code's ranges, shared by the decoder and the
-// packing tool's encoder so that both sides build, update and rebuild exactly the same tree. Portable; arrays as the decoder lays them
-// out: freq[T + 1] (entry T the 0xFFFF sentinel), son[T], prnt[T + N_CHAR].
+// The LZHUF adaptive Huffman tree's operations, the position code's tables and the match symbols, shared by the
+// decoder and the packing tool's encoder so that both sides build, update and rebuild exactly the same tree and
+// read the same codes. Portable; arrays as the decoder lays them out: freq[T + 1] (entry T the 0xFFFF sentinel),
+// son[T], prnt[T + N_CHAR].
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -21,6 +22,54 @@ struct PositionRange {
 };
 constexpr PositionRange kPositionRanges[] = {{0, 31, 32, 3},    {32, 79, 16, 4}, {80, 143, 8, 5},
                                              {144, 191, 4, 6}, {192, 239, 2, 7}, {240, 255, 1, 8}};
+
+// Match lengths 3..60 are coded as symbols 256..313: symbol = length + kMatchSymbolOffset.
+constexpr unsigned kMatchSymbolOffset = 256 - (TLZHCompressor::THRESHOLD + 1);
+static_assert(kMatchSymbolOffset == 253);
+
+// Decoding side of the position code: the upper 6 position bits and the code length of that upper part,
+// indexed by the code's first 8 bits.
+struct PositionTables {
+    uint8_t code[256];
+    uint8_t len[256];
+};
+
+constexpr PositionTables MakePositionTables() {
+    PositionTables t{};
+    int upper = 0;
+    for (const PositionRange& r : kPositionRanges) {
+        for (int v = r.from; v <= r.to; ++v) {
+            t.code[v] = static_cast<uint8_t>(upper + (v - r.from) / r.per);
+            t.len[v] = static_cast<uint8_t>(r.len);
+        }
+        upper += (r.to - r.from + 1) / r.per;
+    }
+    return t;
+}
+constexpr PositionTables kPositionTables = MakePositionTables();
+static_assert(kPositionTables.code[255] == 63 && kPositionTables.len[255] == 8 && kPositionTables.code[32] == 1 &&
+              kPositionTables.code[79] == 3);
+
+// Encoding side: the code of each upper 6-bit value and its length.
+struct PositionCodes {
+    uint8_t code[64];
+    uint8_t len[64];
+};
+
+constexpr PositionCodes MakePositionCodes() {
+    PositionCodes p{};
+    int upper = 0;
+    for (const PositionRange& r : kPositionRanges) {
+        for (int v = r.from; v <= r.to; v += r.per, ++upper) {
+            p.code[upper] = static_cast<uint8_t>(v >> (8 - r.len));
+            p.len[upper] = static_cast<uint8_t>(r.len);
+        }
+    }
+    return p;
+}
+constexpr PositionCodes kPositionCodes = MakePositionCodes();
+static_assert(kPositionCodes.code[0] == 0 && kPositionCodes.len[0] == 3 && kPositionCodes.code[1] == 2 &&
+              kPositionCodes.len[63] == 8 && kPositionCodes.code[63] == 255);
 
 #if defined(__GNUC__)
 #define QS_TREE_INLINE inline __attribute__((always_inline))

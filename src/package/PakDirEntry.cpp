@@ -1,5 +1,7 @@
 #include "package/PakDirEntry.h"
 
+#include "framework/ByteIO.h"
+
 namespace qs {
 
 namespace {
@@ -21,19 +23,6 @@ std::string ReadName(PakInput& in, const char* lengthField, const char* field) {
     return s;
 }
 
-uint32_t U32At(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t x) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(x >> (8 * i)));
-}
-
-void PutName(std::vector<uint8_t>& out, const std::string& s) {
-    out.push_back(uint8_t(s.size()));
-    out.insert(out.end(), s.begin(), s.end());
-}
-
 }  // namespace
 
 PakDirEntry ReadPakDirEntry(PakInput& in, bool hasExtraName) {
@@ -45,24 +34,26 @@ PakDirEntry ReadPakDirEntry(PakInput& in, bool hasExtraName) {
     if (left < kPakFixedPartSize) in.PastEnd(kFixedFields[left < 0 ? 0 : left / 4]);
     uint8_t fixed[kPakFixedPartSize];
     in.Read(fixed, sizeof fixed);
-    e.dosTime = U32At(fixed);
-    e.unpackedSize = int32_t(U32At(fixed + 4));
-    e.dataOffset = int32_t(U32At(fixed + 8));
-    e.packedSize = int32_t(U32At(fixed + 12));
-    e.fileCrc = U32At(fixed + 16);
-    e.dataCrc = U32At(fixed + 20);
+    ByteReader r(fixed, sizeof fixed);
+    e.dosTime = r.U32(kFixedFields[0]);
+    e.unpackedSize = r.I32(kFixedFields[1]);
+    e.dataOffset = r.I32(kFixedFields[2]);
+    e.packedSize = r.I32(kFixedFields[3]);
+    e.fileCrc = r.U32(kFixedFields[4]);
+    e.dataCrc = r.U32(kFixedFields[5]);
     return e;
 }
 
 void WritePakDirEntry(std::vector<uint8_t>& out, const PakDirEntry& e, bool hasExtraName) {
-    PutName(out, e.name);
-    if (hasExtraName) PutName(out, e.extraName);
-    PutU32(out, e.dosTime);
-    PutU32(out, uint32_t(e.unpackedSize));
-    PutU32(out, uint32_t(e.dataOffset));
-    PutU32(out, uint32_t(e.packedSize));
-    PutU32(out, e.fileCrc);
-    PutU32(out, e.dataCrc);
+    ByteWriter w(out);
+    w.ShortText(e.name);
+    if (hasExtraName) w.ShortText(e.extraName);
+    w.U32(e.dosTime);
+    w.I32(e.unpackedSize);
+    w.I32(e.dataOffset);
+    w.I32(e.packedSize);
+    w.U32(e.fileCrc);
+    w.U32(e.dataCrc);
 }
 
 }  // namespace qs

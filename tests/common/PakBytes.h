@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/ByteIO.h"
 #include "package/Crc32.h"
 
 namespace qs::test {
@@ -26,42 +27,41 @@ struct PakEntrySpec {
 };
 
 inline void PutI32(std::string& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out += char((v >> (8 * i)) & 0xFF);
+    std::vector<uint8_t> b;
+    ByteWriter(b).U32(v);
+    out.append(b.begin(), b.end());
 }
 
 // Header + directory + data, in that order. entryCountOverride replaces EntryCount when >= -2^31 is wanted.
 inline std::string BuildPak(const std::string& product, const std::string& version, bool extraNames,
                             const std::vector<PakEntrySpec>& entries, bool overrideCount = false,
                             int32_t entryCount = 0) {
-    std::string head = "QVPAK";
-    head += std::string(2, '\0');
-    PutI32(head, uint32_t(product.size()));
-    head += product;
-    PutI32(head, uint32_t(version.size()));
-    head += version;
-    head += char(extraNames ? 1 : 0);
-    PutI32(head, uint32_t(overrideCount ? entryCount : int32_t(entries.size())));
+    std::vector<uint8_t> out;
+    ByteWriter w(out);
+    w.Text("QVPAK");
+    w.U16(0);
+    w.U32(uint32_t(product.size()));
+    w.Text(product);
+    w.U32(uint32_t(version.size()));
+    w.Text(version);
+    w.U8(extraNames ? 1 : 0);
+    w.I32(overrideCount ? entryCount : int32_t(entries.size()));
     size_t dirSize = 0;
     for (const auto& e : entries) dirSize += 1 + e.FileName.size() + (extraNames ? 1 + e.ExtraName.size() : 0) + 24;
-    std::string dir, data;
-    uint32_t offset = uint32_t(head.size() + dirSize);
+    uint32_t offset = uint32_t(out.size() + dirSize);
     for (const auto& e : entries) {
-        dir += char(e.FileName.size());
-        dir += e.FileName;
-        if (extraNames) {
-            dir += char(e.ExtraName.size());
-            dir += e.ExtraName;
-        }
-        PutI32(dir, e.FileTime);
-        PutI32(dir, uint32_t(e.UnpackedSize));
-        PutI32(dir, uint32_t(e.OverrideOffset ? e.DataOffset : int32_t(offset)));
-        PutI32(dir, uint32_t(e.OverridePackedSize ? e.PackedSize : int32_t(e.Packed.size())));
-        PutI32(dir, e.FileCRC);
-        PutI32(dir, e.OverrideDataCRC ? e.DataCRC : Crc32UpdateLong(e.Packed.data(), e.Packed.size(), 0));
-        data += e.Packed;
+        w.ShortText(e.FileName);
+        if (extraNames) w.ShortText(e.ExtraName);
+        w.U32(e.FileTime);
+        w.I32(e.UnpackedSize);
+        w.I32(e.OverrideOffset ? e.DataOffset : int32_t(offset));
+        w.I32(e.OverridePackedSize ? e.PackedSize : int32_t(e.Packed.size()));
+        w.U32(e.FileCRC);
+        w.U32(e.OverrideDataCRC ? e.DataCRC : Crc32UpdateLong(e.Packed.data(), e.Packed.size(), 0));
         offset += uint32_t(e.Packed.size());
     }
-    return head + dir + data;
+    for (const auto& e : entries) w.Text(e.Packed);
+    return std::string(out.begin(), out.end());
 }
 
 }  // namespace qs::test

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/ByteIO.h"
+
 namespace {
 
 // The 16 colours of the classic palette; pictures use only these.
@@ -180,18 +182,15 @@ Drawing SetupIcon() {
 }
 
 // ---- Writers
-struct Bytes : std::vector<uint8_t> {
-    void U8(unsigned v) { push_back(uint8_t(v)); }
-    void U16(unsigned v) { U8(v & 0xFF); U8(v >> 8); }
-    void U32(uint32_t v) { U16(v & 0xFFFF); U16(v >> 16); }
-};
+using Bytes = std::vector<uint8_t>;
+using qs::ByteWriter;
 
-void InfoHeader(Bytes& b, int w, int h, int bpp, int colours, uint32_t imageSize) {
-    b.U32(40); b.U32(uint32_t(w)); b.U32(uint32_t(h)); b.U16(1); b.U16(unsigned(bpp)); b.U32(0);
+void InfoHeader(ByteWriter& b, int w, int h, int bpp, int colours, uint32_t imageSize) {
+    b.U32(40); b.U32(uint32_t(w)); b.U32(uint32_t(h)); b.U16(1); b.U16(uint16_t(bpp)); b.U32(0);
     b.U32(imageSize); b.U32(0); b.U32(0); b.U32(unsigned(colours)); b.U32(0);
 }
 
-void Palette(Bytes& b, int colours) {
+void Palette(ByteWriter& b, int colours) {
     for (int i = 0; i < colours; ++i) {
         const uint8_t* c = kPalette[i < 16 ? i : 0];
         b.U8(c[2]); b.U8(c[1]); b.U8(c[0]); b.U8(0);
@@ -218,12 +217,13 @@ Bytes Bmp(const std::vector<uint8_t>& px, int w, int h, int bpp) {
     const int colours = 1 << bpp;
     const Bytes rows = PixelRows(px, w, h, bpp);
     const uint32_t offset = 14 + 40 + uint32_t(colours) * 4;
-    Bytes b;
+    Bytes out;
+    ByteWriter b(out);
     b.U8('B'); b.U8('M'); b.U32(offset + uint32_t(rows.size())); b.U32(0); b.U32(offset);
     InfoHeader(b, w, h, bpp, colours, uint32_t(rows.size()));
     Palette(b, colours);
-    b.insert(b.end(), rows.begin(), rows.end());
-    return b;
+    b.Bytes(rows);
+    return out;
 }
 
 // 32 x 32, 16 colours; background pixels are transparent through the mask.
@@ -238,17 +238,18 @@ Bytes Ico(const std::vector<int>& px) {
             uint8_t v = 0;
             for (int bit = 0; bit < 8; ++bit)
                 if (px[size_t(y) * n + byte * 8 + bit] < 0) v |= uint8_t(0x80 >> bit);
-            mask.U8(v);
+            mask.push_back(v);
         }
     const uint32_t imageSize = 40 + 16 * 4 + uint32_t(xorRows.size() + mask.size());
-    Bytes b;
+    Bytes out;
+    ByteWriter b(out);
     b.U16(0); b.U16(1); b.U16(1);                         // icon directory with one image
     b.U8(n); b.U8(n); b.U8(16); b.U8(0); b.U16(1); b.U16(4); b.U32(imageSize); b.U32(6 + 16);
     InfoHeader(b, n, 2 * n, 4, 16, uint32_t(xorRows.size() + mask.size()));
     Palette(b, 16);
-    b.insert(b.end(), xorRows.begin(), xorRows.end());
-    b.insert(b.end(), mask.begin(), mask.end());
-    return b;
+    b.Bytes(xorRows);
+    b.Bytes(mask);
+    return out;
 }
 
 // Two 18 x 18 images side by side: the drawing, and the disabled one (grey, outlined in white one pixel down

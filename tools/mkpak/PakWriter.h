@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "LzhEncoder.h"
+#include "framework/DosTime.h"
 #include "package/PakDirEntry.h"
 
 namespace qs::pak {
@@ -74,13 +75,10 @@ PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what)
 // "Entry NAME: ..." on any mismatch.
 std::vector<uint8_t> UnpackEntry(const std::vector<uint8_t>& image, const PakDirEntry& entry);
 
-// DOS date and time (local) of a time; times before 1980 give 1980-01-01 00:00:00, after 2107 the last one.
-uint32_t DosTimeFromTime(std::time_t t);
-// The local time a DOS date and time stands for.
-std::time_t TimeFromDosTime(uint32_t dosTime);
-
-// "YYYY-MM-DD hh:mm:ss" of a DOS date and time.
-std::string DosTimeText(uint32_t dosTime);
+// The DOS date and time helpers, under the names the tool has always used.
+using qs::DosTimeFromTime;
+using qs::DosTimeText;
+using qs::TimeFromDosTime;
 
 // Whole files, refusing unreadable ones with "Cannot read FILE".
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
