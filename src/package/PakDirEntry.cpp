@@ -10,16 +10,11 @@ namespace {
 constexpr const char* kFixedFields[kPakFixedPartSize / 4] = {"FileTime",   "UnpackedSize", "DataOffset",
                                                              "PackedSize", "FileCRC",      "DataCRC"};
 
-void ReadChecked(PakInput& in, void* dst, size_t n, const char* field) {
-    if (in.Remaining() < int64_t(n)) in.PastEnd(field);
-    if (n) in.Read(dst, n);
-}
-
 std::string ReadName(PakInput& in, const char* lengthField, const char* field) {
     uint8_t n = 0;
-    ReadChecked(in, &n, 1, lengthField);
+    in.ReadField(&n, 1, lengthField);
     std::string s(n, '\0');
-    ReadChecked(in, &s[0], n, field);
+    in.ReadField(&s[0], n, field);
     return s;
 }
 

@@ -31,10 +31,20 @@ class PakInput {
 public:
     virtual ~PakInput() = default;
     virtual int64_t Remaining() const = 0;
+    // Offset of the next byte from the start of the package.
+    virtual int64_t Position() const = 0;
     // Reads n bytes that Remaining() has shown to be there.
     virtual void Read(void* dst, size_t n) = 0;
+    // Passes over n bytes that Remaining() has shown to be there.
+    virtual void Skip(int64_t n) = 0;
     // Raises the input's own error for the named field lying past the end.
     [[noreturn]] virtual void PastEnd(const char* field) = 0;
+
+    // Reads the n bytes of the named field, or raises PastEnd when they are not all there.
+    void ReadField(void* dst, size_t n, const char* field) {
+        if (Remaining() < int64_t(n)) PastEnd(field);
+        if (n) Read(dst, n);
+    }
 };
 
 // Reads one entry at the input's position. Field names given to PastEnd: "FileName length", "FileName",

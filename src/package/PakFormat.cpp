@@ -1,8 +1,10 @@
 #include "package/PakFormat.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/BinFile.h"
+#include "framework/ByteIO.h"
 #include "framework/Text.h"
 
 namespace qs {
@@ -17,18 +19,34 @@ const char* CorruptMessage(PakRole role) {
     }
 }
 
-// Reads a header text of length len, keeping at most kMaxPakText characters (the rest is skipped, never held).
-std::string ReadHeaderText(BinFile& f, int32_t len, int64_t fileSize) {
-    if (len < 0 || f.Position() + len > fileSize) throw EInOutError(EInOutError::kReadBeyondEnd);
-    std::string kept(size_t(len) < kMaxPakText + 2 ? size_t(len) : kMaxPakText + 2, '\0');
-    if (!kept.empty()) f.ReadExact(&kept[0], uint32_t(kept.size()));
-    f.Skip(len - int32_t(kept.size()));
-    return kept;
+// Checks of the setup program: a main package must name "Quillostrand" (compared as start-up does).
+class StartupChecks : public PakHeaderChecks {
+public:
+    explicit StartupChecks(PakRole role) : role_(role) {}
+    void Product(const std::string& kept, int32_t length) override {
+        // Up to 34 bytes are kept: 32 characters plus a CR LF that the comparison drops. Anything longer is not
+        // "Quillostrand" whatever it holds.
+        if (role_ == PakRole::Main && (size_t(length) > kept.size() || !IsQuillostrandProduct(kept)))
+            throw EWrongProduct();
+    }
+
+private:
+    PakRole role_;
+};
+
+int32_t ReadI32(PakInput& in, const char* field) {
+    uint8_t b[4];
+    in.ReadField(b, sizeof b, field);
+    return int32_t(LoadLE32(b));
 }
 
-void SkipChecked(BinFile& f, int64_t count, int64_t fileSize) {
-    if (count < 0 || f.Position() + count > fileSize) throw EInOutError(EInOutError::kReadBeyondEnd);
-    f.Skip(count);
+// A header text of the given stored length, kept to at most kMaxPakText + 2 characters.
+std::string ReadHeaderText(PakInput& in, int32_t length, const char* field) {
+    if (length < 0 || length > in.Remaining()) in.PastEnd(field);
+    std::string kept(std::min<size_t>(size_t(length), kMaxPakText + 2), '\0');
+    if (!kept.empty()) in.Read(&kept[0], kept.size());
+    in.Skip(length - int64_t(kept.size()));
+    return kept;
 }
 
 }  // namespace
@@ -36,6 +54,11 @@ void SkipChecked(BinFile& f, int64_t count, int64_t fileSize) {
 void PakFileInput::Read(void* dst, size_t n) {
     file_.ReadExact(dst, uint32_t(n));
     left_ -= int64_t(n);
+}
+
+void PakFileInput::Skip(int64_t n) {
+    file_.Skip(n);
+    left_ -= n;
 }
 
 void PakFileInput::PastEnd(const char*) { throw EInOutError(EInOutError::kReadBeyondEnd); }
@@ -46,39 +69,45 @@ bool IsQuillostrandProduct(const std::string& productName) {
     return p == "Quillostrand";
 }
 
+PakHeader ReadPakHeader(PakInput& in, PakHeaderChecks& checks) {
+    PakHeader h;
+    uint8_t reserved[2];
+    in.ReadField(reserved, sizeof reserved, "Reserved");
+    h.reserved = LoadLE16(reserved);
+    h.productLength = ReadI32(in, "ProductName length");
+    checks.TextLength("ProductName length", h.productLength);
+    h.product = ReadHeaderText(in, h.productLength, "ProductName");
+    checks.Product(h.product, h.productLength);
+    h.versionLength = ReadI32(in, "VersionText length");
+    checks.TextLength("VersionText length", h.versionLength);
+    h.version = ReadHeaderText(in, h.versionLength, "VersionText");
+    uint8_t extra = 0;
+    in.ReadField(&extra, 1, "HasExtraName");
+    h.extraNames = extra != 0;
+    h.dirPos = int32_t(in.Position());
+    h.entryCount = ReadI32(in, "EntryCount");
+    return h;
+}
+
 PackageSummary ScanPackage(const std::string& path, PakRole role) {
     BinFile f;
     f.OpenRead(path);
-    const int64_t size = f.Size();
     char magic[5];
     f.ReadExact(magic, 5);
     if (std::memcmp(magic, kPakMagic, 5) != 0) throw Exception(CorruptMessage(role));
-    f.Skip(2);
 
-    PackageSummary s;
-    const bool main = role == PakRole::Main;
-    const int32_t l1 = f.ReadI32();
-    if (main) {
-        // Up to 34 bytes are kept: 32 characters plus a CR LF that the comparison drops. Anything longer is not
-        // "Quillostrand" whatever it holds.
-        const std::string product = ReadHeaderText(f, l1, size);
-        if (size_t(l1) > product.size() || !IsQuillostrandProduct(product)) throw EWrongProduct();
-        s.ProductName = "Quillostrand";
-    } else {
-        SkipChecked(f, l1, size);
-    }
-    const int32_t l2 = f.ReadI32();
-    if (main) {
-        s.VersionText = ReadHeaderText(f, l2, size);
-        if (s.VersionText.size() > kMaxPakText) s.VersionText.resize(kMaxPakText);
-    } else {
-        SkipChecked(f, l2, size);
-    }
-    s.HasExtraName = f.ReadU8() != 0;
-    s.DirPos = int32_t(f.Position());
-    s.EntryCount = f.ReadI32();
-    uint32_t total = 0;
     PakFileInput in(f);
+    StartupChecks checks(role);
+    const PakHeader h = ReadPakHeader(in, checks);
+    PackageSummary s;
+    if (role == PakRole::Main) {
+        s.ProductName = "Quillostrand";
+        s.VersionText = h.version.substr(0, kMaxPakText);
+    }
+    s.HasExtraName = h.extraNames;
+    s.DirPos = h.dirPos;
+    s.EntryCount = h.entryCount;
+    uint32_t total = 0;
     for (int32_t i = 0; i < s.EntryCount; ++i) total += uint32_t(ReadPakDirEntry(in, s.HasExtraName).unpackedSize);
     s.TotalSize = int32_t(total);
     f.Close();

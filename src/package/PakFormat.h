@@ -35,6 +35,34 @@ public:
     EWrongProduct() : Exception("File Quilstr.pak is corrupt") {}
 };
 
+// The header after the magic, as stored. Texts are kept to at most kMaxPakText + 2 characters (the rest is
+// passed over, never held); their stored lengths are kept beside them.
+struct PakHeader {
+    uint16_t reserved = 0;
+    int32_t productLength = 0;
+    std::string product;
+    int32_t versionLength = 0;
+    std::string version;
+    bool extraNames = false;
+    int32_t dirPos = 0;  // offset of EntryCount
+    int32_t entryCount = 0;
+};
+
+// What a reader of the header refuses beyond a field past the end; each check raises the reader's own error.
+class PakHeaderChecks {
+public:
+    virtual ~PakHeaderChecks() = default;
+    // A text's stored length, before the text is read.
+    virtual void TextLength(const char* lengthField, int32_t length) { (void)lengthField, (void)length; }
+    // The product name as kept, before anything after it is read.
+    virtual void Product(const std::string& kept, int32_t length) { (void)kept, (void)length; }
+};
+
+// Reads the header from in, positioned just after the magic. A field past the end (a negative text length
+// included) goes to in.PastEnd with the field's name: "Reserved", "ProductName length", "ProductName",
+// "VersionText length", "VersionText", "HasExtraName", "EntryCount".
+PakHeader ReadPakHeader(PakInput& in, PakHeaderChecks& checks);
+
 // Scans the header and directory of the package file at path. For PakRole::Main checks the product name.
 // Raises: Exception "PAK file corrupt" (main) / "File Delphi10.pak is corrupt" / "File Delphi20.pak is corrupt"
 // on a wrong magic; EWrongProduct; EInOutError for a file too short or unreadable ("Read beyond end of file").
@@ -46,7 +74,9 @@ class PakFileInput : public PakInput {
 public:
     explicit PakFileInput(BinFile& file) : file_(file), left_(file.Size() - file.Position()) {}
     int64_t Remaining() const override { return left_; }
+    int64_t Position() const override { return file_.Position(); }
     void Read(void* dst, size_t n) override;
+    void Skip(int64_t n) override;
     [[noreturn]] void PastEnd(const char* field) override;
 
 private:

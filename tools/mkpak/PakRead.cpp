@@ -11,15 +11,19 @@ namespace qs::pak {
 namespace {
 
 // Directory entries and header fields of an image in memory; a field past the end or out of range is damage.
-class ImageInput : public PakInput {
+class ImageInput : public PakInput, public PakHeaderChecks {
 public:
     ImageInput(const std::vector<uint8_t>& image, const std::string& what)
         : what_(what), r_(image, [this](const char* field) { PastEnd(field); }) {}
-    ByteReader& Fields() { return r_; }
     int64_t Remaining() const override { return int64_t(r_.Remaining()); }
+    int64_t Position() const override { return int64_t(r_.Pos()); }
     void Read(void* dst, size_t n) override { std::memcpy(dst, r_.Take(n, "Entry"), n); }
+    void Skip(int64_t n) override { r_.Take(size_t(n), "Entry"); }
     [[noreturn]] void PastEnd(const char* field) override {
         Damaged(std::string(field) + " lies past the end of the file");
+    }
+    void TextLength(const char* lengthField, int32_t n) override {
+        if (n < 0 || size_t(n) > kMaxPakText) Damaged(std::string(lengthField) + " " + std::to_string(n));
     }
     [[noreturn]] void Damaged(const std::string& why) const { throw Exception(what_ + " is damaged: " + why); }
 
@@ -28,27 +32,21 @@ private:
     ByteReader r_;
 };
 
-std::string HeaderText(ImageInput& in, const char* lengthField, const char* field) {
-    const int32_t n = in.Fields().I32(lengthField);
-    if (n < 0 || size_t(n) > kMaxPakText) in.Damaged(std::string(lengthField) + " " + std::to_string(n));
-    return in.Fields().Text(size_t(n), field);
-}
-
 }  // namespace
 
 PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what) {
     if (image.size() < sizeof kPakMagic || std::memcmp(image.data(), kPakMagic, sizeof kPakMagic) != 0)
         throw Exception(what + " is not a package");
     ImageInput in(image, what);
-    ByteReader& r = in.Fields();
-    r.Take(sizeof kPakMagic, "Magic");
+    in.Skip(sizeof kPakMagic);
+    const PakHeader h = ReadPakHeader(in, in);
     PakInfo info;
-    info.reserved = r.U16("Reserved");
-    info.product = HeaderText(in, "ProductName length", "ProductName");
-    info.version = HeaderText(in, "VersionText length", "VersionText");
-    info.extraNames = r.U8("HasExtraName") != 0;
-    info.dirPos = static_cast<int32_t>(r.Pos());
-    const int32_t count = r.I32("EntryCount");
+    info.reserved = h.reserved;
+    info.product = h.product;
+    info.version = h.version;
+    info.extraNames = h.extraNames;
+    info.dirPos = h.dirPos;
+    const int32_t count = h.entryCount;
     for (int32_t i = 0; i < count; ++i) {
         PakDirEntry e = ReadPakDirEntry(in, info.extraNames);
         if (e.unpackedSize < 0 || e.packedSize < 0 || e.dataOffset < 0 ||
