@@ -10,6 +10,9 @@
 
 namespace qs {
 
+// Bytes moved per read or write wherever the program picks the size: the decoder's buffers and file copies.
+constexpr uint32_t kFileBlockSize = 32768;
+
 enum class OpenMode { ReadOnly, ReadWrite };
 
 // Process-wide mode for files opened for reading. Start-up sets it to ReadOnly (so packages may lie on

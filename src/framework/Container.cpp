@@ -74,17 +74,18 @@ HWND CreateContainer(HWND parent, const RECT& rect, int id, form::FontKind font)
                            reinterpret_cast<void*>(INT_PTR(font)));
 }
 
-const std::vector<form::ControlDef>& ContainerGraphics(HWND container) {
-    static const std::vector<form::ControlDef> none;
-    const ContainerData* d = DataOf(container);
-    return d ? d->graphics : none;
+std::vector<form::ControlDef> ContainerGraphics(HWND container) {
+    std::vector<form::ControlDef> rows;
+    if (const ContainerData* d = DataOf(container))
+        for (const ContainerGraphic& g : d->graphics) rows.push_back(g.def);
+    return rows;
 }
 
 void PaintContainer(HWND container, HDC dc, const RECT& clip) {
     FillRect(dc, &clip, GetSysColorBrush(COLOR_BTNFACE));
     const ContainerData* d = DataOf(container);
     if (!d) return;
-    for (size_t i = 0; i < d->graphics.size(); ++i) PaintGraphic(dc, d->graphics[i], d->icons[i]);
+    for (const ContainerGraphic& g : d->graphics) PaintGraphic(dc, g.def, g.icon.Get());
 }
 
 }  // namespace qs

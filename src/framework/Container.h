@@ -12,7 +12,7 @@ namespace qs {
 HWND CreateContainer(HWND parent, const RECT& rect, int id, form::FontKind font);
 const char* ContainerClassName();
 // The graphic rows a container paints (tests look at them).
-const std::vector<form::ControlDef>& ContainerGraphics(HWND container);
+std::vector<form::ControlDef> ContainerGraphics(HWND container);
 // Paints the container's background and graphics (also used by transparent labels for what lies beneath).
 void PaintContainer(HWND container, HDC dc, const RECT& clip);
 

@@ -7,18 +7,20 @@
 
 #include "framework/Control.h"
 #include "framework/FormTable.h"
+#include "framework/ScopedWin.h"
 
 namespace qs {
 
+// A graphic row and, for a picture, the icon it is painted from.
+struct ContainerGraphic {
+    form::ControlDef def;
+    ScopedIcon icon;
+};
+
 struct ContainerData {
     form::FontKind font;
-    std::vector<form::ControlDef> graphics;
-    std::vector<HICON> icons;  // one per graphic row (null for non-pictures), owned
+    std::vector<ContainerGraphic> graphics;
     std::vector<std::unique_ptr<TControl>> views;  // of the rows no member of the owner takes
-    ~ContainerData() {
-        for (HICON i : icons)
-            if (i) DestroyIcon(i);
-    }
 };
 
 ContainerData* DataOf(HWND hwnd);

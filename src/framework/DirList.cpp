@@ -1,11 +1,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <exception>
 
 #include "framework/Application.h"
 #include "framework/DirList.h"
 #include "framework/Exceptions.h"
 #include "framework/GdiGuards.h"
+#include "framework/ScopedWin.h"
 #include "framework/Text.h"
 
 namespace qs {
@@ -14,6 +16,18 @@ namespace {
 
 constexpr int kIndent = 6;   // pixels per folder level
 constexpr int kGlyphW = 16;  // room for the folder picture
+
+// Sets a flag for the guard's lifetime: the list's moves while the box itself sets the drive are not news to it.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
 
 bool SameText(const std::string& a, const std::string& b) { return AsciiUpper(a) == AsciiUpper(b); }
 
@@ -101,14 +115,13 @@ void TDirectoryListBox::Fill() {
     // The sub-folders of the current folder, sorted by name.
     std::vector<std::string> subs;
     WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((IncludeTrailingBackslash(dir) + "*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
+    const ScopedFind find(FindFirstFileA((IncludeTrailingBackslash(dir) + "*").c_str(), &fd));
+    if (find) {
         do {
             const std::string name = fd.cFileName;
             if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
                 subs.push_back(name);
-        } while (FindNextFileA(find, &fd));
-        FindClose(find);
+        } while (FindNextFileA(find.Get(), &fd));
     }
     std::sort(subs.begin(), subs.end(), [](const std::string& a, const std::string& b) {
         return AsciiUpper(a) < AsciiUpper(b);
@@ -239,18 +252,20 @@ void TDriveComboBox::SetDrive(char letter) {
         const std::vector<char> drives = Drives();
         const bool listed = std::find(drives.begin(), drives.end(), letter) != drives.end();
         const std::string before = dirList_->Directory();
-        settingDrive_ = true;
-        try {
-            dirList_->SetDirectory(DriveCurrentFolder(letter));
-        } catch (...) {
-            settingDrive_ = false;
-            // A list that moved entered the drive: what failed came after, and is not for this box to hide.
-            if (!listed || dirList_->Directory() != before) {
-                Select(drive_);
-                throw;
+        std::exception_ptr failure;
+        {
+            const FlagScope busy(settingDrive_);
+            try {
+                dirList_->SetDirectory(DriveCurrentFolder(letter));
+            } catch (...) {
+                failure = std::current_exception();
             }
         }
-        settingDrive_ = false;
+        // A list that moved entered the drive: what failed came after, and is not for this box to hide.
+        if (failure && (!listed || dirList_->Directory() != before)) {
+            Select(drive_);
+            std::rethrow_exception(failure);
+        }
     }
     drive_ = letter;
     Select(letter);

@@ -79,9 +79,9 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
         const form::ControlDef& row = page.controls[i];
         if (form::IsGraphic(row.kind)) {
             if (data) {
-                data->graphics.push_back(row);
-                data->icons.push_back(row.kind == form::Kind::Image ? LoadPictureIcon(row.picture, row.rect.width)
-                                                                    : nullptr);
+                data->graphics.push_back(
+                    {row, ScopedIcon(row.kind == form::Kind::Image ? LoadPictureIcon(row.picture, row.rect.width)
+                                                                   : nullptr)});
             }
             continue;
         }

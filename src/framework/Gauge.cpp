@@ -13,6 +13,48 @@ const char kGaugeClass[] = "QsGauge";
 constexpr int kFontSlot = 0;  // window extra bytes: the font set by WM_SETFONT
 
 TGauge* GaugeOf(HWND hwnd) { return dynamic_cast<TGauge*>(TControl::ViewOf(hwnd)); }
+
+// Frame, background, fill and inverted percentage of the gauge window hwnd (its font), composed off screen and
+// copied to dc in one step so the bar never flickers.
+void PaintBar(HWND hwnd, HDC dc, RECT rect, int percent, COLORREF fore, COLORREF back) {
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (w <= 0 || h <= 0) return;
+    MemoryDC mem(dc);
+    GdiBitmap bmp(CreateCompatibleBitmap(dc, w, h));
+    ScopedSelect bmpInMem(mem.Get(), bmp.Get());
+
+    RECT all{0, 0, w, h};
+    FrameRect(mem.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RECT inner{1, 1, w - 1, h - 1};
+    FillRect(mem.Get(), &inner, GdiBrush(CreateSolidBrush(back)).Get());
+    const int fill = gauge::FillWidth(inner.right - inner.left, percent);
+    if (fill > 0) {
+        RECT done{inner.left, inner.top, inner.left + fill, inner.bottom};
+        FillRect(mem.Get(), &done, GdiBrush(CreateSolidBrush(fore)).Get());
+    }
+
+    // The text goes in as white on black in a mask, then inverts what lies beneath it.
+    char text[16];
+    std::snprintf(text, sizeof text, "%d%%", percent);
+    {
+        MemoryDC maskDC(dc);
+        GdiBitmap mask(CreateCompatibleBitmap(dc, w, h));
+        ScopedSelect maskInDC(maskDC.Get(), mask.Get());
+        FillRect(maskDC.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        HFONT font = hwnd ? reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)) : nullptr;
+        {
+            ScopedSelect fontInMask(maskDC.Get(),
+                                    font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+            SetTextColor(maskDC.Get(), RGB(255, 255, 255));
+            SetBkMode(maskDC.Get(), TRANSPARENT);
+            DrawTextA(maskDC.Get(), text, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+        BitBlt(mem.Get(), 0, 0, w, h, maskDC.Get(), 0, 0, SRCINVERT);
+    }
+
+    BitBlt(dc, rect.left, rect.top, w, h, mem.Get(), 0, 0, SRCCOPY);
+}
+
 }  // namespace
 
 const char* TGauge::ClassName() { return kGaugeClass; }
@@ -31,14 +73,10 @@ LRESULT CALLBACK GaugeWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = msg == WM_PAINT ? BeginPaint(hwnd, &ps) : reinterpret_cast<HDC>(wp);
         RECT r;
         GetClientRect(hwnd, &r);
-        if (TGauge* g = GaugeOf(hwnd)) {
+        if (TGauge* g = GaugeOf(hwnd))
             g->PaintContent(dc, r);
-        } else {
-            TGauge blank;  // not yet bound: paint an empty gauge
-            blank.SetHandle(hwnd);
-            blank.PaintContent(dc, r);
-            blank.SetHandle(nullptr);
-        }
+        else  // not yet bound: an empty gauge in the default colours
+            PaintBar(hwnd, dc, r, gauge::GaugeState{}.Percent(), TGauge::kDefaultFore, TGauge::kDefaultBack);
         if (msg == WM_PAINT) EndPaint(hwnd, &ps);
         return 0;
     }
@@ -73,44 +111,7 @@ void TGauge::RepaintNow() {
 
 void TGauge::PaintContent(HDC dc, RECT rect) {
     ++paintCount_;
-    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-    if (w <= 0 || h <= 0) return;
-    // Composed off screen, then copied in one step so the bar never flickers.
-    MemoryDC mem(dc);
-    GdiBitmap bmp(CreateCompatibleBitmap(dc, w, h));
-    ScopedSelect bmpInMem(mem.Get(), bmp.Get());
-
-    RECT all{0, 0, w, h};
-    FrameRect(mem.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    RECT inner{1, 1, w - 1, h - 1};
-    FillRect(mem.Get(), &inner, GdiBrush(CreateSolidBrush(backColor_)).Get());
-    const int percent = PercentDone();
-    const int fill = gauge::FillWidth(inner.right - inner.left, percent);
-    if (fill > 0) {
-        RECT done{inner.left, inner.top, inner.left + fill, inner.bottom};
-        FillRect(mem.Get(), &done, GdiBrush(CreateSolidBrush(foreColor_)).Get());
-    }
-
-    // The text goes in as white on black in a mask, then inverts what lies beneath it.
-    char text[16];
-    std::snprintf(text, sizeof text, "%d%%", percent);
-    {
-        MemoryDC maskDC(dc);
-        GdiBitmap mask(CreateCompatibleBitmap(dc, w, h));
-        ScopedSelect maskInDC(maskDC.Get(), mask.Get());
-        FillRect(maskDC.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        HFONT font = hwnd_ ? reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)) : nullptr;
-        {
-            ScopedSelect fontInMask(maskDC.Get(),
-                                    font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-            SetTextColor(maskDC.Get(), RGB(255, 255, 255));
-            SetBkMode(maskDC.Get(), TRANSPARENT);
-            DrawTextA(maskDC.Get(), text, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        }
-        BitBlt(mem.Get(), 0, 0, w, h, maskDC.Get(), 0, 0, SRCINVERT);
-    }
-
-    BitBlt(dc, rect.left, rect.top, w, h, mem.Get(), 0, 0, SRCCOPY);
+    PaintBar(hwnd_, dc, rect, PercentDone(), foreColor_, backColor_);
 }
 
 }  // namespace qs

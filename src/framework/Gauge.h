@@ -6,6 +6,9 @@ namespace qs {
 
 class TGauge : public TControl {
 public:
+    static constexpr COLORREF kDefaultFore = RGB(0, 0, 128);
+    static constexpr COLORREF kDefaultBack = RGB(0, 255, 255);
+
     int MinValue() const { return state_.minValue; }
     int MaxValue() const { return state_.maxValue; }
     void SetMaxValue(int value);   // below MinValue raises EInvalidOperation; pulls Progress down; repaints
@@ -25,8 +28,8 @@ public:
 private:
     void RepaintNow();
     gauge::GaugeState state_;
-    COLORREF foreColor_ = RGB(0, 0, 128);
-    COLORREF backColor_ = RGB(0, 255, 255);
+    COLORREF foreColor_ = kDefaultFore;
+    COLORREF backColor_ = kDefaultBack;
     int paintCount_ = 0;
 };
 

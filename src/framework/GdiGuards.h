@@ -1,5 +1,5 @@
-// Small owners for GDI handles, so painting code releases what it makes on every way out and never restores
-// a selection by hand. Destruction runs in reverse order of declaration: declare the memory DC, then the
+// Small owners for GDI selections and DCs (the objects themselves are GdiObj, ScopedWin.h), so painting code
+// releases what it makes on every way out and never restores a selection by hand. Destruction runs in reverse order of declaration: declare the memory DC, then the
 // objects, then their selections, and everything is put back and freed in the order GDI wants.
 #pragma once
 #include <windows.h>
@@ -7,35 +7,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "framework/ScopedWin.h"
+
 namespace qs {
-
-// Owns a pen, brush, bitmap or font and deletes it. Move-only; a null handle is allowed and ignored.
-template <typename T>
-class GdiObj {
-public:
-    GdiObj() = default;
-    explicit GdiObj(T handle) : handle_(handle) {}
-    ~GdiObj() { Reset(); }
-    GdiObj(GdiObj&& other) noexcept : handle_(other.Release()) {}
-    GdiObj& operator=(GdiObj&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    GdiObj(const GdiObj&) = delete;
-    GdiObj& operator=(const GdiObj&) = delete;
-
-    T Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    // Deletes the object held (unless it is handle itself) and takes handle.
-    void Reset(T handle = nullptr) {
-        if (handle_ && handle_ != handle) DeleteObject(handle_);
-        handle_ = handle;
-    }
-    T Release() { return std::exchange(handle_, nullptr); }
-
-private:
-    T handle_ = nullptr;
-};
 
 using GdiPen = GdiObj<HPEN>;
 using GdiBrush = GdiObj<HBRUSH>;

@@ -54,14 +54,14 @@ namespace {
 
 // Reads the whole directory once, before anything is written: every name must be a plain file name and every
 // entry must lie inside the file, so a hostile package can neither escape the folder nor leave half its files.
-std::vector<PakDirEntry> ReadDirectory(BinFile& pak, int32_t count, bool hasExtraName, const std::string& pakName) {
-    std::vector<PakDirEntry> entries;
+std::vector<PakDirRecord> ReadDirectory(BinFile& pak, int32_t count, bool hasExtraName, const std::string& pakName) {
+    std::vector<PakDirRecord> entries;
     if (count <= 0) return entries;
     PakFileInput in(pak);
     // Every entry takes at least 25 bytes; a count beyond that is damage, refused before any entry is read.
     if (int64_t(count) > in.Remaining() / (1 + kPakFixedPartSize)) throw Exception(PackageErrorText(pakName));
     for (int32_t i = 0; i < count; ++i) {
-        PakDirEntry e = ReadPakDirEntry(in, hasExtraName);
+        PakDirRecord e = ReadPakDirRecord(in, hasExtraName);
         if (!IsPlainFileName(e.name) || e.dataOffset < 0 || e.packedSize < 0) throw Exception(PackageErrorText(pakName));
         entries.push_back(std::move(e));
     }
@@ -88,11 +88,11 @@ std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, 
     CreateFolderChain(dest);
 
     const int32_t count = PakFile.ReadI32();
-    const std::vector<PakDirEntry> entries = ReadDirectory(PakFile, count, hasExtraName, pakName);
+    const std::vector<PakDirRecord> entries = ReadDirectory(PakFile, count, hasExtraName, pakName);
     std::vector<uint8_t> list(entries.size() * kSlotSize, 0);
 
     for (size_t i = 0; i < entries.size(); ++i) {
-        const PakDirEntry& e = entries[i];
+        const PakDirRecord& e = entries[i];
         PackedLeft = e.packedSize;
         PakFile.Seek(e.dataOffset);
         progress_.SetBusyText("Decompressing " + e.name + "...");

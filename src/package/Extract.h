@@ -2,6 +2,7 @@
 // events, both CRC-32 checks, file times, progress, and the installed-file list. Portable: the window's part
 // (busy text and gauge) comes in through ExtractProgress.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ public:
     virtual void AdvanceProgress(uint32_t bytesWritten) = 0;
 };
 
-constexpr int kSlotSize = 13;  // one installed-file list slot: length byte + up to 12 characters
+constexpr size_t kSlotSize = 13;  // one installed-file list slot: length byte + up to 12 characters
 
 // Owns the state of one extraction (PakFile, OutFile, PackedLeft, PackedCRC, UnpackedCRC) and the decoder's
 // two event handlers. The setup window keeps one and binds its decoder's events to it at start-up.

@@ -108,7 +108,7 @@ PackageSummary ScanPackage(const std::string& path, PakRole role) {
     s.DirPos = h.dirPos;
     s.EntryCount = h.entryCount;
     uint32_t total = 0;
-    for (int32_t i = 0; i < s.EntryCount; ++i) total += uint32_t(ReadPakDirEntry(in, s.HasExtraName).unpackedSize);
+    for (int32_t i = 0; i < s.EntryCount; ++i) total += uint32_t(ReadPakDirRecord(in, s.HasExtraName).unpackedSize);
     s.TotalSize = int32_t(total);
     f.Close();
     return s;

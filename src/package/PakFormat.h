@@ -2,14 +2,14 @@
 //
 // Layout (little-endian): "QVPAK", 2 reserved bytes, int32 L1 + ProductName, int32 L2 + VersionText,
 // HasExtraName byte, int32 EntryCount (its offset is the directory position), then EntryCount entries laid
-// out as PakDirEntry.h says.
+// out as PakDirRecord.h says.
 #pragma once
 #include <cstdint>
 #include <string>
 
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
-#include "package/PakDirEntry.h"
+#include "package/PakDirRecord.h"
 
 namespace qs {
 

@@ -23,7 +23,7 @@ std::optional<std::string> ReadRegText(HKEY root, const char* subKey, const char
 std::string ReadProgramFilesDir() {
     const auto dir = ReadRegText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", 255);
     if (!dir || dir->empty()) return "C:\\Program Files\\";
-    return dir->back() == '\\' ? *dir : *dir + '\\';
+    return IncludeTrailingBackslash(*dir);
 }
 
 std::string ReadDelphi10SearchPath() {

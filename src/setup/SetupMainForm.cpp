@@ -10,8 +10,8 @@ namespace qs {
 const char* const TSetupForm::kPakNames[kPackageSlots] = {"Quilstr.pak", "Delphi10.pak", "Delphi20.pak"};
 
 TSetupForm::TSetupForm() : SelfRemoval(StartSelfRemoval) {
-    LZHCompressor.SetReadBufSize(32768);
-    LZHCompressor.SetWriteBufSize(32768);
+    LZHCompressor.SetReadBufSize(kFileBlockSize);
+    LZHCompressor.SetWriteBufSize(kFileBlockSize);
     // The decoder reads and writes through the extractor's handlers, however the window is built.
     extractor_.Attach(LZHCompressor);
     ShellLink.SetDescription("Quillostrand");

@@ -6,6 +6,7 @@
 #include "framework/Application.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
+#include "framework/ScopedWin.h"
 #include "framework/Text.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
@@ -30,12 +31,9 @@ bool SameFile(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2];
     const std::string* names[2] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
-        HANDLE h = CreateFileA(names[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return false;
-        const BOOL ok = GetFileInformationByHandle(h, &info[i]);
-        CloseHandle(h);
-        if (!ok) return false;
+        const ScopedFile h(CreateFileA(names[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!h || !GetFileInformationByHandle(h.Get(), &info[i])) return false;
     }
     return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
            info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
@@ -52,7 +50,7 @@ void CopyProgramFile(const std::string& from, const std::string& to) {
         BinFile in, out;
         in.OpenRead(from);
         out.Create(temp);
-        std::vector<char> buf(32768);
+        std::vector<char> buf(kFileBlockSize);
         while (const uint32_t n = in.ReadSome(buf.data(), uint32_t(buf.size()))) out.WriteExact(buf.data(), n);
         out.Close();
         if (MoveFileExA(temp, to.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
@@ -123,13 +121,9 @@ void TSetupForm::WriteInstallRecord() {
     InstallRecordInput in;
     in.InstallVersion = InstallVersion;
     in.InstallPath = InstallPath;
-    in.InstallFiles = Packages[Install].Files;
-    in.Delphi10 = CheckDelphi10.Checked();
-    in.Delphi10Dir = EditDelphi10.Text();
-    in.Delphi10Files = Packages[Delphi10].Files;
-    in.Delphi20 = CheckDelphi20.Checked();
-    in.Delphi20Dir = EditDelphi20.Text();
-    in.Delphi20Files = Packages[Delphi20].Files;
+    in.Install.Files = Packages[Install].Files;
+    in.Delphi10 = {CheckDelphi10.Checked(), EditDelphi10.Text(), Packages[Delphi10].Files};
+    in.Delphi20 = {CheckDelphi20.Checked(), EditDelphi20.Text(), Packages[Delphi20].Files};
     in.SpaceNeeded = SpaceNeeded;
     qs::WriteInstallRecord(in);
 }

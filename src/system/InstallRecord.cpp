@@ -22,6 +22,13 @@ void WriteList(const RegKey& key, const std::string& prefix, const std::vector<u
     WriteBinary(key, prefix + "Files", list);
 }
 
+// A Delphi package's folder and list, only when its option is ticked: unticked ones keep an earlier run's values.
+void WriteDelphiPackage(const RegKey& key, const std::string& prefix, const PackageRecord& p) {
+    if (!p.Chosen) return;
+    WriteCountedText(key, prefix + "Dir", p.Dir);
+    WriteList(key, prefix, p.Files);
+}
+
 std::string Quoted(const std::string& path) { return '"' + path + '"'; }
 
 // A list of the recorded size; a value shorter than that, or missing, gives the bytes there are.
@@ -38,23 +45,17 @@ void WriteInstallRecord(const InstallRecordInput& in) {
         const RegKey record = RegKey::Create(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WRITE);
         WriteCountedText(record, "Version", CutText(in.InstallVersion, kMaxVersion));
         WriteCountedText(record, "InstallDir", folder);
-        WriteList(record, "Install", in.InstallFiles);
-        if (in.Delphi10) {
-            WriteCountedText(record, "Delphi10Dir", in.Delphi10Dir);
-            WriteList(record, "Delphi10", in.Delphi10Files);
-        }
-        if (in.Delphi20) {
-            WriteCountedText(record, "Delphi20Dir", in.Delphi20Dir);
-            WriteList(record, "Delphi20", in.Delphi20Files);
-        }
+        WriteList(record, "Install", in.Install.Files);
+        WriteDelphiPackage(record, "Delphi10", in.Delphi10);
+        WriteDelphiPackage(record, "Delphi20", in.Delphi20);
     }
 
     WriteShellKeys(folder);
     // Without this the shell shows the new icon and commands only after the next logon.
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 
-    if (in.Delphi10) AddDelphi10Transfer(folder);
-    if (in.Delphi20) AddDelphi20Transfer(folder);
+    if (in.Delphi10.Chosen) AddDelphi10Transfer(folder);
+    if (in.Delphi20.Chosen) AddDelphi20Transfer(folder);
 
     const RegKey entry = RegKey::Create(HKEY_LOCAL_MACHINE, kUninstallEntryKey, KEY_ALL_ACCESS);
     WriteText(entry, "DisplayName", "Quillostrand");
@@ -98,14 +99,11 @@ UninstallLists ReadUninstallLists() {
     if (!mainSize) throw Exception(kCannotUninstall);
     UninstallLists l;
     l.InstallFiles = ReadList(key, "InstallFiles", *mainSize);
-    l.InstallFilesSize = int32_t(l.InstallFiles.size());
     if (const auto size = ReadNumber(key, "Delphi10FilesSize")) {
         l.Delphi10Files = ReadList(key, "Delphi10Files", *size);
-        l.Delphi10FilesSize = int32_t(l.Delphi10Files.size());
     }
     if (const auto size = ReadNumber(key, "Delphi20FilesSize")) {
         l.Delphi20Files = ReadList(key, "Delphi20Files", *size);
-        l.Delphi20FilesSize = int32_t(l.Delphi20Files.size());
     }
     return l;
 }

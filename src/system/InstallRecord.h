@@ -15,13 +15,19 @@ constexpr char kRecordKey[] = "Software\\QV\\Quillostrand\\Installation";
 constexpr char kUninstallEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand";
 constexpr char kNoVersion[] = "None";
 
+// One package's part of the record.
+struct PackageRecord {
+    bool Chosen = false;         // a Delphi package: its option as ticked (the main package is always installed)
+    std::string Dir;             // a Delphi package: its folder text as left
+    std::vector<uint8_t> Files;  // the installed-file list, 13 bytes a file
+};
+
 struct InstallRecordInput {
     std::string InstallVersion;  // at most 32 characters
     std::string InstallPath;     // the run's install folder, ending in "\"
-    std::vector<uint8_t> InstallFiles, Delphi10Files, Delphi20Files;  // installed-file lists, 13 bytes a file
-    bool Delphi10 = false, Delphi20 = false;                          // the Delphi options as ticked
-    std::string Delphi10Dir, Delphi20Dir;                             // the Delphi folder texts as left
-    int32_t SpaceNeeded = 0;                                          // bytes, for the programs list's size
+    PackageRecord Install;       // only Files counts: the main package's folder is InstallPath
+    PackageRecord Delphi10, Delphi20;
+    int32_t SpaceNeeded = 0;     // bytes, for the programs list's size
 };
 
 // Writes, in order: the record (Version, InstallDir, the main list; each Delphi folder and list only when its
@@ -44,10 +50,9 @@ StartupRecord ReadInstallRecordForStartup();
 
 // The installed-file lists as the uninstall run reads them back.
 struct UninstallLists {
+    // A list shorter than its recorded size, or missing, holds the bytes there are; a Delphi list without its size
+    // value is empty.
     std::vector<uint8_t> InstallFiles, Delphi10Files, Delphi20Files;
-    // Sizes in bytes of the lists actually read (a list shorter than its recorded size, or missing, counts as the
-    // bytes there are); a Delphi list without its size value is empty.
-    int32_t InstallFilesSize = 0, Delphi10FilesSize = 0, Delphi20FilesSize = 0;
 };
 // Raises Exception "Cannot uninstall!\rUninstall data has been removed from the registry." when the record or its
 // InstallFilesSize cannot be read.

@@ -11,8 +11,8 @@ namespace qs {
 std::vector<std::string> ListedFilePaths(const std::vector<uint8_t>& list, const std::string& folder, bool helpIndex) {
     const std::string dir = IncludeTrailingBackslash(folder);
     std::vector<std::string> paths;
-    for (size_t slot = 0; slot + kListSlot <= list.size(); slot += kListSlot) {
-        const size_t n = std::min<size_t>(list[slot], kListSlot - 1);
+    for (size_t slot = 0; slot + kSlotSize <= list.size(); slot += kSlotSize) {
+        const size_t n = std::min<size_t>(list[slot], kSlotSize - 1);
         const std::string name(list.begin() + ptrdiff_t(slot + 1), list.begin() + ptrdiff_t(slot + 1 + n));
         if (!IsPlainFileName(name)) continue;
         paths.push_back(dir + name);

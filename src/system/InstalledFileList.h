@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace qs {
+#include "package/Extract.h"
 
-constexpr size_t kListSlot = 13;
+namespace qs {
 
 // The files a list names in folder ("\" added when missing), in list order. Whole slots only (the rest of a
 // length that is not a multiple of 13 is ignored); a length byte above 12 counts as 12; a name that is not a plain

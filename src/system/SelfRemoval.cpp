@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
+#include "framework/ScopedWin.h"
 #include "framework/Text.h"
 
 namespace qs {
@@ -59,11 +60,9 @@ bool WriteHelperAndStart(HMODULE module, const std::string& helperPath, const st
     static_assert(sizeof(STARTUPINFOA) == 68, "32-bit start-up record");
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);
-    if (process)
-        *process = pi.hProcess;
-    else
-        CloseHandle(pi.hProcess);
+    const ScopedKernel thread(pi.hThread);
+    ScopedKernel started(pi.hProcess);
+    if (process) *process = started.Release();
     return true;
 }
 

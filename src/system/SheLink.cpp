@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "framework/Exceptions.h"
+#include "framework/ScopedWin.h"
 
 namespace qs {
 
@@ -16,29 +17,6 @@ void InitCom() { CoInitialize(nullptr); }
 void DoneCom() { CoUninitialize(); }
 
 namespace {
-
-// One COM interface pointer, released when the object goes.
-template <typename I>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (p_) p_->Release();
-    }
-    ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr& operator=(ComPtr&&) = delete;
-    I* operator->() const { return p_; }
-    I* Get() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    // For the functions that hand out a new pointer.
-    void** Out() { return reinterpret_cast<void**>(&p_); }
-
-private:
-    I* p_ = nullptr;
-};
-static_assert(!std::is_copy_constructible_v<ComPtr<IUnknown>>);
 
 // The interface identifiers, spelled out so nothing depends on which uuid library provides them.
 const CLSID kClsidShellLink = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

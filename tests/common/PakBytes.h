@@ -10,7 +10,7 @@
 
 namespace qs::test {
 
-struct PakEntrySpec {
+struct RawPakEntry {
     std::string FileName;
     std::string ExtraName;
     uint32_t FileTime = 0x5A8F6000;  // 2025-04-15 12:00:00
@@ -34,7 +34,7 @@ inline void PutI32(std::string& out, uint32_t v) {
 
 // Header + directory + data, in that order. entryCountOverride replaces EntryCount when >= -2^31 is wanted.
 inline std::string BuildPak(const std::string& product, const std::string& version, bool extraNames,
-                            const std::vector<PakEntrySpec>& entries, bool overrideCount = false,
+                            const std::vector<RawPakEntry>& entries, bool overrideCount = false,
                             int32_t entryCount = 0) {
     std::vector<uint8_t> out;
     ByteWriter w(out);

@@ -46,10 +46,10 @@ std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s
 
 Package Pack(const std::string& fileName, const std::string& product, const std::string& version,
              std::vector<MediaFile> files) {
-    std::vector<qs::pak::PakEntry> entries;
+    std::vector<qs::pak::FileToPack> entries;
     for (auto& f : files) {
         f.dosTime = kFileTime;
-        qs::pak::PakEntry e;
+        qs::pak::FileToPack e;
         e.name = f.name;
         e.data = f.data;
         e.dosTime = f.dosTime;

@@ -9,7 +9,7 @@
 
 #include "PakWriter.h"
 
-using qs::pak::PakEntry;
+using qs::pak::FileToPack;
 using qs::pak::PakOptions;
 
 namespace {
@@ -31,8 +31,8 @@ void PutText(const std::string& target, const std::string& name, const std::stri
 
 std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
-PakEntry Entry(const std::string& name, const std::string& content, const std::string& extra = "") {
-    PakEntry e;
+FileToPack Entry(const std::string& name, const std::string& content, const std::string& extra = "") {
+    FileToPack e;
     e.name = name;
     e.data = Bytes(content);
     e.dosTime = 0x5A8F6000;

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<PakEntry> SampleEntries() {
+std::vector<FileToPack> SampleEntries() {
     std::string text;
     for (int i = 0; i < 500; ++i) text += "Quillostrand help line " + std::to_string(i % 17) + "\r\n";
     return {
@@ -90,7 +90,7 @@ TEST(PakWriter, BuildThenParse_GivesBackEveryFieldAndFile) {
         EXPECT_EQ(info.dirPos, 5 + 2 + 4 + 12 + 4 + 15 + 1);
         ASSERT_EQ(info.entries.size(), entries.size());
         for (size_t i = 0; i < entries.size(); ++i) {
-            const PakDirEntry& d = info.entries[i];
+            const PakDirRecord& d = info.entries[i];
             EXPECT_EQ(d.name, entries[i].name);
             EXPECT_EQ(d.extraName, extra ? entries[i].extraName : "");
             EXPECT_EQ(d.dosTime, entries[i].dosTime);
@@ -118,10 +118,10 @@ TEST(PakWriter, SetupProgramsHeaderScanReadsTheWrittenPackage) {
 }
 
 TEST(PakWriter, Refusals) {
-    const auto one = [](const std::string& name) { return std::vector<PakEntry>{{name, {1, 2, 3}, 0, ""}}; };
+    const auto one = [](const std::string& name) { return std::vector<FileToPack>{{name, {1, 2, 3}, 0, ""}}; };
     for (const char* bad : {"", "a/b.txt", "a\\b.txt", "c:x", "..", ".", "CON", "nul.txt", "com1", "tab\there"})
         ExpectRefused([&] { BuildPackage(one(bad), PakOptions{}); }, "not a plain file name");
-    std::vector<PakEntry> twice = {{"A.TXT", {}, 0, ""}, {"a.txt", {}, 0, ""}};
+    std::vector<FileToPack> twice = {{"A.TXT", {}, 0, ""}, {"a.txt", {}, 0, ""}};
     ExpectRefused([&] { BuildPackage(twice, PakOptions{}); }, "given twice");
     PakOptions longProduct;
     longProduct.product = std::string(33, 'p');
@@ -172,14 +172,14 @@ TEST(PakReader, CrcMismatchesNameTheEntry) {
     const auto entries = SampleEntries();
     Bytes image = BuildPackage(entries, PakOptions{});
     const PakInfo info = ParsePackage(image, "p");
-    const PakDirEntry& readme = info.entries[1];
+    const PakDirRecord& readme = info.entries[1];
     Bytes flipped = image;
     flipped[static_cast<size_t>(readme.dataOffset) + 5] ^= 0x10;
     ExpectRefused([&] { UnpackEntry(flipped, readme); }, "Entry \"README.TXT\": CRC-32 of the packed data");
-    PakDirEntry wrongFileCrc = readme;
+    PakDirRecord wrongFileCrc = readme;
     wrongFileCrc.fileCrc ^= 1;
     ExpectRefused([&] { UnpackEntry(image, wrongFileCrc); }, "CRC-32 of the unpacked file");
-    PakDirEntry wrongSize = readme;
+    PakDirRecord wrongSize = readme;
     wrongSize.unpackedSize += 1;
     ExpectRefused([&] { UnpackEntry(image, wrongSize); }, "instead of");
 }

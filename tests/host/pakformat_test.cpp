@@ -10,7 +10,7 @@
 
 using namespace qs;
 using qs::test::BuildPak;
-using qs::test::PakEntrySpec;
+using qs::test::RawPakEntry;
 
 namespace {
 
@@ -27,12 +27,12 @@ protected:
     std::string path_;
 };
 
-std::vector<PakEntrySpec> TwoEntries() {
-    PakEntrySpec a;
+std::vector<RawPakEntry> TwoEntries() {
+    RawPakEntry a;
     a.FileName = "Quilstr.exe";
     a.UnpackedSize = 1000;
     a.Packed = "\x80";
-    PakEntrySpec b;
+    RawPakEntry b;
     b.FileName = "Quilstr.hlp";
     b.ExtraName = "help";
     b.UnpackedSize = 24;

@@ -37,7 +37,7 @@ void CheckNames(const std::vector<std::pair<std::string, std::string>>& names, c
     if (names.size() > kMaxInt32) throw Exception("Too many files for a package");
 }
 
-std::vector<uint8_t> PackageHead(const PakOptions& options, const std::vector<PakDirEntry>& dir) {
+std::vector<uint8_t> PackageHead(const PakOptions& options, const std::vector<PakDirRecord>& dir) {
     std::vector<uint8_t> out;
     ByteWriter w(out);
     w.Bytes(kPakMagic, sizeof kPakMagic);
@@ -48,14 +48,14 @@ std::vector<uint8_t> PackageHead(const PakOptions& options, const std::vector<Pa
     w.Text(options.version);
     w.U8(options.extraNames ? 1 : 0);
     w.U32(static_cast<uint32_t>(dir.size()));
-    for (const PakDirEntry& e : dir) WritePakDirEntry(out, e, options.extraNames);
+    for (const PakDirRecord& e : dir) WritePakDirRecord(out, e, options.extraNames);
     return out;
 }
 
-PackedEntry Pack(const std::string& name, const std::string& extraName, uint32_t dosTime,
+PackedFile Pack(const std::string& name, const std::string& extraName, uint32_t dosTime,
                  const std::vector<uint8_t>& data, const PakOptions& options) {
     CheckSize(name, data.size());
-    PackedEntry p;
+    PackedFile p;
     LzhEncodeOptions lzh;
     lzh.parse = options.parse;
     try {
@@ -74,33 +74,33 @@ PackedEntry Pack(const std::string& name, const std::string& extraName, uint32_t
     return p;
 }
 
-void Place(PakDirEntry& e, size_t& offset) {
+void Place(PakDirRecord& e, size_t& offset) {
     if (offset + size_t(e.packedSize) > kMaxInt32) throw Exception("The package would be larger than 2 GB");
     e.dataOffset = static_cast<int32_t>(offset);
     offset += size_t(e.packedSize);
 }
 
-std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const PakOptions& options) {
+std::vector<uint8_t> BuildPackage(const std::vector<FileToPack>& entries, const PakOptions& options) {
     std::vector<std::pair<std::string, std::string>> names;
-    for (const PakEntry& e : entries) names.emplace_back(e.name, e.extraName);
+    for (const FileToPack& e : entries) names.emplace_back(e.name, e.extraName);
     CheckNames(names, options);
-    for (const PakEntry& e : entries) CheckSize(e.name, e.data.size());
+    for (const FileToPack& e : entries) CheckSize(e.name, e.data.size());
 
-    std::vector<PakDirEntry> dir;
+    std::vector<PakDirRecord> dir;
     std::vector<std::vector<uint8_t>> streams;
-    for (const PakEntry& e : entries) {
-        PackedEntry p = Pack(e.name, e.extraName, e.dosTime, e.data, options);
+    for (const FileToPack& e : entries) {
+        PackedFile p = Pack(e.name, e.extraName, e.dosTime, e.data, options);
         dir.push_back(std::move(p.dir));
         streams.push_back(std::move(p.stream));
     }
     size_t offset = PackageHead(options, dir).size();
-    for (PakDirEntry& e : dir) Place(e, offset);
+    for (PakDirRecord& e : dir) Place(e, offset);
     std::vector<uint8_t> out = PackageHead(options, dir);
     for (const std::vector<uint8_t>& s : streams) out.insert(out.end(), s.begin(), s.end());
     return out;
 }
 
-void WritePackageFile(const std::string& path, const std::vector<PakEntry>& entries, const PakOptions& options) {
+void WritePackageFile(const std::string& path, const std::vector<FileToPack>& entries, const PakOptions& options) {
     const std::vector<uint8_t> image = BuildPackage(entries, options);
     WriteThroughTemporary(path, [&](std::ostream& f) {
         f.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));

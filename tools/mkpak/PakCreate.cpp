@@ -14,26 +14,26 @@ void CreatePackageFile(const std::string& path, const std::vector<PakSource>& fi
 
     // The directory goes before the streams but is known only after them: its room is kept, and it is written
     // there at the end.
-    std::vector<PakDirEntry> dir(files.size());
+    std::vector<PakDirRecord> dir(files.size());
     for (size_t i = 0; i < files.size(); ++i) dir[i].name = dir[i].extraName = files[i].name;
     const std::vector<uint8_t> room = PackageHead(options, dir);
     WriteThroughTemporary(path, [&](std::ostream& out) {
         out.write(reinterpret_cast<const char*>(room.data()), static_cast<std::streamsize>(room.size()));
         size_t offset = room.size();
-        RunInOrder<PackedEntry>(
+        RunInOrder<PackedFile>(
             files.size(), jobs,
             [&](size_t i) {
-                const PakEntry e = LoadEntry(files[i].path, files[i].name);
+                const FileToPack e = LoadEntry(files[i].path, files[i].name);
                 return Pack(e.name, e.extraName, e.dosTime, e.data, options);
             },
-            [&](size_t i, PackedEntry p) {
+            [&](size_t i, PackedFile p) {
                 dir[i] = std::move(p.dir);
                 Place(dir[i], offset);
                 out.write(reinterpret_cast<const char*>(p.stream.data()),
                           static_cast<std::streamsize>(p.stream.size()));
                 if (!out) throw Exception("Cannot write " + path + ".part");  // a full disk stops the run at once
             },
-            [](const PackedEntry& p) { return p.stream.size(); });
+            [](const PackedFile& p) { return p.stream.size(); });
         const std::vector<uint8_t> head = PackageHead(options, dir);
         out.seekp(0);
         out.write(reinterpret_cast<const char*>(head.data()), static_cast<std::streamsize>(head.size()));

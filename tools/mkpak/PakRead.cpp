@@ -48,7 +48,7 @@ PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what)
     info.dirPos = h.dirPos;
     const int32_t count = h.entryCount;
     for (int32_t i = 0; i < count; ++i) {
-        PakDirEntry e = ReadPakDirEntry(in, info.extraNames);
+        PakDirRecord e = ReadPakDirRecord(in, info.extraNames);
         if (e.unpackedSize < 0 || e.packedSize < 0 || e.dataOffset < 0 ||
             size_t(e.dataOffset) > image.size() || size_t(e.packedSize) > image.size() - size_t(e.dataOffset))
             in.Damaged("the packed data of entry \"" + e.name + "\" lie outside the file");
@@ -57,7 +57,7 @@ PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what)
     return info;
 }
 
-std::vector<uint8_t> UnpackEntry(const std::vector<uint8_t>& image, const PakDirEntry& entry) {
+std::vector<uint8_t> UnpackEntry(const std::vector<uint8_t>& image, const PakDirRecord& entry) {
     const uint8_t* packed = image.data() + entry.dataOffset;
     const std::string who = "Entry \"" + entry.name + "\": ";
     if (Crc32UpdateLong(packed, size_t(entry.packedSize), 0) != entry.dataCrc)

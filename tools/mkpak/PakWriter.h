@@ -11,13 +11,13 @@
 
 #include "LzhEncoder.h"
 #include "framework/DosTime.h"
-#include "package/PakDirEntry.h"
+#include "package/PakDirRecord.h"
 
 namespace qs::pak {
 
 // One file of a package: name without folder, contents, DOS date and time (local), and the ExtraName text that
 // is written only when the package has extra names.
-struct PakEntry {
+struct FileToPack {
     std::string name;
     std::vector<uint8_t> data;
     uint32_t dosTime = 0;
@@ -35,7 +35,7 @@ struct PakOptions {
 // Packs the entries into a whole package image, in the order given. Refuses (qs::Exception) a name that is not a
 // plain file name, a name given twice (letter case ignored), a product or version over 32 characters, and
 // sizes past the format's signed 32-bit fields.
-std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const PakOptions& options);
+std::vector<uint8_t> BuildPackage(const std::vector<FileToPack>& entries, const PakOptions& options);
 
 // Writes the file at path through a temporary name beside it (path + ".part"): fill writes the whole file, which
 // replaces path only when complete. On any failure the temporary is removed, path is left as it was, and the
@@ -43,7 +43,7 @@ std::vector<uint8_t> BuildPackage(const std::vector<PakEntry>& entries, const Pa
 void WriteThroughTemporary(const std::string& path, const std::function<void(std::ostream&)>& fill);
 
 // BuildPackage, written through a temporary name.
-void WritePackageFile(const std::string& path, const std::vector<PakEntry>& entries, const PakOptions& options);
+void WritePackageFile(const std::string& path, const std::vector<FileToPack>& entries, const PakOptions& options);
 
 // A file to pack: where it is read from, and its name in the package.
 struct PakSource {
@@ -64,7 +64,7 @@ struct PakInfo {
     std::string version;
     bool extraNames = false;
     int32_t dirPos = 0;
-    std::vector<PakDirEntry> entries;
+    std::vector<PakDirRecord> entries;
 };
 
 // Parses header and directory of a package image. Raises "<what> is not a package" on a wrong magic and
@@ -73,7 +73,7 @@ PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what)
 
 // Unpacks one entry of a parsed image and checks both CRC-32 values and the size; raises
 // "Entry NAME: ..." on any mismatch.
-std::vector<uint8_t> UnpackEntry(const std::vector<uint8_t>& image, const PakDirEntry& entry);
+std::vector<uint8_t> UnpackEntry(const std::vector<uint8_t>& image, const PakDirRecord& entry);
 
 // The DOS date and time helpers, under the names the tool has always used.
 using qs::DosTimeFromTime;
@@ -86,6 +86,6 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // taken sorted by name.
 std::vector<PakSource> ListSources(const std::vector<std::string>& paths);
 // One file as an entry named name, its time the file's modification time and its extra name its name.
-PakEntry LoadEntry(const std::string& path, const std::string& name);
+FileToPack LoadEntry(const std::string& path, const std::string& name);
 
 }  // namespace qs::pak

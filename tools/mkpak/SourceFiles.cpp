@@ -25,8 +25,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     return data;
 }
 
-PakEntry LoadEntry(const std::string& path, const std::string& name) {
-    PakEntry e;
+FileToPack LoadEntry(const std::string& path, const std::string& name) {
+    FileToPack e;
     e.name = name;
     e.extraName = name;
     e.data = ReadWholeFile(path);

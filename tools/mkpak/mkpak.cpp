@@ -111,7 +111,7 @@ int List(const std::string& pak) {
     const PakInfo info = ParsePackage(image, pak);
     std::printf("Product: %s\nVersion: %s\nExtra names: %s\nFiles: %zu\n", info.product.c_str(),
                 info.version.c_str(), info.extraNames ? "yes" : "no", info.entries.size());
-    for (const PakDirEntry& e : info.entries) {
+    for (const PakDirRecord& e : info.entries) {
         std::printf("%10" PRId32 " %10" PRId32 "  %s  %08" PRIX32 " %08" PRIX32 "  %s", e.unpackedSize,
                     e.packedSize, DosTimeText(e.dosTime).c_str(), e.fileCrc, e.dataCrc, e.name.c_str());
         if (info.extraNames) std::printf("  [%s]", e.extraName.c_str());
@@ -143,12 +143,12 @@ int Extract(const std::string& pak, const std::string& dir, unsigned jobs) {
     RunInOrder<std::vector<uint8_t>>(
         info.entries.size(), jobs,
         [&](size_t i) {
-            const PakDirEntry& e = info.entries[i];
+            const PakDirRecord& e = info.entries[i];
             if (!IsPlainFileName(e.name)) throw Exception("Entry \"" + e.name + "\" is not a plain file name");
             return UnpackEntry(image, e);
         },
         [&](size_t i, const std::vector<uint8_t>& data) {
-            const PakDirEntry& e = info.entries[i];
+            const PakDirRecord& e = info.entries[i];
             const fs::path target = fs::path(dir) / e.name;
             WriteThroughTemporary(target.string(), [&](std::ostream& f) {
                 f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));

@@ -24,8 +24,8 @@ public:
     int calls = 0;
 };
 
-PakEntrySpec Entry(const std::string& name, const std::string& content, uint32_t time = 0x5A8F6000) {
-    return PackedEntry(name, content, time);
+RawPakEntry Entry(const std::string& name, const std::string& content, uint32_t time = 0x5A8F6000) {
+    return PackRawEntry(name, content, time);
 }
 
 std::string Text(size_t n) {
@@ -45,7 +45,7 @@ protected:
         SetFileModeForReading(OpenMode::ReadOnly);
     }
     // Writes the package and extracts it into dest.
-    std::vector<uint8_t> Run(const std::vector<PakEntrySpec>& entries, const std::string& dest, bool extra = false) {
+    std::vector<uint8_t> Run(const std::vector<RawPakEntry>& entries, const std::string& dest, bool extra = false) {
         WriteFileBytes(src_->Path() + "Quilstr.pak", BuildPak("Quillostrand", "1.0", extra, entries));
         return Extract(dest);
     }
@@ -55,7 +55,7 @@ protected:
     }
     std::string Dst() const { return dst_->Path(); }
     // Expects the package error of Quilstr.pak.
-    void ExpectPackageError(const std::vector<PakEntrySpec>& entries) {
+    void ExpectPackageError(const std::vector<RawPakEntry>& entries) {
         try {
             Run(entries, Dst() + "out");
             ADD_FAILURE() << "accepted";
@@ -91,7 +91,7 @@ TEST_F(Extraction, WritesFilesListAndProgress) {
 }
 
 TEST_F(Extraction, ExtraNamesAreSkipped) {
-    PakEntrySpec e = Entry("A.txt", "alpha");
+    RawPakEntry e = Entry("A.txt", "alpha");
     e.ExtraName = "whatever the packer kept";
     Run({e, Entry("B.txt", "beta")}, Dst(), true);
     EXPECT_EQ(ReadFileBytes(Dst() + "A.txt"), "alpha");
@@ -138,7 +138,7 @@ TEST_F(Extraction, FileTimeIsTheStoredLocalTime) {
 }
 
 TEST_F(Extraction, DamagedPackedByte_PackageErrorEvenWhenFileAlsoWrong) {
-    PakEntrySpec e = Entry("a.txt", Text(5000));
+    RawPakEntry e = Entry("a.txt", Text(5000));
     e.Packed[e.Packed.size() / 2] ^= 0x20;
     const uint32_t goodCrc = Crc32UpdateLong(Entry("a.txt", Text(5000)).Packed.data(), e.Packed.size(), 0);
     e.OverrideDataCRC = true;
@@ -147,7 +147,7 @@ TEST_F(Extraction, DamagedPackedByte_PackageErrorEvenWhenFileAlsoWrong) {
 }
 
 TEST_F(Extraction, WrongFileCrc_DestinationErrorFileStays) {
-    PakEntrySpec e = Entry("a.txt", "alpha");
+    RawPakEntry e = Entry("a.txt", "alpha");
     e.FileCRC ^= 0x80000000u;
     try {
         Run({Entry("first.txt", "1"), e, Entry("never.txt", "n")}, Dst());

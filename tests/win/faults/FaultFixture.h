@@ -50,8 +50,8 @@ protected:
     // The main package: a 70,000-byte program, a help file and a small text.
     void WriteMainPak(const std::string& version = "1.0") {
         WritePak("Quilstr.pak", version,
-                 {PackedEntry("Quilstr.exe", FaultContent(70000, 1)), PackedEntry("Quilstr.hlp", FaultContent(5000, 2)),
-                  PackedEntry("ReadMe.txt", "Quillostrand\r\n")});
+                 {PackRawEntry("Quilstr.exe", FaultContent(70000, 1)), PackRawEntry("Quilstr.hlp", FaultContent(5000, 2)),
+                  PackRawEntry("ReadMe.txt", "Quillostrand\r\n")});
     }
     void ExpectInstalled(const std::string& folder) {
         EXPECT_EQ(ReadFileBytes(folder + "Quilstr.exe"), FaultContent(70000, 1));

@@ -44,13 +44,13 @@ protected:
 }  // namespace
 
 TEST_F(HostilePackage, MainPackageClaimsTooMuch_StartUpReportsAndEnds) {
-    const std::string good = BuildPak("Quillostrand", "1.0", false, {PackedEntry("Quilstr.exe", "x")});
+    const std::string good = BuildPak("Quillostrand", "1.0", false, {PackRawEntry("Quilstr.exe", "x")});
     const struct {
         const char* what;
         std::string bytes;
         std::string message;
     } cases[] = {
-        {"2^31-1 entries", BuildPak("Quillostrand", "1.0", false, {PackedEntry("Quilstr.exe", "x")}, true, 0x7FFFFFFF),
+        {"2^31-1 entries", BuildPak("Quillostrand", "1.0", false, {PackRawEntry("Quilstr.exe", "x")}, true, 0x7FFFFFFF),
          "Read beyond end of file."},
         {"product length 2^31-1", RawHeader(0x7FFFFFFF, "Quillostrand", 3, "1.0") + std::string(5, '\0'),
          "Read beyond end of file."},
@@ -79,7 +79,7 @@ TEST_F(HostilePackage, MainPackageClaimsTooMuch_StartUpReportsAndEnds) {
 TEST_F(HostilePackage, DelphiPackageClaimsTooMuch_TreatedAsAbsent) {
     WriteMainPak();
     WriteFileBytes(Media() + "Delphi10.pak",
-                   BuildPak("x", "", false, {PackedEntry("HelpCtx.dcu", "d")}, true, 0x7FFFFFFF));
+                   BuildPak("x", "", false, {PackRawEntry("HelpCtx.dcu", "d")}, true, 0x7FFFFFFF));
     WriteFileBytes(Media() + "Delphi20.pak", RawHeader(0x7FFFFFF0, "", 0, ""));
     TSetupForm& f = Start();
     EXPECT_TRUE(boxes_.Boxes().empty());
@@ -91,7 +91,7 @@ TEST_F(HostilePackage, DelphiPackageClaimsTooMuch_TreatedAsAbsent) {
 
 TEST_F(HostilePackage, NegativeCount_NoFilesAnEmptyListAndTheInstallCompletes) {
     WriteFileBytes(Media() + "Quilstr.pak",
-                   BuildPak("Quillostrand", "1.0", false, {PackedEntry("Quilstr.exe", "x")}, true, -3));
+                   BuildPak("Quillostrand", "1.0", false, {PackRawEntry("Quilstr.exe", "x")}, true, -3));
     TSetupForm& f = StartFresh();
     EXPECT_EQ(RunState(f).InstallSize(), 0);
     EXPECT_EQ(InstallError(f), "");
@@ -104,7 +104,7 @@ TEST_F(HostilePackage, NegativeCount_NoFilesAnEmptyListAndTheInstallCompletes) {
 // install, the window usable, no record.
 TEST_F(HostilePackage, DataClaimsPastTheEnd_PackageErrorAtInstall) {
     auto entry = [](int32_t offset, int32_t packed, bool setOffset, bool setPacked) {
-        PakEntrySpec e = PackedEntry("Quilstr.exe", FaultContent(3000, 9));
+        RawPakEntry e = PackRawEntry("Quilstr.exe", FaultContent(3000, 9));
         e.OverrideOffset = setOffset;
         e.DataOffset = offset;
         e.OverridePackedSize = setPacked;
@@ -113,7 +113,7 @@ TEST_F(HostilePackage, DataClaimsPastTheEnd_PackageErrorAtInstall) {
     };
     const struct {
         const char* what;
-        PakEntrySpec e;
+        RawPakEntry e;
     } cases[] = {
         {"offset 2^31-1", entry(0x7FFFFFFF, 0, true, false)},
         {"offset far past the end", entry(0x40000000, 0, true, false)},
@@ -125,7 +125,7 @@ TEST_F(HostilePackage, DataClaimsPastTheEnd_PackageErrorAtInstall) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const size_t boxesBefore = boxes_.Boxes().size();
-        WritePak("Quilstr.pak", "1.0", {PackedEntry("ReadMe.txt", "first"), c.e});
+        WritePak("Quilstr.pak", "1.0", {PackRawEntry("ReadMe.txt", "first"), c.e});
         TSetupForm& f = StartFresh(std::string("App") + std::to_string(&c - cases));
         EXPECT_EQ(boxes_.Boxes().size(), boxesBefore);
         EXPECT_EQ(InstallError(f), "CRC error in PAK file\rQuilstr.pak is corrupt\rPlease obtain the original "
@@ -139,8 +139,8 @@ TEST_F(HostilePackage, DataClaimsPastTheEnd_PackageErrorAtInstall) {
 // Unpacked sizes that lie (the sum wraps past 2^31): start-up and the install stay sound, the gauge within its
 // range, and the files are what the packed data hold.
 TEST_F(HostilePackage, UnpackedSizesThatWrap_StartUpAndInstallStaySound) {
-    PakEntrySpec a = PackedEntry("Quilstr.exe", FaultContent(3000, 4));
-    PakEntrySpec b = PackedEntry("ReadMe.txt", "read me");
+    RawPakEntry a = PackRawEntry("Quilstr.exe", FaultContent(3000, 4));
+    RawPakEntry b = PackRawEntry("ReadMe.txt", "read me");
     a.UnpackedSize = 0x7FFFFFFF;
     b.UnpackedSize = 0x7FFFFFFF;
     WritePak("Quilstr.pak", "1.0", {a, b});

@@ -31,7 +31,7 @@ protected:
 // so that any open asking for write access fails as it does on a CD.
 TEST_F(MediaFaults, ReadOnlyMedia_StartUpAndInstallWork) {
     WriteMainPak();
-    WritePak("Delphi10.pak", "1.0", {PackedEntry("HelpCtx.dcu", FaultContent(900, 3))});
+    WritePak("Delphi10.pak", "1.0", {PackRawEntry("HelpCtx.dcu", FaultContent(900, 3))});
     std::vector<HANDLE> holds;
     for (const char* p : {"Quilstr.pak", "Setup.exe", "Delphi10.pak"}) {
         ASSERT_TRUE(SetFileAttributesA((Media() + p).c_str(), FILE_ATTRIBUTE_READONLY));

@@ -88,8 +88,8 @@ std::string BigName(int i) { return "Part" + std::to_string(i) + ".bin"; }
 TEST_F(ProcessFaults, KilledMidInstall_StartedAgainOffersFreshInstallAndCompletes) {
     // 16 files of 2 MB: the install takes long enough to be caught in the middle.
     const std::string content = FaultContent(kBigSize, 77);
-    PakEntrySpec big = PackedEntry("Quilstr.exe", content);  // packed once, stored under every name
-    std::vector<PakEntrySpec> entries = {big};
+    RawPakEntry big = PackRawEntry("Quilstr.exe", content);  // packed once, stored under every name
+    std::vector<RawPakEntry> entries = {big};
     for (int i = 0; i < kBigFiles; ++i) {
         big.FileName = BigName(i);
         entries.push_back(big);
@@ -182,7 +182,7 @@ TEST_F(ProcessFaults, PlantedLibraryBesideSetup_NotLoaded) {
     ASSERT_TRUE(CopyFileA(DosPath(QS_PLANTED_DLL).c_str(), (Media() + "uxtheme.dll").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(DosPath(QS_LOAD_CONTROL_EXE).c_str(), (Media() + "LoadControl.exe").c_str(), FALSE));
     WriteFileBytes(Media() + "Quilstr.pak",
-                   BuildPak("Quillostrand", "1.0", false, {PackedEntry("Quilstr.exe", "program")}));
+                   BuildPak("Quillostrand", "1.0", false, {PackRawEntry("Quilstr.exe", "program")}));
     const std::string marker = Media() + "uxtheme.dll.loaded";
     PreferNativeLibrary preferControl("LoadControl.exe", "uxtheme");
     PreferNativeLibrary preferSetup("Setup.exe", "uxtheme");

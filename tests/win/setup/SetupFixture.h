@@ -59,13 +59,13 @@ protected:
     }
     std::string Media() const { return media_->Path(); }
 
-    void WritePak(const char* name, const std::string& version, std::vector<PakEntrySpec> entries = {},
+    void WritePak(const char* name, const std::string& version, std::vector<RawPakEntry> entries = {},
                   const std::string& product = "Quillostrand") {
         WriteFileBytes(Media() + name, BuildPak(product, version, false, entries));
     }
     // A package whose files total `bytes` (the files are empty streams: enough for start-up).
     void WriteSizedPak(const char* name, const std::string& version, int32_t bytes) {
-        PakEntrySpec e;
+        RawPakEntry e;
         e.FileName = "Sized.bin";
         e.UnpackedSize = bytes;
         e.Packed = "\x80";

@@ -30,10 +30,10 @@ protected:
     // Three packages with real content; the fresh-install window on them, install folder in the scratch target.
     TSetupForm& StartWithPackages(bool chooseFolders = true) {
         WritePak("Quilstr.pak", "1.0",
-                 {PackedEntry("Quilstr.exe", Content(70000, 3), 0x5A8F6000),
-                  PackedEntry("Quilstr.hlp", Content(5000, 5)), PackedEntry("ReadMe.txt", "Quillostrand\r\n")});
-        WritePak("Delphi10.pak", "1.0", {PackedEntry("HelpCtx.dcu", Content(900, 7))});
-        WritePak("Delphi20.pak", "1.0", {PackedEntry("HelpCtx.dcu", Content(1200, 11))});
+                 {PackRawEntry("Quilstr.exe", Content(70000, 3), 0x5A8F6000),
+                  PackRawEntry("Quilstr.hlp", Content(5000, 5)), PackRawEntry("ReadMe.txt", "Quillostrand\r\n")});
+        WritePak("Delphi10.pak", "1.0", {PackRawEntry("HelpCtx.dcu", Content(900, 7))});
+        WritePak("Delphi20.pak", "1.0", {PackRawEntry("HelpCtx.dcu", Content(1200, 11))});
         TSetupForm& f = Start();
         if (!chooseFolders) return f;
         f.EditInstallDir.SetText(Dir() + "App");
@@ -176,7 +176,7 @@ TEST_F(Runs, SetupCopy_DriveFillsUpDuringTheCopy_LeavesNoPartialFile) {
 
 TEST_F(Runs, CrcErrorInThirdPackage_FirstTwoStayNoRecordBusyPageStays) {
     TSetupForm& f = StartWithPackages();
-    PakEntrySpec bad = PackedEntry("HelpCtx.dcu", Content(1200, 11));
+    RawPakEntry bad = PackRawEntry("HelpCtx.dcu", Content(1200, 11));
     bad.FileCRC ^= 1;
     WritePak("Delphi20.pak", "1.0", {bad});
     f.CheckDelphi10.SetChecked(true);

@@ -46,10 +46,10 @@ protected:
         WritePrivateProfileStringA("Transfer", "Path0", "C:\\other.exe", "DELPHI.INI");
         SetSz(HKEY_CURRENT_USER, kTransferKey, "Count", "0");
         WritePak("Quilstr.pak", "1.0",
-                 {PackedEntry("Quilstr.exe", "program"), PackedEntry("Quilstr.hlp", "help"),
-                  PackedEntry("ReadMe.txt", "r")});
-        WritePak("Delphi10.pak", "1.0", {PackedEntry("HelpCtx.dcu", "d1")});
-        WritePak("Delphi20.pak", "1.0", {PackedEntry("HelpCtx.dcu", "d2")});
+                 {PackRawEntry("Quilstr.exe", "program"), PackRawEntry("Quilstr.hlp", "help"),
+                  PackRawEntry("ReadMe.txt", "r")});
+        WritePak("Delphi10.pak", "1.0", {PackRawEntry("HelpCtx.dcu", "d1")});
+        WritePak("Delphi20.pak", "1.0", {PackRawEntry("HelpCtx.dcu", "d2")});
         TSetupForm& f = Start();
         f.EditInstallDir.SetText(Dir() + "App");
         f.EditDelphi10.SetText(Dir() + "D10");
@@ -167,8 +167,8 @@ TEST_F(Uninstall, OwnCopyMissing_HandsTheEndToTheHelper) {
 }
 
 TEST_F(Uninstall, DelphiFoldersBelowInstallFolder_InstallFolderStays) {
-    WritePak("Quilstr.pak", "1.0", {PackedEntry("Quilstr.exe", "program")});
-    WritePak("Delphi10.pak", "1.0", {PackedEntry("HelpCtx.dcu", "d1")});
+    WritePak("Quilstr.pak", "1.0", {PackRawEntry("Quilstr.exe", "program")});
+    WritePak("Delphi10.pak", "1.0", {PackRawEntry("HelpCtx.dcu", "d1")});
     TSetupForm& f = Start();
     f.EditInstallDir.SetText(Dir() + "App");
     f.EditDelphi10.SetText(Dir() + "App\\D10");

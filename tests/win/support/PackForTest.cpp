@@ -8,8 +8,8 @@ std::string PackForTest(const std::string& content) {
     return std::string(packed.begin(), packed.end());
 }
 
-PakEntrySpec PackedEntry(const std::string& name, const std::string& content, uint32_t dosTime) {
-    PakEntrySpec e;
+RawPakEntry PackRawEntry(const std::string& name, const std::string& content, uint32_t dosTime) {
+    RawPakEntry e;
     e.FileName = name;
     e.Packed = PackForTest(content);
     e.UnpackedSize = int32_t(content.size());

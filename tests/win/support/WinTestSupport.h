@@ -32,7 +32,7 @@ bool PathExists(const std::string& path);
 std::string PackForTest(const std::string& content);
 
 // A package entry holding content packed for real, with its CRC and the given DOS time.
-PakEntrySpec PackedEntry(const std::string& name, const std::string& content, uint32_t dosTime = 0x5A8F6000);
+RawPakEntry PackRawEntry(const std::string& name, const std::string& content, uint32_t dosTime = 0x5A8F6000);
 
 // Registry seeds that fail the test when the value cannot be written (the plain readers and writers are in
 // WinRegistry.h).

@@ -14,7 +14,7 @@ namespace qs {
 
 constexpr int kPakFixedPartSize = 24;
 
-struct PakDirEntry {
+struct PakDirRecord {
     std::string name;       // FileName
     std::string extraName;  // ExtraName; empty in a package without extra names
     uint32_t dosTime = 0;   // FileTime
@@ -50,9 +50,9 @@ public:
 // Reads one entry at the input's position. Field names given to PastEnd: "FileName length", "FileName",
 // "ExtraName length", "ExtraName", "FileTime", "UnpackedSize", "DataOffset", "PackedSize", "FileCRC", "DataCRC".
 // The values come as stored: each caller checks them against its own rules.
-PakDirEntry ReadPakDirEntry(PakInput& in, bool hasExtraName);
+PakDirRecord ReadPakDirRecord(PakInput& in, bool hasExtraName);
 
 // Appends the entry as stored. Names over 255 characters are the caller's to refuse.
-void WritePakDirEntry(std::vector<uint8_t>& out, const PakDirEntry& entry, bool hasExtraName);
+void WritePakDirRecord(std::vector<uint8_t>& out, const PakDirRecord& entry, bool hasExtraName);
 
 }  // namespace qs

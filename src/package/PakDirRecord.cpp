@@ -1,4 +1,4 @@
-#include "package/PakDirEntry.h"
+#include "package/PakDirRecord.h"
 
 #include "framework/ByteIO.h"
 
@@ -20,8 +20,8 @@ std::string ReadName(PakInput& in, const char* lengthField, const char* field) {
 
 }  // namespace
 
-PakDirEntry ReadPakDirEntry(PakInput& in, bool hasExtraName) {
-    PakDirEntry e;
+PakDirRecord ReadPakDirRecord(PakInput& in, bool hasExtraName) {
+    PakDirRecord e;
     e.name = ReadName(in, "FileName length", "FileName");
     if (hasExtraName) e.extraName = ReadName(in, "ExtraName length", "ExtraName");
     // The fixed part comes in one read; a cut one names the first field that does not fit.
@@ -39,7 +39,7 @@ PakDirEntry ReadPakDirEntry(PakInput& in, bool hasExtraName) {
     return e;
 }
 
-void WritePakDirEntry(std::vector<uint8_t>& out, const PakDirEntry& e, bool hasExtraName) {
+void WritePakDirRecord(std::vector<uint8_t>& out, const PakDirRecord& e, bool hasExtraName) {
     ByteWriter w(out);
     w.ShortText(e.name);
     if (hasExtraName) w.ShortText(e.extraName);
