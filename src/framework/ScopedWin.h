@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <type_traits>
 #include <utility>
 
@@ -40,33 +41,21 @@ private:
 
 namespace handle_traits {
 
-// Files, processes and threads: "none" is what the function that made them returns on failure.
-struct File {
-    using Handle = HANDLE;
-    static Handle kNone() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { CloseHandle(h); }
+// "None" as the function that makes the handle returns it on failure.
+struct NullIsNone {
+    static constexpr std::nullptr_t kNone() { return nullptr; }
 };
-struct Kernel {
-    using Handle = HANDLE;
-    static constexpr Handle kNone() { return nullptr; }
-    static void Close(Handle h) { CloseHandle(h); }
+struct MinusOneIsNone {
+    static HANDLE kNone() { return INVALID_HANDLE_VALUE; }
 };
-struct Find {
-    using Handle = HANDLE;
-    static Handle kNone() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { FindClose(h); }
-};
-struct Icon {
-    using Handle = HICON;
-    static constexpr Handle kNone() { return nullptr; }
-    static void Close(Handle h) { DestroyIcon(h); }
-};
+
+// Each kind of handle: its type, its "none" value and its release.
+struct File : MinusOneIsNone { using Handle = HANDLE; static void Close(Handle h) { CloseHandle(h); } };
+struct Kernel : NullIsNone { using Handle = HANDLE; static void Close(Handle h) { CloseHandle(h); } };
+struct Find : MinusOneIsNone { using Handle = HANDLE; static void Close(Handle h) { FindClose(h); } };
+struct Icon : NullIsNone { using Handle = HICON; static void Close(Handle h) { DestroyIcon(h); } };
 template <typename T>
-struct Gdi {
-    using Handle = T;
-    static constexpr Handle kNone() { return nullptr; }
-    static void Close(Handle h) { DeleteObject(h); }
-};
+struct Gdi : NullIsNone { using Handle = T; static void Close(Handle h) { DeleteObject(h); } };
 
 }  // namespace handle_traits
 

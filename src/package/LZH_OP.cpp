@@ -9,10 +9,13 @@
 
 #include "framework/Exceptions.h"
 #include "package/LzhBitReader.h"
+#include "package/LzhDecoderState.h"
 #include "package/LzhOutputWindow.h"
 #include "package/LzhTree.h"
 
 namespace qs {
+
+using namespace lzh::decoder;
 
 namespace {
 
@@ -22,75 +25,18 @@ public:
     ECompress() : Exception("") {}
 };
 
-constexpr int kRingAlloc = TLZHCompressor::N + TLZHCompressor::F - 1;  // 4155 bytes
 constexpr uint16_t kMinBuf = 16;
 constexpr uint16_t kMaxBuf = 32768;
 static_assert(lzh::kHistory == TLZHCompressor::N);
 
 uint16_t ClampBufSize(uint16_t size) { return std::clamp(size, kMinBuf, kMaxBuf); }
 
-constexpr int kScanPad = 8;
-constexpr int kTopBits = 4;
 // A symbol's decoding tops the bit buffer up first when it holds fewer bits than this.
 constexpr int kTopUpBelow = 32;
 // Tree levels passed in one stretch, without a refill, while the buffer holds enough bits for all of them.
 constexpr int kBulkLevels = 24;
 
-// What the first kTopBits bits of a symbol code lead to: the nodes passed (depth 1 onwards), how many bits that
-// took (fewer when a leaf is reached early), and son[] of the last node passed.
-struct TopEntry {
-    uint16_t path[8];
-    uint16_t next;
-    uint8_t bits;
-};
-static_assert(kTopBits <= 8);
-
 }  // namespace
-
-struct TLZHCompressor::State {
-    uint16_t readBufSize = 1024;
-    uint16_t writeBufSize = 1024;
-    bool finished = true;
-
-    uint8_t ring[kRingAlloc];
-    // freq[T] is the sentinel; the entries after it hold 0xFFFF too, so the swap scan may read 8 at a time.
-    uint16_t freq[T + 1 + kScanPad];
-    uint16_t prnt[T + N_CHAR];
-    uint16_t son[T];
-
-    // The first kTopBits levels of the tree as one look-up by the next kTopBits stream bits. A swap that changes
-    // son[] of a node the table passes (topAt[] set) makes it stale; it is made again before the next look-up.
-    // Near the root swaps are rare, so that is seldom.
-    TopEntry top[1 << kTopBits];
-    uint8_t topAt[T];
-    bool topStale = true;
-
-    // Run state. Positions are 0-based here (the first free byte, the next unread byte).
-    std::unique_ptr<uint8_t[]> inBuf;
-    std::unique_ptr<uint8_t[]> outBuf;
-    uint32_t outStart = 0;  // where the block not yet handed over begins in outBuf
-    uint16_t runReadSize = 0;
-    uint16_t runWriteSize = 0;
-    uint32_t readPos = 0;
-    uint32_t readCount = 0;
-    uint32_t writePos = 0;
-
-    void StartModel();
-    void BuildTop();
-    void TopVisit(TopEntry& e, unsigned q, unsigned depth, unsigned prefix);
-
-    // Decodes symbols into out until the end marker or the end of the input (or a failing source or sink).
-    template <class Input, class Output>
-    void Run(Input& in, Output& out);
-
-    template <class Input>
-    unsigned DecodeChar(Input& in, uint16_t* path, unsigned& depth);
-    void UpdateFreq(unsigned c, const uint16_t* path, unsigned depth);
-    template <class Input>
-    static unsigned DecodePosition(Input& in);
-    unsigned LastBelow(unsigned n, unsigned k) const;
-    unsigned MoveUp(unsigned n, unsigned k);
-};
 
 // The byte sources and sinks: inline through the events and the run's own buffers, or one byte at a time
 // through the virtual GetBytes and PutBytes.
@@ -161,44 +107,6 @@ struct TLZHCompressor::Routes {
         TLZHCompressor& owner_;
     };
 };
-
-// Fills the entries of the prefixes that pass son[] pair q at the given depth; e.path holds the nodes above.
-void TLZHCompressor::State::TopVisit(TopEntry& e, unsigned q, unsigned depth, unsigned prefix) {
-    for (unsigned b = 0; b < 2; ++b) {
-        const unsigned node = q + b;
-        const unsigned at = (prefix << 1) | b;
-        topAt[node] = 1;
-        e.path[depth] = static_cast<uint16_t>(node);
-        const unsigned next = son[node];
-        if (next >= unsigned(T) || depth + 1 == unsigned(kTopBits)) {
-            e.next = static_cast<uint16_t>(next);
-            e.bits = static_cast<uint8_t>(depth + 1);
-            const unsigned spread = unsigned(kTopBits) - (depth + 1);
-            for (unsigned v = 0; v < (1u << spread); ++v) top[(at << spread) | v] = e;
-        } else {
-            TopVisit(e, next, depth + 1, at);
-        }
-    }
-}
-
-void TLZHCompressor::State::BuildTop() {
-    std::memset(topAt, 0, sizeof topAt);
-    TopEntry e{};
-    TopVisit(e, son[R], 0, 0);
-    topStale = false;
-}
-
-// The initial tree, its sentinels and an empty history.
-void TLZHCompressor::State::StartModel() {
-    std::memset(ring, 0, sizeof ring);
-    std::memset(freq, 0, sizeof freq);
-    std::memset(prnt, 0, sizeof prnt);
-    std::memset(son, 0, sizeof son);
-    lzh::StartTree(freq, son, prnt);
-    topStale = true;
-    std::fill(freq + T, freq + T + 1 + kScanPad, uint16_t(0xFFFF));
-    std::memset(ring, ' ', kInitialSpaces);
-}
 
 // The last index above n whose frequency is below k (n + 1 is known to be): frequencies never decrease with the
 // index and the sentinel stops the scan. Such runs of equal frequencies are mostly short.
@@ -301,8 +209,8 @@ QS_LZH_INLINE void TLZHCompressor::State::UpdateFreq(unsigned c, const uint16_t*
 template <class Input>
 QS_LZH_INLINE unsigned TLZHCompressor::State::DecodePosition(Input& in) {
     unsigned i = in.Bits8();
-    const unsigned more = lzh::kPositionTables.len[i] - 2u;
-    const unsigned upper = lzh::kPositionTables.code[i];
+    const unsigned more = lzh::kPositionTables.upperLen[i] - 2u;
+    const unsigned upper = lzh::kPositionTables.upper[i];
     if (in.Avail() >= lzh::kRefillBelow + int(more)) {
         i = (i << more) | in.Peek(int(more));
         in.Drop(int(more));

@@ -27,49 +27,35 @@ constexpr PositionRange kPositionRanges[] = {{0, 31, 32, 3},    {32, 79, 16, 4},
 constexpr unsigned kMatchSymbolOffset = 256 - (TLZHCompressor::THRESHOLD + 1);
 static_assert(kMatchSymbolOffset == 253);
 
-// Decoding side of the position code: the upper 6 position bits and the code length of that upper part,
-// indexed by the code's first 8 bits.
+// Both sides of the position code, made from the ranges in one pass. Decoding: the upper 6 position bits and
+// the length of their code, indexed by the code's first 8 bits. Encoding: the code of each upper value and its
+// length. A range's codes are len bits long, so its first 8-bit values share a code per 2^(8 - len) of them.
 struct PositionTables {
-    uint8_t code[256];
-    uint8_t len[256];
+    uint8_t upper[256];
+    uint8_t upperLen[256];
+    uint8_t code[64];
+    uint8_t codeLen[64];
 };
 
 constexpr PositionTables MakePositionTables() {
     PositionTables t{};
-    int upper = 0;
+    int first = 0;  // the upper value of a range's first code
     for (const PositionRange& r : kPositionRanges) {
         for (int v = r.from; v <= r.to; ++v) {
-            t.code[v] = static_cast<uint8_t>(upper + (v - r.from) / r.per);
-            t.len[v] = static_cast<uint8_t>(r.len);
+            const int u = first + (v - r.from) / r.per;
+            t.upper[v] = static_cast<uint8_t>(u);
+            t.upperLen[v] = t.codeLen[u] = static_cast<uint8_t>(r.len);
+            t.code[u] = static_cast<uint8_t>(v >> (8 - r.len));
         }
-        upper += (r.to - r.from + 1) / r.per;
+        first += (r.to - r.from + 1) / r.per;
     }
     return t;
 }
 constexpr PositionTables kPositionTables = MakePositionTables();
-static_assert(kPositionTables.code[255] == 63 && kPositionTables.len[255] == 8 && kPositionTables.code[32] == 1 &&
-              kPositionTables.code[79] == 3);
-
-// Encoding side: the code of each upper 6-bit value and its length.
-struct PositionCodes {
-    uint8_t code[64];
-    uint8_t len[64];
-};
-
-constexpr PositionCodes MakePositionCodes() {
-    PositionCodes p{};
-    int upper = 0;
-    for (const PositionRange& r : kPositionRanges) {
-        for (int v = r.from; v <= r.to; v += r.per, ++upper) {
-            p.code[upper] = static_cast<uint8_t>(v >> (8 - r.len));
-            p.len[upper] = static_cast<uint8_t>(r.len);
-        }
-    }
-    return p;
-}
-constexpr PositionCodes kPositionCodes = MakePositionCodes();
-static_assert(kPositionCodes.code[0] == 0 && kPositionCodes.len[0] == 3 && kPositionCodes.code[1] == 2 &&
-              kPositionCodes.len[63] == 8 && kPositionCodes.code[63] == 255);
+static_assert(kPositionTables.upper[255] == 63 && kPositionTables.upperLen[255] == 8 &&
+              kPositionTables.upper[32] == 1 && kPositionTables.upper[79] == 3);
+static_assert(kPositionTables.code[0] == 0 && kPositionTables.codeLen[0] == 3 && kPositionTables.code[1] == 2 &&
+              kPositionTables.codeLen[63] == 8 && kPositionTables.code[63] == 255);
 
 #if defined(__GNUC__)
 #define QS_TREE_INLINE inline __attribute__((always_inline))

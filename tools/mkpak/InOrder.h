@@ -17,6 +17,22 @@ namespace qs::pak {
 // Threads for "as many as the machine has".
 inline unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
+// Threads that are told to stop and are joined when the crew goes, however its owner's scope ends.
+struct Crew {
+    std::vector<std::thread> t;
+    std::mutex& m;
+    std::condition_variable& startable;
+    bool& stop;
+    ~Crew() {
+        {
+            std::lock_guard<std::mutex> lock(m);
+            stop = true;
+        }
+        startable.notify_all();
+        for (std::thread& x : t) x.join();
+    }
+};
+
 // Calls make(i) for every i in [0, count) on up to jobs threads, and take(i, result) on the calling thread in
 // order of i, each as soon as its result and all before it are there. Memory stays bounded: a thread starts a
 // new item only while the results made but not yet taken weigh (by weigh(result), in bytes) less than 1 MB a
@@ -79,20 +95,7 @@ void RunInOrder(size_t count, unsigned jobs, Make make, Take take, Weigh weigh) 
     };
 
     // Joins the threads however the loop below ends.
-    struct Crew {
-        std::vector<std::thread> t;
-        std::mutex& m;
-        std::condition_variable& startable;
-        bool& stop;
-        ~Crew() {
-            {
-                std::lock_guard<std::mutex> lock(m);
-                stop = true;
-            }
-            startable.notify_all();
-            for (std::thread& x : t) x.join();
-        }
-    } crew{{}, m, startable, stop};
+    Crew crew{{}, m, startable, stop};
     crew.t.reserve(threads);
     for (size_t k = 0; k < threads; ++k) crew.t.emplace_back(work);
 

@@ -36,7 +36,7 @@ void Coder::Op(const uint8_t* at, detail::LzhOp op) {
     } else {
         Symbol(MatchSymbol(op.len));
         const unsigned p = op.dist - 1u;
-        Put(lzh::kPositionCodes.code[p >> 6], lzh::kPositionCodes.len[p >> 6]);
+        Put(lzh::kPositionTables.code[p >> 6], lzh::kPositionTables.codeLen[p >> 6]);
         Put(p & 63, 6);
     }
 }

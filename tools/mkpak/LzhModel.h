@@ -22,7 +22,7 @@ constexpr size_t kWindow = N;  // distances 1..4096
 constexpr size_t kPrefix = N;  // the window as it stands before the first byte
 
 // Bits of a match's position code for a distance of 1..4096.
-inline int PositionBits(unsigned dist) { return lzh::kPositionCodes.len[(dist - 1) >> 6] + 6; }
+inline int PositionBits(unsigned dist) { return lzh::kPositionTables.codeLen[(dist - 1) >> 6] + 6; }
 
 // The symbol of a match of len bytes.
 constexpr unsigned MatchSymbol(unsigned len) { return len + lzh::kMatchSymbolOffset; }
