@@ -1,5 +1,6 @@
 #include "PakBuild.h"
 
+#include <iterator>
 #include <ostream>
 #include <set>
 
@@ -38,9 +39,8 @@ void CheckNames(const std::vector<std::pair<std::string, std::string>>& names, c
 }
 
 std::vector<uint8_t> PackageHead(const PakOptions& options, const std::vector<PakDirRecord>& dir) {
-    std::vector<uint8_t> out;
+    std::vector<uint8_t> out(std::begin(kPakMagic), std::end(kPakMagic));
     ByteWriter w(out);
-    w.Bytes(kPakMagic, sizeof kPakMagic);
     w.U16(options.reserved);
     w.U32(static_cast<uint32_t>(options.product.size()));
     w.Text(options.product);
