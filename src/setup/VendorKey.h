@@ -2,6 +2,7 @@
 // check of a package's detached signature with Windows' crypto API (message and file: package/PakSignature.h).
 #pragma once
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <cstddef>
 #include <string>

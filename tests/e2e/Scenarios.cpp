@@ -829,6 +829,26 @@ void LayOutKeyedMedia(Run& run, const Images& files) {
            "cannot copy the keyed Setup.exe into the media folder");
 }
 
+BOOL CALLBACK TakeLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+    *reinterpret_cast<WORD*>(found) = language;
+    return FALSE;
+}
+
+// Overwrites the program's key resource with bytes that are no key, in the language the build gave it.
+void DamageKeyResource(const std::string& exe) {
+    WORD language = 0xFFFF;
+    if (HMODULE m = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+        EnumResourceLanguagesA(m, MAKEINTRESOURCEA(10), "PAKKEY", TakeLanguage, reinterpret_cast<LONG_PTR>(&language));
+        FreeLibrary(m);
+    }
+    Expect(language != 0xFFFF, exe + " carries no key resource");
+    HANDLE update = BeginUpdateResourceA(exe.c_str(), FALSE);
+    Expect(update != nullptr, "cannot open " + exe + " for a resource update");
+    char garbage[64] = "not a key";
+    const BOOL put = UpdateResourceA(update, MAKEINTRESOURCEA(10), "PAKKEY", language, garbage, sizeof garbage);
+    Expect(EndUpdateResourceA(update, !put) && put, "cannot damage the key resource of " + exe);
+}
+
 // Starts Setup.exe from the media and expects it to refuse with text before anything is written.
 void ExpectRefused(Run& run, const std::string& text, const std::string& when, const std::string& shot = "") {
     auto p = run.StartFromMedia();
@@ -882,13 +902,7 @@ void Scenario9(Run& run) {
     {
         Log("  -- damaged key resource");
         LayOutKeyedMedia(run, withMain(f.at("Quilstr.pak"), sig));
-        const std::string exe = run.Media() + "Setup.exe";
-        HANDLE update = BeginUpdateResourceA(exe.c_str(), FALSE);
-        Expect(update != nullptr, "cannot open the media's Setup.exe for a resource update");
-        char garbage[64] = "not a key";
-        const BOOL put = UpdateResourceA(update, MAKEINTRESOURCEA(10), "PAKKEY", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                         garbage, sizeof garbage);
-        Expect(put && EndUpdateResourceA(update, FALSE), "cannot damage the key resource");
+        DamageKeyResource(run.Media() + "Setup.exe");
         ExpectRefused(run, notSigned, "damaged key resource");
     }
 
