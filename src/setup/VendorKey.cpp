@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/SystemLibrary.h"
 #include "package/PakSignature.h"
 
 namespace qs {
@@ -83,15 +84,20 @@ TVendorKey TVendorKey::FromModule(HMODULE module) {
 TVendorKey TVendorKey::FromDer(const void* der, size_t size) {
     TVendorKey k;
     k.state_ = State::Damaged;
+    // crypt32 is not on the system's protected list: loaded from the system folder, and only by a keyed build.
+    using DecodeFn = BOOL(WINAPI*)(DWORD, LPCSTR, const BYTE*, DWORD, DWORD, PCRYPT_DECODE_PARA, void*, DWORD*);
+    using ImportFn = BOOL(WINAPI*)(HCRYPTPROV, DWORD, PCERT_PUBLIC_KEY_INFO, HCRYPTKEY*);
+    const auto decode = SystemFunction<DecodeFn>("crypt32.dll", "CryptDecodeObjectEx");
+    const auto import = SystemFunction<ImportFn>("crypt32.dll", "CryptImportPublicKeyInfo");
     CERT_PUBLIC_KEY_INFO* info = nullptr;
     DWORD infoSize = 0;
-    if (size == 0 || size > 64 * 1024 ||
-        !CryptDecodeObjectEx(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, static_cast<const BYTE*>(der), DWORD(size),
-                             CRYPT_DECODE_ALLOC_FLAG, nullptr, &info, &infoSize))
+    if (!decode || !import || size == 0 || size > 64 * 1024 ||
+        !decode(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, static_cast<const BYTE*>(der), DWORD(size),
+                CRYPT_DECODE_ALLOC_FLAG, nullptr, &info, &infoSize))
         return k;
     const bool rsa = info->Algorithm.pszObjId && std::string(info->Algorithm.pszObjId) == szOID_RSA_RSA;
     if (rsa && CryptAcquireContextA(&k.prov_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-        CryptImportPublicKeyInfo(k.prov_, X509_ASN_ENCODING, info, &k.key_)) {
+        import(k.prov_, X509_ASN_ENCODING, info, &k.key_)) {
         DWORD bits = 0, len = sizeof bits;
         if (CryptGetKeyParam(k.key_, KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &len, 0) &&
             bits >= DWORD(kMinPackageKeyBits) && bits % 8 == 0) {
