@@ -92,6 +92,13 @@ PakHeader ReadPakHeader(PakInput& in, PakHeaderChecks& checks) {
 PackageSummary ScanPackage(const std::string& path, PakRole role) {
     BinFile f;
     f.OpenRead(path);
+    PackageSummary s = ScanPackage(f, role);
+    f.Close();
+    return s;
+}
+
+PackageSummary ScanPackage(BinFile& f, PakRole role) {
+    f.Seek(0);
     char magic[5];
     f.ReadExact(magic, 5);
     if (std::memcmp(magic, kPakMagic, 5) != 0) throw Exception(CorruptMessage(role));
@@ -110,7 +117,6 @@ PackageSummary ScanPackage(const std::string& path, PakRole role) {
     uint32_t total = 0;
     for (int32_t i = 0; i < s.EntryCount; ++i) total += uint32_t(ReadPakDirRecord(in, s.HasExtraName).unpackedSize);
     s.TotalSize = int32_t(total);
-    f.Close();
     return s;
 }
 

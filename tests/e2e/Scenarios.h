@@ -1,6 +1,7 @@
 // The end-to-end scenarios: each starts from a clean machine, uses Setup.exe through its window and checks what
 // the window showed and what the machine holds afterwards.
 #pragma once
+#include <stdexcept>
 #include <string>
 
 #include "Media.h"
@@ -12,9 +13,14 @@ struct Settings {
     std::string shots;  // folder for the screenshots (DOS path, with "\")
 };
 
-constexpr int kScenarioCount = 8;
+constexpr int kScenarioCount = 9;
+// A scenario this build cannot run (what it needs was not built); reported as skipped, never as passed.
+class Skipped : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 const char* ScenarioTitle(int n);
-// Runs scenario n (1..8); throws Failure on the first unmet expectation.
+// Runs scenario n (1..9); throws Failure on the first unmet expectation.
 void RunScenario(int n, const Settings& settings);
 // Installs, updates and uninstalls with this driver's Setup.exe alone, then with otherSetup (the other Windows
 // build) doing the install, then the update and uninstall; throws Failure unless the machine is the same after
