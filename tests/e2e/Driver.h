@@ -20,6 +20,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A scenario that cannot run on this host: reported as skipped, loudly, never as passed.
+class Skipped : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Throws Failure with what when cond is false.
 void Expect(bool cond, const std::string& what);
 // Equal texts, or a Failure naming both.
@@ -61,6 +67,17 @@ public:
     void SetChecked(const std::string& name, bool checked);
     // Presses a button without waiting for its handler (a run may take long and keeps no message loop).
     void Click(const std::string& name);
+
+    // The name of the control that holds the keyboard focus: a name of the page tables, "tab strip", "window" (the
+    // setup window itself), "none" or "elsewhere".
+    std::string FocusName() const;
+    // Presses a key (with Ctrl and Shift as asked) as the keyboard does, into the window that has the focus.
+    void PressKey(WORD key, bool ctrl = false, bool shift = false) const;
+    // Screen rectangles of everything the page shows other than the control named except: its windows as they
+    // stand, and the shapes and bevels it paints where its table puts them.
+    std::vector<std::pair<std::string, RECT>> OtherControlRects(int page, const std::string& except) const;
+    // Rests the mouse on the control and waits (up to ms) for the program's tooltip; its text, or nullopt.
+    std::optional<std::string> HoverTooltip(const std::string& name, DWORD ms, HWND* tip = nullptr) const;
 
     // Captions of the visible tabs, left to right.
     std::vector<std::string> Tabs() const;

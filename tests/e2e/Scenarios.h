@@ -12,9 +12,10 @@ struct Settings {
     std::string shots;  // folder for the screenshots (DOS path, with "\")
 };
 
-constexpr int kScenarioCount = 8;
+constexpr int kScenarioCount = 11;
 const char* ScenarioTitle(int n);
-// Runs scenario n (1..8); throws Failure on the first unmet expectation.
+// Runs scenario n (1..kScenarioCount); throws Failure on the first unmet expectation, Skipped when the host
+// cannot run it.
 void RunScenario(int n, const Settings& settings);
 // The headless demo: scenario 3, then 7, on the packages in media; prints where things went.
 void RunDemo(const std::string& media, const Settings& settings);

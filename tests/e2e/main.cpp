@@ -1,5 +1,5 @@
 // e2e_driver: runs the end-to-end scenarios against the real Setup.exe, or the headless demo.
-//   e2e_driver --scenario N      one scenario (1..8)
+//   e2e_driver --scenario N      one scenario (1..11); exit code 77 when this host cannot run it
 //   e2e_driver --all             every scenario, one after the other
 //   e2e_driver --demo MEDIA OUT  install from MEDIA and uninstall again, screenshots to OUT
 #include <objbase.h>
@@ -20,20 +20,28 @@ int Usage() {
     return 2;
 }
 
-bool RunOne(int n, const e2e::Settings& settings) {
+constexpr int kSkipCode = 77;  // CTest's SKIP_RETURN_CODE for these tests
+
+enum class Outcome { Passed, Failed, Skipped };
+
+Outcome RunOne(int n, const e2e::Settings& settings) {
     e2e::Log("== scenario " + std::to_string(n) + ": " + e2e::ScenarioTitle(n));
     const DWORD t0 = GetTickCount();
-    bool ok = true;
+    Outcome outcome = Outcome::Passed;
     try {
         e2e::RunScenario(n, settings);
+    } catch (const e2e::Skipped& e) {
+        e2e::Log(std::string("SKIPPED: ") + e.what());
+        outcome = Outcome::Skipped;
     } catch (const std::exception& e) {
         e2e::Log(std::string("FAILED: ") + e.what());
-        ok = false;
+        outcome = Outcome::Failed;
     }
     char secs[32];
     std::snprintf(secs, sizeof secs, "%.1f s", (GetTickCount() - t0) / 1000.0);
-    e2e::Log("== scenario " + std::to_string(n) + (ok ? " passed" : " failed") + " in " + secs);
-    return ok;
+    const char* said = outcome == Outcome::Passed ? " passed" : outcome == Outcome::Failed ? " failed" : " SKIPPED";
+    e2e::Log("== scenario " + std::to_string(n) + said + " in " + secs);
+    return outcome;
 }
 
 }  // namespace
@@ -52,11 +60,12 @@ int main(int argc, char** argv) {
         const int n = std::atoi(argv[2]);
         if (n < 1 || n > e2e::kScenarioCount) return Usage();
         e2e::MakeFolders(settings.shots);
-        rc = RunOne(n, settings) ? 0 : 1;
+        const Outcome o = RunOne(n, settings);
+        rc = o == Outcome::Passed ? 0 : o == Outcome::Skipped ? kSkipCode : 1;
     } else if (mode == "--all" && argc == 2) {
         e2e::MakeFolders(settings.shots);
         for (int n = 1; n <= e2e::kScenarioCount; ++n)
-            if (!RunOne(n, settings)) rc = 1;
+            if (RunOne(n, settings) == Outcome::Failed) rc = 1;
     } else if (mode == "--demo" && argc == 4) {
         settings.shots = e2e::WithSlash(e2e::DosPath(argv[3]));
         e2e::MakeFolders(settings.shots);
