@@ -166,10 +166,10 @@ bool SetupWindow::ReadOnly(const std::string& name) const {
 }
 
 COLORREF SetupWindow::LabelColor(const std::string& name) const {
-    // What the screen shows two pixels inside the label's box, left of a right-aligned text.
+    // What the screen shows in the label's bottom row, below its text: a figure may fill the box's whole width.
     RECT r;
     GetWindowRect(Control(name), &r);
-    return GetPixel(WindowDC(nullptr).Get(), r.left + 2, r.top + 2);
+    return GetPixel(WindowDC(nullptr).Get(), r.left + 2, r.bottom - 1);
 }
 
 void SetupWindow::SetEditText(const std::string& name, const std::string& text) {

@@ -58,7 +58,8 @@ public:
     bool Enabled(const std::string& name) const;
     bool Visible(const std::string& name) const;      // the control itself, not its page
     bool ReadOnly(const std::string& name) const;     // edit boxes
-    // The background colour the screen shows inside a label, left of a right-aligned text.
+    // The background colour the screen shows inside a label, in its bottom row below the text (a label taller than
+    // its font's text, as the free-space figure is).
     COLORREF LabelColor(const std::string& name) const;
 
     // Replaces an edit box's text; the box reports the change to its owner as typing does.
