@@ -1,4 +1,4 @@
-# make test    - install what is missing, build both trees, run every suite, print the summary
+# make test    - install what is missing, build the three trees, run every suite the host can run, print the summary
 # make release - install what is missing, build what a vendor ships into build/release/ (signed when SIGN_CERT
 #                and SIGN_KEY name a PEM certificate and its key)
 # make demo    - build, lay out the demo media folder with the release Setup.exe and start it under Wine
@@ -9,7 +9,7 @@ SHELL := /bin/bash
 B := $(CURDIR)/build
 JOBS ?= $(shell nproc)
 
-.PHONY: all bootstrap host win32 build test release demo bench fuzz clean reset-prefix
+.PHONY: all bootstrap host win32 win64 build test release demo bench fuzz clean reset-prefix
 
 all: build
 
@@ -21,12 +21,19 @@ host: bootstrap
 	@cmake -S . -B $(B)/host -DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >$(B)/host-configure.log 2>&1 || { cat $(B)/host-configure.log; exit 1; }
 	@cmake --build $(B)/host -j$(JOBS)
 
-win32: host
-	@cmake -S . -B $(B)/win32 -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOST_TOOLS_DIR=$(B)/host/tools >$(B)/win32-configure.log 2>&1 || { cat $(B)/win32-configure.log; exit 1; }
-	@cmake --build $(B)/win32 -j$(JOBS)
+# The two Windows trees: win32 (i686, the shipped build) and win64 (x86_64). The win64 tree's cross-build
+# scenario also drives the win32 tree's Setup.exe, so win32 builds first.
+WINDOWS_TREE = @cmake -S . -B $(B)/$(1) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-$(2).cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOST_TOOLS_DIR=$(B)/host/tools $(3) >$(B)/$(1)-configure.log 2>&1 || \
+	  { cat $(B)/$(1)-configure.log; exit 1; }; cmake --build $(B)/$(1) -j$(JOBS)
 
-build: host win32
+win32: host
+	$(call WINDOWS_TREE,win32,i686,)
+
+win64: host win32
+	$(call WINDOWS_TREE,win64,x86_64,-DQS_OTHER_SETUP_EXE=$(B)/win32/src/setup/Setup.exe)
+
+build: host win32 win64
 
 test: build
 	@scripts/run-tests

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/Bitness.h"
+
 namespace qs {
 
 RegKey& RegKey::operator=(RegKey&& other) noexcept {
@@ -20,14 +22,14 @@ void RegKey::Close() {
 
 RegKey RegKey::Open(HKEY root, const std::string& subKey, REGSAM access) {
     HKEY k = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, access, &k) != ERROR_SUCCESS) return RegKey();
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, access | kRegistryView, &k) != ERROR_SUCCESS) return RegKey();
     return RegKey(k);
 }
 
 RegKey RegKey::Create(HKEY root, const std::string& subKey, REGSAM access) {
     HKEY k = nullptr;
-    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &k, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access | kRegistryView, nullptr,
+                        &k, nullptr) != ERROR_SUCCESS)
         return RegKey();
     return RegKey(k);
 }
@@ -121,7 +123,7 @@ void DeleteChildren(HKEY key) {
         if (child) DeleteChildren(child.Get());
         child.Close();
         // A child that cannot be deleted would make this loop endless.
-        if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) return;
+        if (RegDeleteKeyExA(key, name, kRegistryView, 0) != ERROR_SUCCESS) return;
     }
 }
 
@@ -135,7 +137,7 @@ bool DeleteKeyTree(HKEY root, const std::string& parent, const std::string& name
         if (!k) return false;
         DeleteChildren(k.Get());
     }
-    return RegDeleteKeyA(p.Get(), name.c_str()) == ERROR_SUCCESS;
+    return RegDeleteKeyExA(p.Get(), name.c_str(), kRegistryView, 0) == ERROR_SUCCESS;
 }
 
 }  // namespace qs

@@ -24,6 +24,7 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
+    // Both open in the registry view both builds share (kRegistryView).
     // RegOpenKeyExA; an invalid key when the open fails.
     static RegKey Open(HKEY root, const std::string& subKey, REGSAM access);
     // RegCreateKeyExA: no class, non-volatile.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Bitness.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 #include "framework/Text.h"
@@ -55,8 +56,7 @@ bool WriteHelperAndStart(HMODULE module, const std::string& helperPath, const st
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');  // CreateProcessA may write into its command line
     STARTUPINFOA si{};
-    si.cb = sizeof si;
-    static_assert(sizeof(STARTUPINFOA) == 68, "32-bit start-up record");
+    si.cb = kStartupInfoSize;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
     CloseHandle(pi.hThread);

@@ -1,14 +1,22 @@
 #include "WinRegistry.h"
 
+#include <cstdio>
+
+#include "framework/Bitness.h"
+
 namespace qs::test {
 
 namespace {
 const char* ValueName(const std::string& name) { return name.empty() ? nullptr : name.c_str(); }
 }  // namespace
 
+// The tests look where the program writes: the registry view both builds share.
+using qs::kRegistryView;
+
 std::optional<RawValue> ReadRaw(HKEY root, const std::string& key, const std::string& name) {
     HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | kRegistryView, &k) != ERROR_SUCCESS)
+        return std::nullopt;
     RawValue v;
     DWORD size = 0;
     LONG rc = RegQueryValueExA(k, ValueName(name), nullptr, &v.type, nullptr, &size);
@@ -22,9 +30,11 @@ std::optional<RawValue> ReadRaw(HKEY root, const std::string& key, const std::st
     return v;
 }
 
-bool KeyExists(HKEY root, const std::string& key) {
+bool KeyExists(HKEY root, const std::string& key) { return KeyExistsInView(root, key, kRegistryView); }
+
+bool KeyExistsInView(HKEY root, const std::string& key, REGSAM view) {
     HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &k) != ERROR_SUCCESS) return false;
     RegCloseKey(k);
     return true;
 }
@@ -51,7 +61,7 @@ std::optional<std::string> ReadCounted(HKEY root, const std::string& key, const 
 
 bool WriteRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes) {
     HKEY k;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView, nullptr, &k, nullptr) != ERROR_SUCCESS)
         return false;
     const LONG rc = RegSetValueExA(k, ValueName(name), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                    DWORD(bytes.size()));
@@ -73,14 +83,17 @@ bool WriteCounted(HKEY root, const std::string& key, const std::string& name, co
 
 void DeleteValue(HKEY root, const std::string& key, const std::string& name) {
     HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE | kRegistryView, &k) != ERROR_SUCCESS) return;
     RegDeleteValueA(k, ValueName(name));
     RegCloseKey(k);
 }
 
 void DeleteRegTree(HKEY root, const std::string& key) {
-    RegDeleteTreeA(root, key.c_str());
-    RegDeleteKeyA(root, key.c_str());  // in case the tree call left the emptied key itself
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | kRegistryView, &k) != ERROR_SUCCESS) return;
+    RegDeleteTreeA(k, nullptr);  // what is below the key; the key itself goes next
+    RegCloseKey(k);
+    RegDeleteKeyExA(root, key.c_str(), kRegistryView, 0);
 }
 
 void DeleteShellEntries() {
@@ -88,6 +101,56 @@ void DeleteShellEntries() {
     DeleteRegTree(HKEY_CLASSES_ROOT, "QuillostrandProject");
     DeleteRegTree(HKEY_LOCAL_MACHINE, kAppPathsKey);
     DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+}  // namespace qs::test
+
+namespace qs::test {
+
+namespace {
+
+void DumpKey(HKEY k, const std::string& path, std::string& out) {
+    char name[16384];
+    std::string data(65536, '\0');
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name, dataSize = DWORD(data.size()), type = 0;
+        if (RegEnumValueA(k, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        char head[32];
+        std::snprintf(head, sizeof head, " = %lu:", static_cast<unsigned long>(type));
+        out += path + "\\[" + std::string(name, nameSize) + "]" + head;
+        for (DWORD b = 0; b < dataSize; ++b) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(data[b]));
+            out += hex;
+        }
+        out += "\n";
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = sizeof name;
+        if (RegEnumKeyExA(k, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        const std::string child = path + "\\" + std::string(name, nameSize);
+        HKEY h;
+        if (RegOpenKeyExA(k, name, 0, KEY_READ | kRegistryView, &h) != ERROR_SUCCESS) {
+            out += child + " (cannot be opened)\n";
+            continue;
+        }
+        out += child + "\n";
+        DumpKey(h, child, out);
+        RegCloseKey(h);
+    }
+}
+
+}  // namespace
+
+std::string DumpRegTree(HKEY root, const std::string& key) {
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | kRegistryView, &k) != ERROR_SUCCESS) return key + " (none)\n";
+    std::string out = key + "\n";
+    DumpKey(k, key, out);
+    RegCloseKey(k);
+    return out;
 }
 
 }  // namespace qs::test

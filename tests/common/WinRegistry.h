@@ -22,6 +22,8 @@ struct RawValue {
 // The value as stored (type and every byte); nothing when the key or value is missing.
 std::optional<RawValue> ReadRaw(HKEY root, const std::string& key, const std::string& name);
 bool KeyExists(HKEY root, const std::string& key);
+// The same in a registry view of one's choice (KEY_WOW64_32KEY, KEY_WOW64_64KEY).
+bool KeyExistsInView(HKEY root, const std::string& key, REGSAM view);
 // A REG_SZ or REG_EXPAND_SZ value's text up to its first NUL; nothing when missing or of another type.
 std::optional<std::string> ReadSz(HKEY root, const std::string& key, const std::string& name);
 // A REG_DWORD value; nothing when missing, of another type or not 4 bytes long.
@@ -34,6 +36,10 @@ bool WriteRaw(HKEY root, const std::string& key, const std::string& name, DWORD 
 bool WriteSz(HKEY root, const std::string& key, const std::string& name, const std::string& text);  // with its NUL
 bool WriteDword(HKEY root, const std::string& key, const std::string& name, DWORD value);
 bool WriteCounted(HKEY root, const std::string& key, const std::string& name, const std::string& text);
+
+// Every value (type and bytes) and sub-key below root\key as lines of text, in the registry's own order, for
+// comparing what two runs left; "KEY (none)" when the key is missing.
+std::string DumpRegTree(HKEY root, const std::string& key);
 
 // Missing keys and values are fine.
 void DeleteValue(HKEY root, const std::string& key, const std::string& name);

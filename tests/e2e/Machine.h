@@ -28,8 +28,9 @@ using qs::test::FilesIn;
 FILETIME LastWrite(const std::string& path);
 
 // ---- Registry: the shared readers and writers (WinRegistry.h)
-using qs::test::DeleteRegTree, qs::test::KeyExists, qs::test::RawValue, qs::test::ReadCounted, qs::test::ReadDword,
-    qs::test::ReadRaw, qs::test::ReadSz, qs::test::WriteSz;
+using qs::test::DeleteRegTree, qs::test::DumpRegTree, qs::test::KeyExists, qs::test::KeyExistsInView,
+    qs::test::RawValue, qs::test::ReadCounted, qs::test::ReadDword, qs::test::ReadRaw, qs::test::ReadSz,
+    qs::test::WriteSz;
 // Names of an installed-file list (13-byte slots).
 std::vector<std::string> SlotNames(const std::string& list);
 

@@ -17,6 +17,10 @@ const char* ScenarioTitle(int n);
 // Runs scenario n (1..kScenarioCount); throws Failure on the first unmet expectation, Skipped when the host
 // cannot run it.
 void RunScenario(int n, const Settings& settings);
+// Installs, updates and uninstalls with this driver's Setup.exe alone, then with otherSetup (the other Windows
+// build) doing the install, then the update and uninstall; throws Failure unless the machine is the same after
+// each step.
+void RunCrossBuild(const std::string& otherSetup, const Settings& settings);
 // The headless demo: scenario 3, then 7, on the packages in media; prints where things went.
 void RunDemo(const std::string& media, const Settings& settings);
 

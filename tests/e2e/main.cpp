@@ -2,6 +2,8 @@
 //   e2e_driver --scenario N      one scenario (1..11); exit code 77 when this host cannot run it
 //   e2e_driver --all             every scenario, one after the other
 //   e2e_driver --demo MEDIA OUT  install from MEDIA and uninstall again, screenshots to OUT
+//   e2e_driver --cross SETUP     the other Windows build's SETUP and this one's, each undoing the other's work;
+//                                77 (not run) where the host runs no 32-bit code
 #include <objbase.h>
 #include <windows.h>
 
@@ -16,7 +18,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: e2e_driver --scenario N | --all | --demo MEDIA OUTDIR\n");
+    std::fprintf(stderr, "usage: e2e_driver --scenario N | --all | --demo MEDIA OUTDIR | --cross SETUP\n");
     return 2;
 }
 
@@ -73,6 +75,21 @@ int main(int argc, char** argv) {
             e2e::RunDemo(e2e::DosPath(argv[2]), settings);
         } catch (const std::exception& e) {
             e2e::Log(std::string("demo FAILED: ") + e.what());
+            rc = 1;
+        }
+    } else if (mode == "--cross" && argc == 3) {
+        // scripts/wine-run says whether the host runs 32-bit code, and one of the builds is 32-bit.
+        const char* host32 = std::getenv("WINE_RUN_HOST32");
+        if (host32 && std::string(host32) == "no") {
+            e2e::Log("cross-build scenario NOT RUN: this host runs no 32-bit code, so the 32-bit build cannot start");
+            return 77;
+        }
+        e2e::Log("== cross-build scenario: either build finds, updates and removes what the other installed");
+        try {
+            e2e::RunCrossBuild(e2e::DosPath(argv[2]), settings);
+            e2e::Log("== cross-build scenario passed");
+        } catch (const std::exception& e) {
+            e2e::Log(std::string("FAILED: ") + e.what());
             rc = 1;
         }
     } else {

@@ -1,5 +1,7 @@
 #include "SetupFixture.h"
 
+#include "WinRegistry.h"
+#include "framework/Bitness.h"
 #include "framework/Exceptions.h"
 #include "framework/GdiGuards.h"
 #include "framework/Text.h"
@@ -167,14 +169,9 @@ TEST_F(Startup, FreshInstall_StaleRecordStillTicksRecordedDelphiFolder) {
     EXPECT_EQ(f.Mode(), SetupMode::FreshInstall);
     // In the Program Files folder this program's registry view names: "C:\\Program Files (x86)" for a 32-bit
     // program on 64-bit Windows.
-    char pf[MAX_PATH] = {};
-    DWORD pfSize = sizeof pf;
-    HKEY cv;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, &cv),
-              ERROR_SUCCESS);
-    RegQueryValueExA(cv, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(pf), &pfSize);
-    RegCloseKey(cv);
-    EXPECT_EQ(f.EditInstallDir.Text(), IncludeTrailingBackslash(pf) + "Quillostrand");
+    // A 64-bit prefix that never ran 32-bit code has no such value: the program's default then.
+    const auto pf = ReadSz(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+    EXPECT_EQ(f.EditInstallDir.Text(), IncludeTrailingBackslash(pf.value_or("C:\\Program Files")) + "Quillostrand");
     EXPECT_TRUE(f.CheckDelphi10.Checked());
     EXPECT_EQ(f.EditDelphi10.Text(), "C:\\Borland\\Delphi\\LIB");
     EXPECT_TRUE(f.EditDelphi10.ReadOnly());
@@ -240,8 +237,8 @@ TEST_F(Startup, Delphi10SearchPath_TicksWhenPackagePresent) {
 
 TEST_F(Startup, Delphi20RootDir_AppendsLib) {
     HKEY k;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\2.0", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                    nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\2.0", 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView,
+                    nullptr, &k, nullptr);
     RegSetValueExA(k, "RootDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\D2"), 6);
     RegCloseKey(k);
     WriteSizedPak("Quilstr.pak", "1.0", 10);
@@ -254,7 +251,9 @@ TEST_F(Startup, Delphi20RootDir_AppendsLib) {
 TEST_F(Startup, ProgramFilesDir_WithAndWithoutBackslashAndMissing) {
     const char* key = "Software\\Microsoft\\Windows\\CurrentVersion";
     HKEY k;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView, nullptr, &k,
+                              nullptr),
+              ERROR_SUCCESS);
     char saved[300];
     DWORD savedSize = sizeof saved;
     const bool had = RegQueryValueExA(k, "ProgramFilesDir", nullptr, nullptr, reinterpret_cast<BYTE*>(saved),
