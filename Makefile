@@ -51,7 +51,7 @@ fuzz: bootstrap
 	@scripts/fuzz
 
 reset-prefix:
-	@scripts/wine-run --reset
+	@scripts/wine-run --reset && WINE_RUN_ARCH=win64 scripts/wine-run --reset
 
 clean:
 	rm -rf $(B)

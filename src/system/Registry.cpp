@@ -21,15 +21,19 @@ void RegKey::Close() {
 }
 
 RegKey RegKey::Open(HKEY root, const std::string& subKey, REGSAM access) {
+    return Open(root, subKey, access, RegistryViewFor(root));
+}
+
+RegKey RegKey::Open(HKEY root, const std::string& subKey, REGSAM access, REGSAM view) {
     HKEY k = nullptr;
-    if (RegOpenKeyExA(root, subKey.c_str(), 0, access | kRegistryView, &k) != ERROR_SUCCESS) return RegKey();
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, access | view, &k) != ERROR_SUCCESS) return RegKey();
     return RegKey(k);
 }
 
 RegKey RegKey::Create(HKEY root, const std::string& subKey, REGSAM access) {
     HKEY k = nullptr;
-    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access | kRegistryView, nullptr,
-                        &k, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access | RegistryViewFor(root),
+                        nullptr, &k, nullptr) != ERROR_SUCCESS)
         return RegKey();
     return RegKey(k);
 }
@@ -114,30 +118,31 @@ std::vector<uint8_t> ReadBinary(const RegKey& key, const std::string& name, size
 
 namespace {
 
-void DeleteChildren(HKEY key) {
+void DeleteChildren(HKEY key, REGSAM view) {
     char name[256];
     for (;;) {
         DWORD n = sizeof name;
         if (RegEnumKeyExA(key, 0, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return;
-        RegKey child = RegKey::Open(key, name, KEY_ALL_ACCESS);
-        if (child) DeleteChildren(child.Get());
+        RegKey child = RegKey::Open(key, name, KEY_ALL_ACCESS, view);
+        if (child) DeleteChildren(child.Get(), view);
         child.Close();
         // A child that cannot be deleted would make this loop endless.
-        if (RegDeleteKeyExA(key, name, kRegistryView, 0) != ERROR_SUCCESS) return;
+        if (RegDeleteKeyExA(key, name, view, 0) != ERROR_SUCCESS) return;
     }
 }
 
 }  // namespace
 
 bool DeleteKeyTree(HKEY root, const std::string& parent, const std::string& name) {
-    RegKey p = RegKey::Open(root, parent, KEY_ALL_ACCESS);
+    const REGSAM view = RegistryViewFor(root);
+    RegKey p = RegKey::Open(root, parent, KEY_ALL_ACCESS, view);
     if (!p) return false;
     {
-        RegKey k = RegKey::Open(p.Get(), name, KEY_ALL_ACCESS);
+        RegKey k = RegKey::Open(p.Get(), name, KEY_ALL_ACCESS, view);
         if (!k) return false;
-        DeleteChildren(k.Get());
+        DeleteChildren(k.Get(), view);
     }
-    return RegDeleteKeyExA(p.Get(), name.c_str(), kRegistryView, 0) == ERROR_SUCCESS;
+    return RegDeleteKeyExA(p.Get(), name.c_str(), view, 0) == ERROR_SUCCESS;
 }
 
 }  // namespace qs

@@ -24,9 +24,10 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
-    // Both open in the registry view both builds share (kRegistryView).
-    // RegOpenKeyExA; an invalid key when the open fails.
+    // RegOpenKeyExA; an invalid key when the open fails. Both open in the registry view both builds share for
+    // root (RegistryViewFor), or in the view given.
     static RegKey Open(HKEY root, const std::string& subKey, REGSAM access);
+    static RegKey Open(HKEY root, const std::string& subKey, REGSAM access, REGSAM view);
     // RegCreateKeyExA: no class, non-volatile.
     static RegKey Create(HKEY root, const std::string& subKey, REGSAM access);
 

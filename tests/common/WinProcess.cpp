@@ -173,24 +173,57 @@ HWND SetupWindowTabs(HWND top) {
     return WindowText(top) == "Quillostrand Setup" ? FindWindowExA(top, nullptr, WC_TABCONTROLA, nullptr) : nullptr;
 }
 
-std::optional<std::vector<std::string>> TabCaptions(HWND tab) {
-    DWORD_PTR count = 0;
-    if (!SendMessageTimeoutA(tab, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &count)) return std::nullopt;
-    struct Query {
-        TCITEMA item;
-        char text[256];
-    } query;
+namespace {
+
+// TCITEMA followed by the buffer for its text, with the pointer-sized fields as wide as the tab's own process has
+// them: the 64-bit driver also reads the tabs of the 32-bit Setup.exe.
+template <typename Ptr>
+struct TabItemQuery {
+    UINT mask;
+    DWORD state, stateMask;
+    Ptr text;
+    int textMax, image;
+    Ptr param;
+    char buffer[256];
+};
+static_assert(offsetof(TabItemQuery<UINT_PTR>, buffer) == sizeof(TCITEMA), "the tab item as this build lays it out");
+
+template <typename Ptr>
+std::optional<std::vector<std::string>> TabCaptionsAs(HWND tab, WPARAM count) {
+    TabItemQuery<Ptr> query;
     const RemoteBlock block(tab, sizeof query);
+    const UINT_PTR buffer = reinterpret_cast<UINT_PTR>(block.At(offsetof(TabItemQuery<Ptr>, buffer)));
+    if (Ptr(buffer) != buffer) return std::nullopt;  // beyond what the other process's pointers reach
     std::vector<std::string> captions;
     for (WPARAM i = 0; i < count; ++i) {
         query = {};
-        query.item.mask = TCIF_TEXT;
-        query.item.pszText = block.At(offsetof(Query, text));
-        query.item.cchTextMax = sizeof query.text - 1;
+        query.mask = TCIF_TEXT;
+        query.text = Ptr(buffer);
+        query.textMax = sizeof query.buffer - 1;
         if (!block.Send(tab, TCM_GETITEMA, i, &query, sizeof query)) return std::nullopt;
-        captions.push_back(query.text);
+        query.buffer[sizeof query.buffer - 1] = '\0';
+        captions.push_back(query.buffer);
     }
     return captions;
+}
+
+// A 32-bit process seen from this 64-bit one.
+bool IsOther32Bit(HWND hwnd) {
+    if (sizeof(void*) == 4) return false;
+    BOOL wow64 = FALSE;
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, PidOf(hwnd))) {
+        IsWow64Process(process, &wow64);
+        CloseHandle(process);
+    }
+    return wow64 != FALSE;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> TabCaptions(HWND tab) {
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutA(tab, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &count)) return std::nullopt;
+    return IsOther32Bit(tab) ? TabCaptionsAs<uint32_t>(tab, count) : TabCaptionsAs<UINT_PTR>(tab, count);
 }
 
 bool ClickTab(HWND tab, const std::string& caption) {

@@ -11,11 +11,11 @@ const char* ValueName(const std::string& name) { return name.empty() ? nullptr :
 }  // namespace
 
 // The tests look where the program writes: the registry view both builds share.
-using qs::kRegistryView;
+using qs::RegistryViewFor;
 
 std::optional<RawValue> ReadRaw(HKEY root, const std::string& key, const std::string& name) {
     HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | kRegistryView, &k) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | RegistryViewFor(root), &k) != ERROR_SUCCESS)
         return std::nullopt;
     RawValue v;
     DWORD size = 0;
@@ -30,7 +30,7 @@ std::optional<RawValue> ReadRaw(HKEY root, const std::string& key, const std::st
     return v;
 }
 
-bool KeyExists(HKEY root, const std::string& key) { return KeyExistsInView(root, key, kRegistryView); }
+bool KeyExists(HKEY root, const std::string& key) { return KeyExistsInView(root, key, RegistryViewFor(root)); }
 
 bool KeyExistsInView(HKEY root, const std::string& key, REGSAM view) {
     HKEY k;
@@ -61,7 +61,8 @@ std::optional<std::string> ReadCounted(HKEY root, const std::string& key, const 
 
 bool WriteRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes) {
     HKEY k;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView, nullptr, &k, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | RegistryViewFor(root), nullptr, &k,
+                        nullptr) != ERROR_SUCCESS)
         return false;
     const LONG rc = RegSetValueExA(k, ValueName(name), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                    DWORD(bytes.size()));
@@ -83,17 +84,17 @@ bool WriteCounted(HKEY root, const std::string& key, const std::string& name, co
 
 void DeleteValue(HKEY root, const std::string& key, const std::string& name) {
     HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE | kRegistryView, &k) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE | RegistryViewFor(root), &k) != ERROR_SUCCESS) return;
     RegDeleteValueA(k, ValueName(name));
     RegCloseKey(k);
 }
 
 void DeleteRegTree(HKEY root, const std::string& key) {
     HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | kRegistryView, &k) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS | RegistryViewFor(root), &k) != ERROR_SUCCESS) return;
     RegDeleteTreeA(k, nullptr);  // what is below the key; the key itself goes next
     RegCloseKey(k);
-    RegDeleteKeyExA(root, key.c_str(), kRegistryView, 0);
+    RegDeleteKeyExA(root, key.c_str(), RegistryViewFor(root), 0);
 }
 
 void DeleteShellEntries() {
@@ -109,7 +110,7 @@ namespace qs::test {
 
 namespace {
 
-void DumpKey(HKEY k, const std::string& path, std::string& out) {
+void DumpKey(HKEY k, REGSAM view, const std::string& path, std::string& out) {
     char name[16384];
     std::string data(65536, '\0');
     for (DWORD i = 0;; ++i) {
@@ -132,12 +133,12 @@ void DumpKey(HKEY k, const std::string& path, std::string& out) {
         if (RegEnumKeyExA(k, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         const std::string child = path + "\\" + std::string(name, nameSize);
         HKEY h;
-        if (RegOpenKeyExA(k, name, 0, KEY_READ | kRegistryView, &h) != ERROR_SUCCESS) {
+        if (RegOpenKeyExA(k, name, 0, KEY_READ | view, &h) != ERROR_SUCCESS) {
             out += child + " (cannot be opened)\n";
             continue;
         }
         out += child + "\n";
-        DumpKey(h, child, out);
+        DumpKey(h, view, child, out);
         RegCloseKey(h);
     }
 }
@@ -146,9 +147,10 @@ void DumpKey(HKEY k, const std::string& path, std::string& out) {
 
 std::string DumpRegTree(HKEY root, const std::string& key) {
     HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | kRegistryView, &k) != ERROR_SUCCESS) return key + " (none)\n";
+    const REGSAM view = RegistryViewFor(root);
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &k) != ERROR_SUCCESS) return key + " (none)\n";
     std::string out = key + "\n";
-    DumpKey(k, key, out);
+    DumpKey(k, view, key, out);
     RegCloseKey(k);
     return out;
 }

@@ -236,11 +236,7 @@ TEST_F(Startup, Delphi10SearchPath_TicksWhenPackagePresent) {
 }
 
 TEST_F(Startup, Delphi20RootDir_AppendsLib) {
-    HKEY k;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\2.0", 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView,
-                    nullptr, &k, nullptr);
-    RegSetValueExA(k, "RootDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\D2"), 6);
-    RegCloseKey(k);
+    WriteSz(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\2.0", "RootDir", "C:\\D2");
     WriteSizedPak("Quilstr.pak", "1.0", 10);
     WriteSizedPak("Delphi20.pak", "x", 10);
     TSetupForm& f = Start();
@@ -251,8 +247,8 @@ TEST_F(Startup, Delphi20RootDir_AppendsLib) {
 TEST_F(Startup, ProgramFilesDir_WithAndWithoutBackslashAndMissing) {
     const char* key = "Software\\Microsoft\\Windows\\CurrentVersion";
     HKEY k;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS | kRegistryView, nullptr, &k,
-                              nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
+                              KEY_ALL_ACCESS | RegistryViewFor(HKEY_LOCAL_MACHINE), nullptr, &k, nullptr),
               ERROR_SUCCESS);
     char saved[300];
     DWORD savedSize = sizeof saved;
