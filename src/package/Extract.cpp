@@ -38,7 +38,8 @@ void TPackageExtractor::LZHCompressorGetBytes(TLZHCompressor&, void* DTA, uint16
     const uint32_t want = PackedLeft > 0 ? (uint32_t(PackedLeft) < NBytes ? uint32_t(PackedLeft) : NBytes) : 0;
     Bytes_Got = 0;
     if (want == 0) return;
-    const uint32_t got = PakFile.ReadSome(DTA, want);
+    if (!PakFile) throw EInOutError(6);  // no extraction running: as for a closed file
+    const uint32_t got = PakFile->ReadSome(DTA, want);
     Bytes_Got = uint16_t(got);
     PackedLeft -= int32_t(got);
     PackedCRC = Crc32Update(DTA, Bytes_Got, PackedCRC);
@@ -73,28 +74,38 @@ std::vector<PakDirEntry> ReadDirectory(BinFile& pak, int32_t count, bool hasExtr
 std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, const std::string& sourceDir,
                                                        const std::string& pakName, const std::string& destDir,
                                                        int32_t dirPos, bool hasExtraName) {
+    BinFile pak;
+    pak.OpenRead(sourceDir + pakName);
+    std::vector<uint8_t> list = ExtractPackage(decoder, pak, pakName, destDir, dirPos, hasExtraName);
+    pak.Close();
+    return list;
+}
+
+std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, BinFile& pak,
+                                                       const std::string& pakName, const std::string& destDir,
+                                                       int32_t dirPos, bool hasExtraName) {
     const std::string dest = IncludeTrailingBackslash(destDir);
-    struct Closer {  // files are released on every path out
+    struct Closer {  // the output file is released on every path out; the package is the caller's
         TPackageExtractor& x;
         ~Closer() {
             try { x.OutFile.Close(); } catch (...) {}
-            try { x.PakFile.Close(); } catch (...) {}
+            x.PakFile = nullptr;
         }
     } closer{*this};
 
-    PakFile.OpenRead(sourceDir + pakName);
-    PakFile.Seek(dirPos);
+    PakFile = &pak;
+    PakFile->Seek(dirPos);
     progress_.SetBusyText("Creating directory structure...");
     CreateFolderChain(dest);
 
-    const int32_t count = PakFile.ReadI32();
-    const std::vector<PakDirEntry> entries = ReadDirectory(PakFile, count, hasExtraName, pakName);
+    const int32_t count = PakFile->ReadI32();
+    const std::vector<PakDirEntry> entries = ReadDirectory(*PakFile, count, hasExtraName, pakName);
     std::vector<uint8_t> list(entries.size() * kSlotSize, 0);
 
     for (size_t i = 0; i < entries.size(); ++i) {
         const PakDirEntry& e = entries[i];
         PackedLeft = e.packedSize;
-        PakFile.Seek(e.dataOffset);
+        PakFile->Seek(e.dataOffset);
         progress_.SetBusyText("Decompressing " + e.name + "...");
 
         uint8_t* slot = &list[i * kSlotSize];
@@ -115,7 +126,6 @@ std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, 
         if (e.dataCrc != PackedCRC || PackedLeft != 0) throw Exception(PackageErrorText(pakName));
         if (e.fileCrc != UnpackedCRC) throw Exception(kDestinationErrorText);
     }
-    PakFile.Close();
     return list;
 }
 

@@ -40,13 +40,17 @@ public:
     std::vector<uint8_t> ExtractPackage(TLZHCompressor& decoder, const std::string& sourceDir,
                                         const std::string& pakName, const std::string& destDir, int32_t dirPos,
                                         bool hasExtraName);
+    // The same from a package the caller holds open (a signed build keeps each checked package open, writing
+    // denied to others, so the bytes extracted are the bytes checked). pak stays open.
+    std::vector<uint8_t> ExtractPackage(TLZHCompressor& decoder, BinFile& pak, const std::string& pakName,
+                                        const std::string& destDir, int32_t dirPos, bool hasExtraName);
 
     void LZHCompressorGetBytes(TLZHCompressor& Sender, void* DTA, uint16_t NBytes, uint16_t& Bytes_Got);
     void LZHCompressorPutBytes(TLZHCompressor& Sender, const void* DTA, uint16_t NBytes, uint16_t& Bytes_Put);
 
 private:
     ExtractProgress& progress_;
-    BinFile PakFile;
+    BinFile* PakFile = nullptr;  // the package being extracted, while ExtractPackage runs
     BinFile OutFile;
     int32_t PackedLeft = 0;
     uint32_t PackedCRC = 0;

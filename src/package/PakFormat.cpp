@@ -49,6 +49,13 @@ bool IsQuillostrandProduct(const std::string& productName) {
 PackageSummary ScanPackage(const std::string& path, PakRole role) {
     BinFile f;
     f.OpenRead(path);
+    PackageSummary s = ScanPackage(f, role);
+    f.Close();
+    return s;
+}
+
+PackageSummary ScanPackage(BinFile& f, PakRole role) {
+    f.Seek(0);
     const int64_t size = f.Size();
     char magic[5];
     f.ReadExact(magic, 5);
@@ -81,7 +88,6 @@ PackageSummary ScanPackage(const std::string& path, PakRole role) {
     PakFileInput in(f);
     for (int32_t i = 0; i < s.EntryCount; ++i) total += uint32_t(ReadPakDirEntry(in, s.HasExtraName).unpackedSize);
     s.TotalSize = int32_t(total);
-    f.Close();
     return s;
 }
 

@@ -39,6 +39,8 @@ public:
 // Raises: Exception "PAK file corrupt" (main) / "File Delphi10.pak is corrupt" / "File Delphi20.pak is corrupt"
 // on a wrong magic; EWrongProduct; EInOutError for a file too short or unreadable ("Read beyond end of file").
 PackageSummary ScanPackage(const std::string& path, PakRole role);
+// The same scan of a package already open (read from its start; the file stays open, its position anywhere).
+PackageSummary ScanPackage(BinFile& f, PakRole role);
 
 // Directory entries read straight from a package file, from its current position on. A field past the end
 // raises EInOutError "Read beyond end of file", as every short read of a package does.

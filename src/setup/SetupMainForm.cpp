@@ -27,12 +27,16 @@ TSetupForm::~TSetupForm() {
 
 void TSetupForm::Create() {
     if (ProgramPath.empty()) ProgramPath = Application().ExeName();
+    if (!ChecksSignatures()) VendorKey = TVendorKey::FromModule(GetModuleHandleA(nullptr));
     CreateWindowAndControls();
     Application().SetMainWindow(hwnd_);
     try {
         FormCreate();
     } catch (const EWrongProduct& e) {
         Application().ShowMessageBox(e.what(), "Quillostrand Setup", MB_OK);
+        mode_ = SetupMode::Refusal;
+    } catch (const ESignatureRefused& e) {
+        Application().ShowMessageBox(e.what(), "Quillostrand Setup", MB_OK | MB_ICONSTOP);
         mode_ = SetupMode::Refusal;
     } catch (const std::exception& e) {
         Application().ShowException(e);
@@ -63,7 +67,10 @@ void TSetupForm::AdvanceProgress(uint32_t bytesWritten) { Gauge.AddProgress(int(
 
 void TSetupForm::ExtractPackage(PackageSlot slot, const std::string& destDir) {
     Package& p = Packages[slot];
-    p.Files = extractor_.ExtractPackage(LZHCompressor, SourceDir, kPakNames[slot], destDir, p.DirPos, p.ExtraName);
+    p.Files = p.File.IsOpen()
+                  ? extractor_.ExtractPackage(LZHCompressor, p.File, kPakNames[slot], destDir, p.DirPos, p.ExtraName)
+                  : extractor_.ExtractPackage(LZHCompressor, SourceDir, kPakNames[slot], destDir, p.DirPos,
+                                              p.ExtraName);
 }
 
 void TSetupForm::QuitBtnClick() { Close(); }

@@ -13,6 +13,7 @@
 #include "package/Extract.h"
 #include "package/LZH_OP.h"
 #include "setup/SetupMode.h"
+#include "setup/VendorKey.h"
 #include "system/SheLink.h"
 
 namespace qs {
@@ -94,6 +95,9 @@ public:
     // How the uninstall ends when the program's own copy could not be deleted (tests record the call instead of
     // letting the helper delete the test program).
     std::function<void(const std::string& Message, const std::string& Caption)> SelfRemoval;
+    // The key packages must be signed with. Create() takes the program's own (none in an unsigned build) unless a
+    // test has set one.
+    TVendorKey VendorKey;
 
 private:
     friend class SetupFormTestAccess;  // tests read and set the run state below
@@ -104,6 +108,7 @@ private:
         int32_t DirPos = 0;           // where its directory starts
         bool ExtraName = false;       // its entries carry an extra name
         std::vector<uint8_t> Files;   // the installed-file list, once extracted
+        BinFile File;                 // a signed build: the checked package, open until the program ends
     };
     enum PackageSlot { Install, Delphi10, Delphi20, kPackageSlots };
     static const char* const kPakNames[kPackageSlots];
@@ -115,6 +120,10 @@ private:
     void AdvanceProgress(uint32_t bytesWritten) override;
 
     void ChooseMode();
+    // A signed build's start on a package: opens it, writing denied to others, and checks its signature. Raises
+    // ESignatureRefused when the check fails, EInOutError when the file cannot be read.
+    BinFile OpenCheckedPackage(PackageSlot slot);
+    bool ChecksSignatures() const { return VendorKey.GetState() != TVendorKey::State::None; }
     void DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint);
     // A Delphi package's option and the folder edit of any package.
     TCheckBox& OptionOf(PackageSlot delphi) { return delphi == Delphi10 ? CheckDelphi10 : CheckDelphi20; }

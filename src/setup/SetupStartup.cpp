@@ -8,6 +8,7 @@
 #include "framework/FileSys.h"
 #include "framework/Text.h"
 #include "package/PakFormat.h"
+#include "package/PakSignature.h"
 #include "setup/SetupDetect.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
@@ -44,13 +45,19 @@ void TSetupForm::FormCreate() {
         } catch (const EInOutError&) {
         }
     }
+    // A signed build reads nothing of a package but its check until the check has passed.
+    if (QuilstrPakFound && ChecksSignatures()) Packages[Install].File = OpenCheckedPackage(Install);
+    const auto scan = [this](PackageSlot slot, PakRole role) {
+        return Packages[slot].File.IsOpen() ? ScanPackage(Packages[slot].File, role)
+                                            : ScanPackage(SourceDir + kPakNames[slot], role);
+    };
     if (QuilstrPakFound) {
         auto keep = [this](PackageSlot slot, const PackageSummary& s) {
             Packages[slot].DirPos = s.DirPos;
             Packages[slot].ExtraName = s.HasExtraName;
             Packages[slot].Size = s.TotalSize;
         };
-        const PackageSummary main = ScanPackage(SourceDir + kPakNames[Install], PakRole::Main);
+        const PackageSummary main = scan(Install, PakRole::Main);
         InstallVersion = main.VersionText;
         LabelVersion.SetCaption(InstallVersion);
         keep(Install, main);
@@ -62,12 +69,14 @@ void TSetupForm::FormCreate() {
         self.Close();
         SpaceNeeded = Packages[Install].Size + SetupSize;
 
-        // The Delphi packages are optional: any failure disables their option, silently.
+        // The Delphi packages are optional: any failure, a failed signature check too, disables their option,
+        // silently.
         for (const PackageSlot slot : {Delphi10, Delphi20}) {
             try {
-                keep(slot, ScanPackage(SourceDir + kPakNames[slot], slot == Delphi10 ? PakRole::Delphi10
-                                                                                    : PakRole::Delphi20));
+                if (ChecksSignatures()) Packages[slot].File = OpenCheckedPackage(slot);
+                keep(slot, scan(slot, slot == Delphi10 ? PakRole::Delphi10 : PakRole::Delphi20));
             } catch (const std::exception&) {
+                Packages[slot].File = BinFile();
                 OptionOf(slot).SetChecked(false);
                 OptionOf(slot).SetEnabled(false);
             }
@@ -120,6 +129,16 @@ void TSetupForm::FormCreate() {
     LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
 
     ChooseMode();
+}
+
+BinFile TSetupForm::OpenCheckedPackage(PackageSlot slot) {
+    // Sharing reads only: nobody can write, replace or rename the package while this program holds it.
+    BinFile pak;
+    pak.OpenRead(SourceDir + kPakNames[slot]);
+    const SignatureCheck check =
+        VendorKey.Check(pak, kPakNames[slot], SignatureFileName(SourceDir + kPakNames[slot]));
+    if (check != SignatureCheck::Good) throw ESignatureRefused(kPakNames[slot], check);
+    return pak;
 }
 
 void TSetupForm::ChooseMode() {

@@ -20,12 +20,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A scenario that cannot run on this host: reported as skipped, loudly, never as passed.
-class Skipped : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // Throws Failure with what when cond is false.
 void Expect(bool cond, const std::string& what);
 // Equal texts, or a Failure naming both.

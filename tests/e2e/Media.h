@@ -22,6 +22,8 @@ struct Package {
 // Where the built programs and the demo files are (DOS paths).
 struct Sources {
     std::string setupExe, quilstrExe, demoDir;
+    // Setup.exe with the tests' vendor key, and the folder of packages mkpak signed for it ("" when not built).
+    std::string keyedSetupExe, signedMedia;
 };
 
 // The DOS date and time every file of the packages made here carries (2024-05-17 10:30:00).

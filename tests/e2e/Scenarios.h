@@ -1,6 +1,7 @@
 // The end-to-end scenarios: each starts from a clean machine, uses Setup.exe through its window and checks what
 // the window showed and what the machine holds afterwards.
 #pragma once
+#include <stdexcept>
 #include <string>
 
 #include "Media.h"
@@ -12,7 +13,12 @@ struct Settings {
     std::string shots;  // folder for the screenshots (DOS path, with "\")
 };
 
-constexpr int kScenarioCount = 11;
+constexpr int kScenarioCount = 12;
+// A scenario this build cannot run (what it needs was not built); reported as skipped, never as passed.
+class Skipped : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 const char* ScenarioTitle(int n);
 // Runs scenario n (1..kScenarioCount); throws Failure on the first unmet expectation, Skipped when the host
 // cannot run it.

@@ -1,5 +1,5 @@
 // e2e_driver: runs the end-to-end scenarios against the real Setup.exe, or the headless demo.
-//   e2e_driver --scenario N      one scenario (1..11); exit code 77 when this host cannot run it
+//   e2e_driver --scenario N      one scenario (1..12; exit code 77 when it cannot run here)
 //   e2e_driver --all             every scenario, one after the other
 //   e2e_driver --demo MEDIA OUT  install from MEDIA and uninstall again, screenshots to OUT
 //   e2e_driver --cross SETUP     the other Windows build's SETUP and this one's, each undoing the other's work;
@@ -22,28 +22,26 @@ int Usage() {
     return 2;
 }
 
-constexpr int kSkipCode = 77;  // CTest's SKIP_RETURN_CODE for these tests
+// Exit code of a scenario that could not run here (CTest reports it as skipped).
+constexpr int kSkipped = 77;
 
-enum class Outcome { Passed, Failed, Skipped };
-
-Outcome RunOne(int n, const e2e::Settings& settings) {
+int RunOne(int n, const e2e::Settings& settings) {
     e2e::Log("== scenario " + std::to_string(n) + ": " + e2e::ScenarioTitle(n));
     const DWORD t0 = GetTickCount();
-    Outcome outcome = Outcome::Passed;
+    bool ok = true;
     try {
         e2e::RunScenario(n, settings);
     } catch (const e2e::Skipped& e) {
-        e2e::Log(std::string("SKIPPED: ") + e.what());
-        outcome = Outcome::Skipped;
+        e2e::Log("== scenario " + std::to_string(n) + " SKIPPED: " + e.what());
+        return kSkipped;
     } catch (const std::exception& e) {
         e2e::Log(std::string("FAILED: ") + e.what());
-        outcome = Outcome::Failed;
+        ok = false;
     }
     char secs[32];
     std::snprintf(secs, sizeof secs, "%.1f s", (GetTickCount() - t0) / 1000.0);
-    const char* said = outcome == Outcome::Passed ? " passed" : outcome == Outcome::Failed ? " failed" : " SKIPPED";
-    e2e::Log("== scenario " + std::to_string(n) + said + " in " + secs);
-    return outcome;
+    e2e::Log("== scenario " + std::to_string(n) + (ok ? " passed" : " failed") + " in " + secs);
+    return ok ? 0 : 1;
 }
 
 }  // namespace
@@ -55,6 +53,8 @@ int main(int argc, char** argv) {
     settings.src.setupExe = e2e::DosPath(E2E_SETUP_EXE);
     settings.src.quilstrExe = e2e::DosPath(E2E_QUILSTR_EXE);
     settings.src.demoDir = e2e::DosPath(E2E_DEMO_DIR);
+    settings.src.keyedSetupExe = e2e::DosPath(E2E_KEYED_SETUP_EXE);
+    if (*E2E_SIGNED_MEDIA) settings.src.signedMedia = e2e::DosPath(E2E_SIGNED_MEDIA);
     settings.shots = e2e::WithSlash(e2e::DosPath(E2E_SHOTS_DIR));
     const std::string mode = argv[1];
     int rc = 0;
@@ -62,12 +62,11 @@ int main(int argc, char** argv) {
         const int n = std::atoi(argv[2]);
         if (n < 1 || n > e2e::kScenarioCount) return Usage();
         e2e::MakeFolders(settings.shots);
-        const Outcome o = RunOne(n, settings);
-        rc = o == Outcome::Passed ? 0 : o == Outcome::Skipped ? kSkipCode : 1;
+        rc = RunOne(n, settings);
     } else if (mode == "--all" && argc == 2) {
         e2e::MakeFolders(settings.shots);
         for (int n = 1; n <= e2e::kScenarioCount; ++n)
-            if (RunOne(n, settings) == Outcome::Failed) rc = 1;
+            if (RunOne(n, settings) == 1) rc = 1;
     } else if (mode == "--demo" && argc == 4) {
         settings.shots = e2e::WithSlash(e2e::DosPath(argv[3]));
         e2e::MakeFolders(settings.shots);

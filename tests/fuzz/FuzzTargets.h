@@ -28,6 +28,7 @@
 #include "package/Extract.h"
 #include "package/LZH_OP.h"
 #include "package/PakFormat.h"
+#include "package/PakSignature.h"
 #include "system/InstalledFileList.h"
 #include "system/SearchPath.h"
 
@@ -403,6 +404,39 @@ inline void SearchPathOne(const uint8_t* data, size_t size) {
         if ((at == 0 || path[at - 1] == ';') && (end == path.size() || path[end] == ';')) whole = true;
     }
     QS_FUZZ_CHECK(whole);
+}
+
+// ---- signature file ------------------------------------------------------------------------------------------
+// The first byte picks the key's modulus length (and, as 255, a missing file), the rest is the .sig file. The
+// reader never raises, and hands out bytes only for a file exactly as long as the modulus.
+inline void SigFileOne(const uint8_t* data, size_t size) {
+    if (size < 1 || size > kMaxInput) return;
+    static const size_t kModulus[] = {384, 512, 256, 1};
+    const size_t modulus = kModulus[data[0] % 4];
+    Scratch& s = TheScratch();
+    s.WriteFile("media/Quilstr.sig", data + 1, size - 1);
+    if (data[0] == 255) std::remove(s.Native("media/Quilstr.sig").c_str());
+    const size_t fileSize = size - 1;
+    SignatureFile sig;
+    try {
+        sig = ReadSignatureFile("C:\\media\\Quilstr.sig", modulus);
+    } catch (...) {
+        QS_FUZZ_FAIL("the signature reader raised");
+    }
+    using F = SignatureFileFault;
+    if (data[0] == 255) {
+        QS_FUZZ_CHECK(sig.fault == F::Missing);
+    } else if (fileSize == 0) {
+        QS_FUZZ_CHECK(sig.fault == F::Empty);
+    } else if (int64_t(fileSize) > kMaxSignatureFile) {
+        QS_FUZZ_CHECK(sig.fault == F::TooLarge);
+    } else if (fileSize != modulus) {
+        QS_FUZZ_CHECK(sig.fault == F::WrongSize);
+    } else {
+        QS_FUZZ_CHECK(sig.fault == F::None && sig.bytes.size() == modulus &&
+                      std::equal(sig.bytes.begin(), sig.bytes.end(), data + 1));
+    }
+    if (sig.fault != F::None) QS_FUZZ_CHECK(sig.bytes.empty());
 }
 
 }  // namespace qs::fuzz

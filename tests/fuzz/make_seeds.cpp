@@ -114,5 +114,11 @@ int main(int argc, char** argv) {
     PutText("search_path", "first", "C:\\DELPHI\\LIB;C:\\TOOLS");
     PutText("search_path", "last", "C:\\TOOLS;c:\\delphi\\lib");
     PutText("search_path", "none", "C:\\LIBRARY;C:\\DELPHI\\LIB\\");
+
+    // Signature files: flag byte (the key's modulus length: 0 384, 1 512, 2 256 bytes) + the file.
+    Put("sig_file", "rsa3072", 0, std::vector<uint8_t>(384, 0x5A));
+    Put("sig_file", "cut", 0, std::vector<uint8_t>(383, 0x5A));
+    Put("sig_file", "empty", 1, {});
+    Put("sig_file", "pem", 2, Bytes("-----BEGIN SIGNATURE-----\nAAAA\n-----END SIGNATURE-----\n"));
     return 0;
 }

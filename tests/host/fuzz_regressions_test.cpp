@@ -80,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs,
                                            Target{"extract", qs::fuzz::ExtractOne},
                                            Target{"file_list", qs::fuzz::FileListOne},
                                            Target{"cmdline", qs::fuzz::CmdLineOne},
-                                           Target{"search_path", qs::fuzz::SearchPathOne}),
+                                           Target{"search_path", qs::fuzz::SearchPathOne},
+                                           Target{"sig_file", qs::fuzz::SigFileOne}),
                          [](const ::testing::TestParamInfo<Target>& p) { return std::string(p.param.name); });
 
 // The checks themselves must be able to fail, or a clean fuzz run means nothing.

@@ -3,6 +3,8 @@
 //   mkpak list PAK
 //   mkpak test [--jobs N] PAK
 //   mkpak extract [--jobs N] PAK DIR
+//   mkpak sign PAK --key KEY.pem        writes the detached signature beside PAK (Quilstr.sig for Quilstr.pak)
+//   mkpak verify PAK --pubkey PUB.pem   checks it, and says why it fails
 // create, test and extract work on N threads (default: one per core); the results do not depend on N.
 // Exit code 0 on success, 1 on any refusal or damage (with a message on stderr), 2 on wrong usage.
 #include <sys/stat.h>
@@ -20,6 +22,9 @@
 #endif
 
 #include "InOrder.h"
+#ifdef QS_MKPAK_SIGNS
+#include "PakSign.h"
+#endif
 #include "PakWriter.h"
 #include "package/Extract.h"
 #include "package/PakFormat.h"
@@ -35,6 +40,8 @@ int Usage() {
                  "       mkpak list PAK\n"
                  "       mkpak test [--jobs N] PAK\n"
                  "       mkpak extract [--jobs N] PAK DIR\n"
+                 "       mkpak sign PAK --key KEY.pem\n"
+                 "       mkpak verify PAK --pubkey PUB.pem\n"
                  "       --jobs N: threads to use, 1 or more (default: one per core)\n");
     return 2;
 }
@@ -167,6 +174,45 @@ int Extract(const std::string& pak, const std::string& dir, unsigned jobs) {
     return 0;
 }
 
+// sign and verify: PAK and one option naming a key file, in either order.
+bool TakeKeyArgs(const std::vector<std::string>& args, const char* option, std::string& pak, std::string& key) {
+    if (args.size() != 3) return false;
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != option) continue;
+        key = args[i + 1];
+        pak = args[i == 0 ? 2 : 0];
+        return pak.rfind("--", 0) != 0;
+    }
+    return false;
+}
+
+int Sign(const std::vector<std::string>& args) {
+    std::string pak, key;
+    if (!TakeKeyArgs(args, "--key", pak, key)) return Usage();
+#ifdef QS_MKPAK_SIGNS
+    std::printf("%s: signed, %s\n", pak.c_str(), SignPackage(pak, key).c_str());
+    return 0;
+#else
+    throw Exception("this build of mkpak cannot sign; use the one built for the building machine");
+#endif
+}
+
+int Verify(const std::vector<std::string>& args) {
+    std::string pak, key;
+    if (!TakeKeyArgs(args, "--pubkey", pak, key)) return Usage();
+#ifdef QS_MKPAK_SIGNS
+    const std::string fault = VerifyPackage(pak, key);
+    if (!fault.empty()) {
+        std::fprintf(stderr, "mkpak: %s\n", fault.c_str());
+        return 1;
+    }
+    std::printf("%s: signature OK\n", pak.c_str());
+    return 0;
+#else
+    throw Exception("this build of mkpak cannot check signatures; use the one built for the building machine");
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,6 +222,8 @@ int main(int argc, char** argv) {
     try {
         if (cmd == "create") return Create(args);
         if (cmd == "list" && args.size() == 1) return List(args[0]);
+        if (cmd == "sign") return Sign(args);
+        if (cmd == "verify") return Verify(args);
         const unsigned jobs = cmd == "test" || cmd == "extract" ? TakeJobs(args) : 1;
         if (cmd == "test" && args.size() == 1) return Test(args[0], jobs);
         if (cmd == "extract" && args.size() == 2) return Extract(args[0], args[1], jobs);

@@ -49,7 +49,7 @@ TEST(DeleteMe, NoArguments_ShowsLeftoverMessageAndEnds) {
     for (const std::string& line : {exe, exe + " \"\"", exe + "\t\"\"  \"\"\"\" "}) {
         SCOPED_TRACE(line);
         Process helper(line);
-        ASSERT_TRUE(helper.Started());
+        ASSERT_TRUE(helper.Started()) << "error " << helper.StartError();
         const auto box = WaitForBox(helper.Pid(), 15000);
         ASSERT_TRUE(box.has_value()) << "no leftover message";
         ExpectPlainBox(*box, kLeftoverText, "DeleteMe");
@@ -80,7 +80,7 @@ TEST(DeleteMe, FileOfRunningProgram_DeletedRightAfterItEndsThenFolderRemoved) {
 
     Process helper(Quote(helperPath) + " " + Quote(setup) + " " + Quote("Quillostrand has been successfully uninstalled.") +
                    " " + Quote("Uninstall complete"));
-    ASSERT_TRUE(helper.Started());
+    ASSERT_TRUE(helper.Started()) << "error " << helper.StartError();
     Sleep(1500);
     EXPECT_TRUE(helper.Running()) << "gave up while the program still ran";
     EXPECT_TRUE(PathExists(setup)) << "a running program's file was deleted";
@@ -112,7 +112,7 @@ TEST(DeleteMe, FileHeldOpenByAnotherProcess_DeletedWhenReleased) {
     ASSERT_TRUE(hold.Held());
 
     Process helper(Quote(DeleteMeExe()) + " " + Quote(file) + " " + Quote("Done.") + " " + Quote("Closing"));
-    ASSERT_TRUE(helper.Started());
+    ASSERT_TRUE(helper.Started()) << "error " << helper.StartError();
     Sleep(2500);  // longer than the test build's bound
     EXPECT_TRUE(helper.Running());
     EXPECT_TRUE(PathExists(file));
@@ -220,7 +220,7 @@ TEST(DeleteMe, FilesFoldersAndMessages_TableOfArgumentShapes) {
         ScratchDir dir("delme");
         const std::string args = c.arrange(dir.Path());
         Process helper(Quote(DeleteMeTestExe()) + " " + args, c.runInRoot ? dir.Path() : "");
-        ASSERT_TRUE(helper.Started());
+        ASSERT_TRUE(helper.Started()) << "error " << helper.StartError();
         if (c.boxExpected) {
             const auto box = WaitForBox(helper.Pid(), 15000);
             ASSERT_TRUE(box.has_value()) << "no closing message";

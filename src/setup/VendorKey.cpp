@@ -1,0 +1,141 @@
+#include "setup/VendorKey.h"
+
+#include <wincrypt.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/SystemLibrary.h"
+#include "package/PakSignature.h"
+
+namespace qs {
+
+namespace {
+
+// A CryptoAPI hash object, destroyed on every path out.
+class HashObject {
+public:
+    explicit HashObject(HCRYPTPROV prov) {
+        if (!CryptCreateHash(prov, CALG_SHA_256, 0, 0, &hash_)) hash_ = 0;
+    }
+    ~HashObject() {
+        if (hash_) CryptDestroyHash(hash_);
+    }
+    HashObject(const HashObject&) = delete;
+    HashObject& operator=(const HashObject&) = delete;
+    HCRYPTHASH Get() const { return hash_; }
+    bool Add(const void* data, DWORD size) { return hash_ && CryptHashData(hash_, static_cast<const BYTE*>(data), size, 0); }
+
+private:
+    HCRYPTHASH hash_ = 0;
+};
+
+}  // namespace
+
+std::string SignatureRefusalText(const std::string& pakName, SignatureCheck check) {
+    return "File " + pakName + (check == SignatureCheck::Changed ? " has been changed since it was signed"
+                                                                 : " is not signed");
+}
+
+TVendorKey::~TVendorKey() { Release(); }
+
+TVendorKey::TVendorKey(TVendorKey&& other) noexcept
+    : state_(other.state_), prov_(other.prov_), key_(other.key_), modulusBytes_(other.modulusBytes_) {
+    other.prov_ = 0;
+    other.key_ = 0;
+    other.state_ = State::None;
+}
+
+TVendorKey& TVendorKey::operator=(TVendorKey&& other) noexcept {
+    if (this != &other) {
+        Release();
+        state_ = other.state_;
+        prov_ = other.prov_;
+        key_ = other.key_;
+        modulusBytes_ = other.modulusBytes_;
+        other.prov_ = 0;
+        other.key_ = 0;
+        other.state_ = State::None;
+    }
+    return *this;
+}
+
+void TVendorKey::Release() {
+    if (key_) CryptDestroyKey(key_);
+    if (prov_) CryptReleaseContext(prov_, 0);
+    key_ = 0;
+    prov_ = 0;
+}
+
+TVendorKey TVendorKey::FromModule(HMODULE module) {
+    const HRSRC res = FindResourceA(module, "PAKKEY", MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    if (!res) return TVendorKey();
+    const HGLOBAL loaded = LoadResource(module, res);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = SizeofResource(module, res);
+    if (!bytes || size == 0) {
+        TVendorKey damaged;
+        damaged.state_ = State::Damaged;
+        return damaged;
+    }
+    return FromDer(bytes, size);
+}
+
+TVendorKey TVendorKey::FromDer(const void* der, size_t size) {
+    TVendorKey k;
+    k.state_ = State::Damaged;
+    // crypt32 is not on the system's protected list: loaded from the system folder, and only by a keyed build.
+    using DecodeFn = BOOL(WINAPI*)(DWORD, LPCSTR, const BYTE*, DWORD, DWORD, PCRYPT_DECODE_PARA, void*, DWORD*);
+    using ImportFn = BOOL(WINAPI*)(HCRYPTPROV, DWORD, PCERT_PUBLIC_KEY_INFO, HCRYPTKEY*);
+    const auto decode = SystemFunction<DecodeFn>("crypt32.dll", "CryptDecodeObjectEx");
+    const auto import = SystemFunction<ImportFn>("crypt32.dll", "CryptImportPublicKeyInfo");
+    CERT_PUBLIC_KEY_INFO* info = nullptr;
+    DWORD infoSize = 0;
+    if (!decode || !import || size == 0 || size > 64 * 1024 ||
+        !decode(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO, static_cast<const BYTE*>(der), DWORD(size),
+                CRYPT_DECODE_ALLOC_FLAG, nullptr, &info, &infoSize))
+        return k;
+    const bool rsa = info->Algorithm.pszObjId && std::string(info->Algorithm.pszObjId) == szOID_RSA_RSA;
+    if (rsa && CryptAcquireContextA(&k.prov_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+        import(k.prov_, X509_ASN_ENCODING, info, &k.key_)) {
+        DWORD bits = 0, len = sizeof bits;
+        if (CryptGetKeyParam(k.key_, KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &len, 0) &&
+            bits >= DWORD(kMinPackageKeyBits) && bits % 8 == 0) {
+            k.modulusBytes_ = bits / 8;
+            k.state_ = State::Usable;
+        }
+    }
+    LocalFree(info);
+    if (k.state_ != State::Usable) k.Release();
+    return k;
+}
+
+SignatureCheck TVendorKey::Check(BinFile& pak, const std::string& pakPath, const std::string& sigPath) const {
+    if (state_ != State::Usable) return SignatureCheck::NotSigned;
+    SignatureFile sig = ReadSignatureFile(sigPath, modulusBytes_);
+    if (sig.fault != SignatureFileFault::None) return SignatureCheck::NotSigned;
+
+    // The SHA-256 of the package as it is open now: the handle that extraction reads later.
+    uint8_t digest[kSha256Size];
+    {
+        HashObject file(prov_);
+        pak.Seek(0);
+        std::vector<uint8_t> buf(256 * 1024);
+        while (const uint32_t n = pak.ReadSome(buf.data(), uint32_t(buf.size())))
+            if (!file.Add(buf.data(), n)) return SignatureCheck::NotSigned;
+        DWORD len = sizeof digest;
+        if (!file.Get() || !CryptGetHashParam(file.Get(), HP_HASHVAL, digest, &len, 0) || len != sizeof digest)
+            return SignatureCheck::NotSigned;
+    }
+
+    const std::vector<uint8_t> message = SignedMessage(pakPath, digest);
+    HashObject signedHash(prov_);
+    if (!signedHash.Add(message.data(), DWORD(message.size()))) return SignatureCheck::NotSigned;
+    // CryptoAPI takes the signature little-endian; OpenSSL writes it big-endian.
+    std::reverse(sig.bytes.begin(), sig.bytes.end());
+    return CryptVerifySignatureA(signedHash.Get(), sig.bytes.data(), DWORD(sig.bytes.size()), key_, nullptr, 0)
+               ? SignatureCheck::Good
+               : SignatureCheck::Changed;
+}
+
+}  // namespace qs

@@ -1,0 +1,123 @@
+#include "PakSign.h"
+
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/rsa.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "framework/Exceptions.h"
+#include "package/PakSignature.h"
+
+namespace qs::pak {
+
+namespace {
+
+struct PkeyFree {
+    void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
+};
+struct MdCtxFree {
+    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
+};
+struct PkeyCtxFree {
+    void operator()(EVP_PKEY_CTX* c) const { EVP_PKEY_CTX_free(c); }
+};
+using Pkey = std::unique_ptr<EVP_PKEY, PkeyFree>;
+using MdCtx = std::unique_ptr<EVP_MD_CTX, MdCtxFree>;
+using PkeyCtx = std::unique_ptr<EVP_PKEY_CTX, PkeyCtxFree>;
+
+enum class KeyHalf { Private, Public };
+
+Pkey ReadKey(const std::string& path, KeyHalf half) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw Exception("Cannot read the key file " + path);
+    EVP_PKEY* k = half == KeyHalf::Private ? PEM_read_PrivateKey(f, nullptr, nullptr, nullptr)
+                                           : PEM_read_PUBKEY(f, nullptr, nullptr, nullptr);
+    std::fclose(f);
+    const char* kind = half == KeyHalf::Private ? "a PEM private key" : "a PEM public key";
+    if (!k) throw Exception("The key file " + path + " does not hold " + std::string(kind));
+    Pkey key(k);
+    if (EVP_PKEY_get_base_id(k) != EVP_PKEY_RSA || EVP_PKEY_get_bits(k) < kMinPackageKeyBits)
+        throw Exception("The key in " + path + " is not an RSA key of at least " +
+                        std::to_string(kMinPackageKeyBits) + " bits");
+    return key;
+}
+
+// The SHA-256 of the whole file.
+void HashFile(const std::string& path, uint8_t (&digest)[kSha256Size]) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Exception("Cannot read the package " + path);
+    MdCtx ctx(EVP_MD_CTX_new());
+    if (!ctx || !EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr)) throw Exception("SHA-256 is not available");
+    std::vector<char> buf(1 << 16);
+    while (in) {
+        in.read(buf.data(), std::streamsize(buf.size()));
+        if (in.gcount() > 0) EVP_DigestUpdate(ctx.get(), buf.data(), size_t(in.gcount()));
+    }
+    if (in.bad()) throw Exception("Cannot read the package " + path);
+    unsigned len = 0;
+    EVP_DigestFinal_ex(ctx.get(), digest, &len);
+}
+
+std::vector<uint8_t> MessageOf(const std::string& pakPath) {
+    uint8_t digest[kSha256Size];
+    HashFile(pakPath, digest);
+    return SignedMessage(pakPath, digest);
+}
+
+// True when the signature opens with the key at all (it was made by this key), whatever message it covers.
+bool OpensWithKey(EVP_PKEY* key, const std::vector<uint8_t>& sig) {
+    PkeyCtx ctx(EVP_PKEY_CTX_new(key, nullptr));
+    uint8_t out[512];
+    size_t outLen = sizeof out;
+    return ctx && EVP_PKEY_verify_recover_init(ctx.get()) > 0 &&
+           EVP_PKEY_CTX_set_rsa_padding(ctx.get(), RSA_PKCS1_PADDING) > 0 &&
+           EVP_PKEY_CTX_set_signature_md(ctx.get(), EVP_sha256()) > 0 &&
+           EVP_PKEY_verify_recover(ctx.get(), out, &outLen, sig.data(), sig.size()) > 0;
+}
+
+}  // namespace
+
+std::string SignPackage(const std::string& pakPath, const std::string& keyPath) {
+    const Pkey key = ReadKey(keyPath, KeyHalf::Private);
+    const std::vector<uint8_t> message = MessageOf(pakPath);
+    MdCtx ctx(EVP_MD_CTX_new());
+    std::vector<uint8_t> sig(size_t(EVP_PKEY_get_size(key.get())));
+    size_t sigLen = sig.size();
+    if (!ctx || EVP_DigestSignInit(ctx.get(), nullptr, EVP_sha256(), nullptr, key.get()) <= 0 ||
+        EVP_DigestSign(ctx.get(), sig.data(), &sigLen, message.data(), message.size()) <= 0)
+        throw Exception("Cannot sign " + pakPath + " with " + keyPath);
+    sig.resize(sigLen);
+    const std::string sigPath = SignatureFileName(pakPath);
+    std::ofstream out(sigPath, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(sig.data()), std::streamsize(sig.size()));
+    out.close();
+    if (!out) {
+        std::remove(sigPath.c_str());
+        throw Exception("Cannot write " + sigPath);
+    }
+    return sigPath;
+}
+
+std::string VerifyPackage(const std::string& pakPath, const std::string& pubPath) {
+    const Pkey key = ReadKey(pubPath, KeyHalf::Public);
+    const std::vector<uint8_t> message = MessageOf(pakPath);
+    const std::string sigPath = SignatureFileName(pakPath);
+    const size_t modulus = size_t(EVP_PKEY_get_size(key.get()));
+    const SignatureFile sig = ReadSignatureFile(sigPath, modulus);
+    if (sig.fault != SignatureFileFault::None)
+        return "The signature file " + sigPath + " " + SignatureFaultText(sig.fault, modulus);
+
+    MdCtx ctx(EVP_MD_CTX_new());
+    if (ctx && EVP_DigestVerifyInit(ctx.get(), nullptr, EVP_sha256(), nullptr, key.get()) > 0 &&
+        EVP_DigestVerify(ctx.get(), sig.bytes.data(), sig.bytes.size(), message.data(), message.size()) == 1)
+        return "";
+    if (!OpensWithKey(key.get(), sig.bytes))
+        return "The signature " + sigPath + " was not made with the key in " + pubPath + " (or it is damaged)";
+    return pakPath + " has been changed since it was signed, or the signature belongs to a package of another name";
+}
+
+}  // namespace qs::pak
