@@ -111,6 +111,28 @@ struct PageDef {
     size_t count;
 };
 
+constexpr bool SameName(const char* a, const char* b) {
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+// How wide the one-line control named name may grow from its left edge: up to the nearest control that starts to
+// its right on an overlapping line, less gap, or else to the page's edge at pageWidth. 0 for a name not on page.
+constexpr int RoomRightOf(const PageDef& page, const char* name, int pageWidth, int gap) {
+    const ControlDef* row = nullptr;
+    for (size_t i = 0; i < page.count; ++i)
+        if (SameName(page.controls[i].name, name)) row = &page.controls[i];
+    if (!row) return 0;
+    const Rect& r = row->rect;
+    int limit = pageWidth;
+    for (size_t i = 0; i < page.count; ++i) {
+        const Rect& o = page.controls[i].rect;
+        const bool sameLine = o.top < r.Bottom() && r.top < o.Bottom();
+        if (&page.controls[i] != row && sameLine && o.left > r.left && o.left - gap < limit) limit = o.left - gap;
+    }
+    return limit - r.left;
+}
+
 // Row builders, so that a table reads like the form it describes.
 constexpr ControlDef Label(const char* name, Rect r, const char* text, uint32_t s = 0,
                            uint32_t textColor = kDefaultColor) {

@@ -103,10 +103,32 @@ void TPageControl::SetTabVisible(int page, bool visible) {
 
 void TPageControl::SetActivePage(int page) {
     if (page < 0 || page >= PageCount()) return;
+    HWND focus = GetFocus();
+    const bool focusHere = focus && (focus == hwnd_ || IsChild(hwnd_, focus));
     SendMessageA(hwnd_, TCM_SETCURSEL, TabIndexOf(page), 0);
     ShowWindow(Page(page), SW_SHOWNA);
     for (int p = 0; p < PageCount(); ++p)
         if (p != page) ShowWindow(Page(p), SW_HIDE);
+    if (focusHere && (focus == hwnd_ || !IsWindowVisible(focus))) FocusFirstControl();
+}
+
+void TPageControl::FocusFirstControl() {
+    const int active = ActivePage();
+    HWND shown = active >= 0 ? Page(active) : nullptr;
+    HWND first = shown ? GetNextDlgTabItem(shown, nullptr, FALSE) : nullptr;
+    SetFocus(first && IsChild(shown, first) ? first : hwnd_);
+}
+
+void TPageControl::Activated(bool active) {
+    if (!active) {
+        HWND focus = GetFocus();
+        lastFocus_ = focus && (focus == hwnd_ || IsChild(hwnd_, focus)) ? focus : nullptr;
+        return;
+    }
+    if (lastFocus_ && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_))
+        SetFocus(lastFocus_);
+    else
+        FocusFirstControl();
 }
 
 int TPageControl::ActivePage() const {
@@ -132,13 +154,8 @@ bool TPageControl::Reflect(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
 
 void TPageControl::ShowPageFromUser(int page) {
     SetActivePage(page);
-    HWND shown = Page(page);
-    // Focus the first control of the page that takes it, as a dialog does; a focus left on a hidden page goes
-    // to the tab strip.
-    if (HWND first = GetNextDlgTabItem(shown, nullptr, FALSE); first && IsChild(shown, first))
-        SetFocus(first);
-    else if (!IsWindowVisible(GetFocus()))
-        SetFocus(hwnd_);
+    // A page chosen by the user starts at its first control, wherever the focus was.
+    FocusFirstControl();
 }
 
 void TPageControl::ShowNeighbourPage(bool previous) {

@@ -12,7 +12,9 @@ public:
     HWND Page(int index) const;
     void SetTabVisible(int page, bool visible);  // a shown tab returns at its place among the visible ones
     bool TabVisible(int page) const;
-    void SetActivePage(int page);  // shows the page (and selects its tab) and hides the others
+    // Shows the page (and selects its tab) and hides the others. A focus left on a hidden control, or on the tab
+    // strip, moves to the first control of the shown page, so that the keyboard always has a place to start.
+    void SetActivePage(int page);
     int ActivePage() const;        // -1 when no page is shown
 
     // Creates the tab control and one empty page per caption (page i has the control id kPageIdBase + i).
@@ -28,10 +30,17 @@ public:
     // the shown page, round.
     void ShowNeighbourPage(bool previous);
     void MoveFocus(HWND from, bool back);
+    // The first control of the shown page that takes the focus gets it, else the tab strip, as a dialog starts.
+    void FocusFirstControl();
+    // For the window's WM_ACTIVATE, as a dialog does: leaving remembers the focused control, coming back (also the
+    // first showing) gives it back, or focuses the first control when it is gone or hidden.
+    void Activated(bool active);
 
 private:
     int TabIndexOf(int page) const;
     void ShowPageFromUser(int page);
+
+    HWND lastFocus_ = nullptr;  // the focus when the window was last left
 };
 
 // The keys of a window with tabbed pages, for the message loop ahead of the dialog keys. When msg is a Tab key

@@ -1,5 +1,10 @@
 #include "framework/StdControls.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "framework/Application.h"
 #include "framework/Container.h"
 
 namespace qs {
@@ -19,25 +24,71 @@ void InvalidateOwnPlace(HWND hwnd) {
 
 }  // namespace
 
-void SizeLabelToText(HWND label) {
+SIZE LabelTextSize(HWND label) {
     char text[1024] = "";
     GetWindowTextA(label, text, sizeof text);
     RECT r{0, 0, 0, 0};
-    {
-        WindowDC dc(label);
-        ScopedSelect fontInDC(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
-        DrawTextA(dc.Get(), text[0] ? text : " ", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    }
-    SetWindowPos(label, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    WindowDC dc(label);
+    ScopedSelect fontInDC(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    DrawTextA(dc.Get(), text[0] ? text : " ", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    return SIZE{r.right, r.bottom};
+}
+
+void SizeLabelToText(HWND label) {
+    const SIZE s = LabelTextSize(label);
+    SetWindowPos(label, nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TLabel::SetCaption(const std::string& caption) {
     if (caption == Text()) return;
     // The old text's place is cleared too when the label shrinks.
-    if (autoSize_) InvalidateOwnPlace(hwnd_);
+    if (autoSize_ || maxWidth_) InvalidateOwnPlace(hwnd_);
     SetWindowTextA(hwnd_, caption.c_str());
-    if (autoSize_) SizeLabelToText(hwnd_);
+    if (maxWidth_) FitWidth();
+    else if (autoSize_) SizeLabelToText(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TLabel::SetWidthLimits(int minWidth, int maxWidth) {
+    minWidth_ = minWidth;
+    maxWidth_ = std::max(minWidth, maxWidth);
+    // The static control draws the ellipsis itself, so its text stays whole for anyone who reads it; the tooltip
+    // needs the mouse messages that a plain static control passes on to its parent.
+    SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) | SS_ENDELLIPSIS | SS_NOTIFY);
+    InvalidateOwnPlace(hwnd_);
+    FitWidth();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TLabel::FitWidth() {
+    const SIZE text = LabelTextSize(hwnd_);
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    const int height = autoSize_ ? int(text.cy) : int(r.bottom);
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::clamp(int(text.cx), minWidth_, maxWidth_), height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    cut_ = text.cx > maxWidth_;
+    ShowWholeTextAsTip(cut_);
+}
+
+void TLabel::ShowWholeTextAsTip(bool show) {
+    if (!show && !tip_) return;
+    if (!tip_) {
+        // Owned by the top-level window, which destroys it with itself.
+        tip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               GetAncestor(hwnd_, GA_ROOT), nullptr, Application().Instance(), nullptr);
+        if (!tip_) return;  // the text stays cut without its tip: nothing worth stopping for
+    }
+    std::string text = Text();
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;  // understood by every version of the common controls
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(hwnd_);
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    tool.lpszText = text.data();
+    SendMessageA(tip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (show) SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TLabel::SetColor(COLORREF color) {

@@ -5,7 +5,9 @@
 
 namespace qs {
 
-// Sizes a label window to its text in its font, on one line (an empty text to one blank).
+// The size of a label's text in its font, on one line (an empty text measured as one blank).
+SIZE LabelTextSize(HWND label);
+// Sizes a label window to its text in its font, on one line.
 void SizeLabelToText(HWND label);
 
 class TLabel : public TControl {
@@ -14,6 +16,11 @@ public:
     // Invalidates; the window repaints on its next update. A label without the centred, wrapping or right marks
     // sizes itself to the new text.
     void SetCaption(const std::string& caption);
+    // From now on the label's width follows its text, kept between minWidth and maxWidth, its left edge fixed.
+    // A text wider than maxWidth shows what fits, ending in "...", and the whole text as the label's tooltip.
+    void SetWidthLimits(int minWidth, int maxWidth);
+    // True when the caption is wider than the label can show.
+    bool Cut() const { return cut_; }
     // Background colour; CLR_INVALID (the default) means the parent's (button face) colour.
     void SetColor(COLORREF color);
     COLORREF Color() const { return color_; }
@@ -27,10 +34,16 @@ public:
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    void FitWidth();
+    void ShowWholeTextAsTip(bool show);
+
     COLORREF color_ = CLR_INVALID;
     COLORREF fontColor_ = CLR_INVALID;
     bool transparent_ = false;
     bool autoSize_ = false;
+    int minWidth_ = 0, maxWidth_ = 0;  // maxWidth_ 0: no limits set
+    bool cut_ = false;
+    HWND tip_ = nullptr;  // the tooltip window, owned by the label's top-level window
     GdiBrush brush_;  // of color_
 };
 

@@ -58,6 +58,12 @@ std::string FormatKB(long long bytes) {
     return buf;
 }
 
+std::string FormatFreeSpace(long long bytes) {
+    if (bytes < 0) return FormatKB(0);
+    if (bytes / 1024 > kFreeSpaceCeilingKB) return ">" + FormatKB(kFreeSpaceCeilingKB * 1024);
+    return FormatKB(bytes);
+}
+
 std::string AsciiUpper(std::string s) {
     for (char& c : s) c = AsciiUpper(c);
     return s;

@@ -18,6 +18,11 @@ int StrToIntDef(const std::string& text, int fallback, IntSyntax syntax);
 
 // "%d kB" of bytes / 1024 with the fraction dropped, as every size shown to the user.
 std::string FormatKB(long long bytes);
+// The free space of a drive as FormatKB shows it, for any 64-bit count: a negative count (the drive could not be
+// read) as "0 kB", and more than kFreeSpaceCeilingKB kilobytes (about 9.3 TB) as ">9999999999 kB", the widest
+// figure the window has room for.
+constexpr long long kFreeSpaceCeilingKB = 9999999999LL;
+std::string FormatFreeSpace(long long bytes);
 
 // Case changes that touch only the ASCII letters, as every comparison in the program does.
 constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }

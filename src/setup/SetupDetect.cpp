@@ -34,12 +34,12 @@ std::optional<std::string> ReadDelphi20RootDir() {
     return ReadRegText(HKEY_LOCAL_MACHINE, "Software\\Borland\\Delphi\\2.0", "RootDir", 260);
 }
 
-int32_t DriveFreeSpace(char drive) {
+int64_t DriveFreeSpace(char drive) {
     const char root[4] = {AsciiUpper(drive), ':', '\\', '\0'};
-    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) return -1;
-    const uint64_t bytes = uint64_t(sectorsPerCluster) * bytesPerSector * freeClusters;
-    return bytes > 0x7FFFFFFFull ? 0x7FFFFFFF : int32_t(bytes);
+    // The caller's share (quotas included), which the older cluster-count call cannot give beyond 2 GB.
+    ULARGE_INTEGER available{}, total{}, free{};
+    if (!GetDiskFreeSpaceExA(root, &available, &total, &free)) return -1;
+    return available.QuadPart > uint64_t(INT64_MAX) ? INT64_MAX : int64_t(available.QuadPart);
 }
 
 }  // namespace qs

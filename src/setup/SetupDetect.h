@@ -1,6 +1,7 @@
 // What start-up reads from the machine: the proposed parent folder, the two Delphi environments and the free
 // space of a drive. Read-only; every failure means "not found".
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,8 +17,8 @@ std::string ReadDelphi10SearchPath();
 // "RootDir" of HKLM "Software\Borland\Delphi\2.0" (at most 260 characters), when it can be read.
 std::optional<std::string> ReadDelphi20RootDir();
 
-// Free bytes of the root of drive (letter, either case), computed in 64 bits and shown at most as
-// 2,147,483,647; -1 when the platform cannot tell.
-int32_t DriveFreeSpace(char drive);
+// Bytes of the root of drive (letter, either case) that this user may still fill, as a true 64-bit count;
+// -1 when the platform cannot tell.
+int64_t DriveFreeSpace(char drive);
 
 }  // namespace qs

@@ -13,6 +13,8 @@ namespace {
 
 namespace sp = setup_pages;
 
+constexpr int kPagesId = 1;  // the page control's id in the window
+
 TNotifyEvent HandlerOf(TSetupForm& f, int handler) {
     switch (handler) {
     case sp::kCheckDelphi10Click: return [&f] { f.CheckDelphi10Click(); };
@@ -39,6 +41,13 @@ LRESULT CALLBACK SetupFormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case SC_MINIMIZE:
         case SC_MAXIMIZE: return 0;
         default: break;
+        }
+        break;
+    case WM_ACTIVATE:
+        // The keyboard starts, and resumes, on a control, as in a dialog.
+        if (auto* pages = dynamic_cast<TPageControl*>(TControl::ViewOf(GetDlgItem(hwnd, kPagesId)))) {
+            pages->Activated(LOWORD(wp) != WA_INACTIVE);
+            return 0;
         }
         break;
     case WM_DESTROY:
@@ -91,7 +100,7 @@ void TSetupForm::CreateWindowAndControls() {
 
     std::vector<std::string> captions;
     for (const form::PageDef& p : sp::kPages) captions.push_back(p.caption);
-    Pages.Create(hwnd_, RECT{0, 0, sp::kClientWidth, sp::kClientHeight}, 1, captions,
+    Pages.Create(hwnd_, RECT{0, 0, sp::kClientWidth, sp::kClientHeight}, kPagesId, captions,
                  UiFont(form::FontKind::Window));
     for (size_t i = 0; i < sp::kPageCount; ++i)
         CreateControls(
@@ -99,6 +108,8 @@ void TSetupForm::CreateWindowAndControls() {
             [this](const form::ControlDef& row) { return views_.Find(row.name); },
             [this](int handler) { return HandlerOf(*this, handler); });
     views_.CheckAllBound();
+    LabelVersion.SetWidthLimits(0, sp::kVersionRoom);
+    LabelSpaceFree.SetWidthLimits(sp::kSpaceFreeMinWidth, sp::kSpaceFreeRoom);
 
     ListInstallDir.SetDriveCombo(&ComboInstallDrive);
     ComboInstallDrive.SetDirList(&ListInstallDir);

@@ -1,9 +1,10 @@
-// Program entry: title, splash while the setup window starts up, then the message loop.
+// Program entry: one Setup.exe at a time, title, splash while the setup window starts up, then the message loop.
 #include <windows.h>
 
 #include <memory>
 
 #include "framework/Application.h"
+#include "setup/SetupInstance.h"
 #include "setup/SetupMainForm.h"
 #include "setup/SetupSplash.h"
 #include "system/SheLink.h"
@@ -26,6 +27,12 @@ void RestrictDllSearch() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
+    // Held until the program ends; a second copy only shows the first one's window, writes nothing, shows nothing.
+    const qs::TSetupInstance instance;
+    if (!instance.First()) {
+        qs::BringRunningSetupToFront(5000);
+        return 0;
+    }
     qs::ComInitializer com;
     qs::Application().SetTitle("Quillostrand Setup");
 

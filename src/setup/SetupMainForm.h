@@ -149,7 +149,8 @@ private:
     std::string OldVersion = "None";
     Package Packages[kPackageSlots];
     int32_t SetupSize = 0;
-    int32_t SpaceNeeded = 0, SpaceFree = 0;
+    int32_t SpaceNeeded = 0;
+    int64_t SpaceFree = 0;  // a true count: drives hold far more than 2 GB
     std::string ProgramFilesDir;
     std::string InstallPath;
     bool Updating = false;

@@ -181,6 +181,14 @@ constexpr PageDef kPages[] = {
 };
 constexpr size_t kPageCount = sizeof kPages / sizeof kPages[0];
 
+// Labels whose text comes from outside and may be longer than their box: how far each may grow. The version
+// stops short of the next label on its line, as far from it as the free-space figure is from its own label;
+// the free-space figure keeps at least its box and may use the room up to the page's edge.
+constexpr int kLabelGap = 4;
+constexpr int kVersionRoom = RoomRightOf(kPages[2] /* Install */, "LabelVersion", kPageWidth, kLabelGap);
+constexpr int kSpaceFreeMinWidth = 64;
+constexpr int kSpaceFreeRoom = RoomRightOf(kPages[2] /* Install */, "LabelSpaceFree", kPageWidth, kLabelGap);
+
 // The splash window: 271 x 48, one panel filling it, in the bold window font.
 constexpr int kSplashWidth = 271;
 constexpr int kSplashHeight = 48;

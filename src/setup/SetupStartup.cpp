@@ -19,7 +19,7 @@ namespace qs {
 namespace {
 
 // The free-space figure is red while the drive has no more room than the install needs.
-COLORREF SpaceFreeColor(int32_t spaceFree, int32_t spaceNeeded) {
+COLORREF SpaceFreeColor(int64_t spaceFree, int32_t spaceNeeded) {
     return spaceFree > spaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0);
 }
 
@@ -192,7 +192,7 @@ void TSetupForm::ComboInstallDriveChange() {
     } catch (const std::exception&) {
         SpaceFree = 0;
     }
-    LabelSpaceFree.SetCaption(FormatKB(SpaceFree));
+    LabelSpaceFree.SetCaption(FormatFreeSpace(SpaceFree));
     LabelSpaceFree.SetColor(SpaceFreeColor(SpaceFree, SpaceNeeded));
 }
 

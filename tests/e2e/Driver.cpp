@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -164,10 +166,10 @@ bool SetupWindow::ReadOnly(const std::string& name) const {
 }
 
 COLORREF SetupWindow::LabelColor(const std::string& name) const {
-    // What the screen shows two pixels inside the label's box, left of a right-aligned text.
+    // What the screen shows in the label's bottom row, below its text: a figure may fill the box's whole width.
     RECT r;
     GetWindowRect(Control(name), &r);
-    return GetPixel(WindowDC(nullptr).Get(), r.left + 2, r.top + 2);
+    return GetPixel(WindowDC(nullptr).Get(), r.left + 2, r.bottom - 1);
 }
 
 void SetupWindow::SetEditText(const std::string& name, const std::string& text) {
@@ -184,6 +186,83 @@ void SetupWindow::Click(const std::string& name) {
     HWND h = Control(name);
     Expect(IsWindowVisible(h) && IsWindowEnabled(h), name + " cannot be pressed: not shown or disabled");
     PostMessageA(h, BM_CLICK, 0, 0);
+}
+
+std::string SetupWindow::FocusName() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) || !info.hwndFocus) return "none";
+    if (info.hwndFocus == tabs_) return "tab strip";
+    if (info.hwndFocus == main_) return "window";
+    for (const auto& c : controls_)
+        if (c.second == info.hwndFocus || IsChild(c.second, info.hwndFocus)) return c.first;
+    return "elsewhere";
+}
+
+void SetupWindow::PressKey(WORD key, bool ctrl, bool shift) const {
+    std::vector<INPUT> in;
+    auto add = [&](WORD vk, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(i);
+    };
+    if (ctrl) add(VK_CONTROL, false);
+    if (shift) add(VK_SHIFT, false);
+    add(key, false);
+    add(key, true);
+    if (shift) add(VK_SHIFT, true);
+    if (ctrl) add(VK_CONTROL, true);
+    Expect(SendInput(UINT(in.size()), in.data(), sizeof(INPUT)) == in.size(), "cannot press a key");
+    DWORD_PTR ignored;
+    Sleep(100);
+    SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+}
+
+std::vector<std::pair<std::string, RECT>> SetupWindow::OtherControlRects(int page, const std::string& except) const {
+    std::vector<std::pair<std::string, RECT>> rects;
+    POINT origin{0, 0};
+    ClientToScreen(pages_[size_t(page)], &origin);
+    const auto& table = pages::kPages[size_t(page)];
+    for (size_t i = 0; i < table.count; ++i) {
+        const auto& row = table.controls[i];
+        if (row.name == except) continue;
+        RECT r{};
+        if (qs::form::IsGraphic(row.kind)) {
+            r = RECT{origin.x + row.rect.left, origin.y + row.rect.top, origin.x + row.rect.Right(),
+                     origin.y + row.rect.Bottom()};
+        } else {
+            if (!Visible(row.name)) continue;
+            GetWindowRect(Control(row.name), &r);
+        }
+        rects.push_back({row.name, r});
+    }
+    return rects;
+}
+
+std::optional<std::string> SetupWindow::HoverTooltip(const std::string& name, DWORD ms, HWND* tip) const {
+    RECT r;
+    GetWindowRect(Control(name), &r);
+    // Two moves, as a hand makes: the tooltip starts its timer on a move inside the control.
+    SetCursorPos(r.left + 1, r.top + 1);
+    Sleep(50);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main_, &pid);
+    std::optional<std::string> text;
+    WaitUntil(
+        [&] {
+            for (HWND h : TopWindows(pid))
+                if (lstrcmpiA(ClassOf(h).c_str(), TOOLTIPS_CLASSA) == 0 && IsWindowVisible(h)) {
+                    text = qs::test::ControlText(h, 2000);
+                    if (tip) *tip = h;
+                    return true;
+                }
+            return false;
+        },
+        ms);
+    return text;
 }
 
 std::vector<std::string> SetupWindow::Tabs() const {

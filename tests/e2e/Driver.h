@@ -52,7 +52,8 @@ public:
     bool Enabled(const std::string& name) const;
     bool Visible(const std::string& name) const;      // the control itself, not its page
     bool ReadOnly(const std::string& name) const;     // edit boxes
-    // The background colour the screen shows inside a label, left of a right-aligned text.
+    // The background colour the screen shows inside a label, in its bottom row below the text (a label taller than
+    // its font's text, as the free-space figure is).
     COLORREF LabelColor(const std::string& name) const;
 
     // Replaces an edit box's text; the box reports the change to its owner as typing does.
@@ -61,6 +62,17 @@ public:
     void SetChecked(const std::string& name, bool checked);
     // Presses a button without waiting for its handler (a run may take long and keeps no message loop).
     void Click(const std::string& name);
+
+    // The name of the control that holds the keyboard focus: a name of the page tables, "tab strip", "window" (the
+    // setup window itself), "none" or "elsewhere".
+    std::string FocusName() const;
+    // Presses a key (with Ctrl and Shift as asked) as the keyboard does, into the window that has the focus.
+    void PressKey(WORD key, bool ctrl = false, bool shift = false) const;
+    // Screen rectangles of everything the page shows other than the control named except: its windows as they
+    // stand, and the shapes and bevels it paints where its table puts them.
+    std::vector<std::pair<std::string, RECT>> OtherControlRects(int page, const std::string& except) const;
+    // Rests the mouse on the control and waits (up to ms) for the program's tooltip; its text, or nullopt.
+    std::optional<std::string> HoverTooltip(const std::string& name, DWORD ms, HWND* tip = nullptr) const;
 
     // Captions of the visible tabs, left to right.
     std::vector<std::string> Tabs() const;

@@ -13,14 +13,15 @@ struct Settings {
     std::string shots;  // folder for the screenshots (DOS path, with "\")
 };
 
-constexpr int kScenarioCount = 9;
+constexpr int kScenarioCount = 12;
 // A scenario this build cannot run (what it needs was not built); reported as skipped, never as passed.
 class Skipped : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 const char* ScenarioTitle(int n);
-// Runs scenario n (1..9); throws Failure on the first unmet expectation.
+// Runs scenario n (1..kScenarioCount); throws Failure on the first unmet expectation, Skipped when the host
+// cannot run it.
 void RunScenario(int n, const Settings& settings);
 // Installs, updates and uninstalls with this driver's Setup.exe alone, then with otherSetup (the other Windows
 // build) doing the install, then the update and uninstall; throws Failure unless the machine is the same after

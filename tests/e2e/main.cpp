@@ -1,5 +1,5 @@
 // e2e_driver: runs the end-to-end scenarios against the real Setup.exe, or the headless demo.
-//   e2e_driver --scenario N      one scenario (1..9; exit code 77 when it cannot run here)
+//   e2e_driver --scenario N      one scenario (1..12; exit code 77 when it cannot run here)
 //   e2e_driver --all             every scenario, one after the other
 //   e2e_driver --demo MEDIA OUT  install from MEDIA and uninstall again, screenshots to OUT
 //   e2e_driver --cross SETUP     the other Windows build's SETUP and this one's, each undoing the other's work;

@@ -59,6 +59,17 @@ TEST(FormatKB, DropsTheFraction) {
     EXPECT_EQ(FormatKB(2147483647), "2097151 kB");
 }
 
+// Drives hold far more than a signed 32-bit count: the figure stays true up to the ceiling the window has room
+// for, never wraps or turns negative, and an unreadable drive (-1) reads 0 kB.
+TEST(FormatFreeSpace, TrueUpToTheCeiling_NeverWrapped) {
+    EXPECT_EQ(FormatFreeSpace(-1), "0 kB");
+    EXPECT_EQ(FormatFreeSpace(80530636800LL), "78643200 kB");          // 75 GB
+    EXPECT_EQ(FormatFreeSpace(3LL << 40), "3221225472 kB");            // 3 TB: past 2^31 kB
+    EXPECT_EQ(FormatFreeSpace(kFreeSpaceCeilingKB * 1024 + 1023), "9999999999 kB");
+    EXPECT_EQ(FormatFreeSpace((kFreeSpaceCeilingKB + 1) * 1024), ">9999999999 kB");
+    EXPECT_EQ(FormatFreeSpace(INT64_MAX), ">9999999999 kB");
+}
+
 TEST(Texts, AsciiCaseAndBackslash) {
     EXPECT_EQ(AsciiUpper("c:\\Quilstr.exe\xe9"), "C:\\QUILSTR.EXE\xe9");
     EXPECT_EQ(AsciiLower("C:\\QUILSTR.EXE"), "c:\\quilstr.exe");

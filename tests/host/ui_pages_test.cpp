@@ -121,6 +121,20 @@ TEST(SetupPages, InitialStatesAndAppearance) {
         EXPECT_EQ(Find(name)->spacing, 4) << name;
 }
 
+// The version may grow up to "Disk space available:" less the gap the page leaves before the free-space figure;
+// that figure up to the page's edge, room for its widest text (">9999999999 kB", 82 pixels in the window font).
+TEST(SetupPages, RoomOfGrowingLabels_StopsAtNextControlOrPageEdge) {
+    const ControlDef* version = Find("LabelVersion");
+    const ControlDef* available = Find("Label23");
+    const ControlDef* free = Find("LabelSpaceFree");
+    EXPECT_EQ(kVersionRoom, available->rect.left - kLabelGap - version->rect.left);
+    EXPECT_EQ(free->rect.left - available->rect.Right(), kLabelGap);
+    EXPECT_EQ(kSpaceFreeRoom, kPageWidth - free->rect.left);
+    EXPECT_GE(kSpaceFreeRoom, 82);
+    EXPECT_EQ(kSpaceFreeMinWidth, free->rect.width);
+    EXPECT_EQ(RoomRightOf(kPages[2], "NoSuchControl", kPageWidth, kLabelGap), 0);
+}
+
 TEST(SetupPages, PicturesOfButtonsAndImages) {
     for (const ControlDef* r : AllRows())
         if (r->kind == Kind::BitBtn || r->kind == Kind::Image) {

@@ -5,6 +5,8 @@
 #include "framework/Exceptions.h"
 #include "framework/GdiGuards.h"
 #include "framework/Text.h"
+#include "setup/SetupInstance.h"
+#include "setup/SetupPages.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -55,9 +57,32 @@ TEST_F(Startup, Update_OtherVersionInstalled_ShowsDelphiUpdateUninstall) {
     EXPECT_EQ(f.EditInstallDir.Text(), dir);
 }
 
-// Versions of 32 characters, the longest the package and the record hold, are shown whole: each version label
-// is as wide as its text, and it stays inside its page.
-TEST_F(Startup, LongestVersions_ShownWholeOnInstallAndUpdatePages) {
+namespace {
+
+// A label's text width in its font, and its box in its page.
+SIZE TextSizeOf(const TLabel& label) {
+    HWND h = label.Handle();
+    SIZE text{};
+    WindowDC dc(h);
+    ScopedSelect font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+    const std::string caption = label.Caption();
+    GetTextExtentPoint32A(dc.Get(), caption.c_str(), int(caption.size()), &text);
+    return text;
+}
+
+RECT BoxInPage(const TLabel& label) {
+    RECT r;
+    GetWindowRect(label.Handle(), &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(label.Handle()), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
+// Versions of 32 characters, the longest the package and the record hold: the Update page has room for them
+// whole. On the Install page the version stops short of "Disk space available:", keeps its whole text (drawn
+// cut, with "...") and gets a tooltip; a version that fits is as wide as its text, with no tooltip, as ever.
+TEST_F(Startup, LongestVersions_WholeOnUpdatePage_CutBeforeNextLabelOnInstallPage) {
     const std::string installed = "1.9.9 build 2025 (final release)";
     const std::string offered = "2.0.1 build 202612 (new release)";
     ASSERT_EQ(installed.size(), 32u);
@@ -67,25 +92,28 @@ TEST_F(Startup, LongestVersions_ShownWholeOnInstallAndUpdatePages) {
     TSetupForm& f = Start();
     ASSERT_EQ(f.Mode(), SetupMode::Update);
     EXPECT_EQ(f.LabelOldVersion.Caption(), installed);
-    for (TLabel* label : {&f.LabelVersion, &f.LabelOldVersion, &f.LabelInstallVersion}) {
+    EXPECT_EQ(f.LabelInstallVersion.Caption(), offered);
+    for (TLabel* label : {&f.LabelOldVersion, &f.LabelInstallVersion}) {
         SCOPED_TRACE(label->Caption());
-        HWND h = label->Handle();
-        SIZE text{};
-        {
-            WindowDC dc(h);
-            ScopedSelect font(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
-            const std::string caption = label->Caption();
-            GetTextExtentPoint32A(dc.Get(), caption.c_str(), int(caption.size()), &text);
-        }
-        RECT r, page;
-        GetWindowRect(h, &r);
-        MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
-        GetClientRect(GetParent(h), &page);
-        EXPECT_GE(r.right - r.left, text.cx);
+        RECT page;
+        GetClientRect(GetParent(label->Handle()), &page);
+        const RECT r = BoxInPage(*label);
+        EXPECT_GE(r.right - r.left, TextSizeOf(*label).cx);
         EXPECT_LE(r.right, page.right);
     }
-    EXPECT_EQ(f.LabelInstallVersion.Caption(), offered);
+
     EXPECT_EQ(f.LabelVersion.Caption(), offered);
+    RECT r = BoxInPage(f.LabelVersion);
+    RECT next = BoxInPage(ViewNamed<TLabel>(f, "Label23"));
+    EXPECT_GT(TextSizeOf(f.LabelVersion).cx, r.right - r.left);
+    EXPECT_EQ(r.right, next.left - setup_pages::kLabelGap);
+    EXPECT_TRUE(f.LabelVersion.Cut());
+    EXPECT_TRUE(GetWindowLongA(f.LabelVersion.Handle(), GWL_STYLE) & SS_ENDELLIPSIS);
+
+    f.LabelVersion.SetCaption("1.0");
+    r = BoxInPage(f.LabelVersion);
+    EXPECT_EQ(r.right - r.left, TextSizeOf(f.LabelVersion).cx);
+    EXPECT_FALSE(f.LabelVersion.Cut());
 }
 
 TEST_F(Startup, UninstallOnly_SameVersionOrEmptyVersion) {
@@ -266,4 +294,17 @@ TEST_F(Startup, FreeSpaceIsComputedAtStartAndNeverNegative) {
     EXPECT_GT(RunState(f).SpaceFree(), 0);
     EXPECT_EQ(f.LabelSpaceFree.Caption(), FormatKB(RunState(f).SpaceFree()));
     EXPECT_EQ(f.LabelSpaceFree.Color(), GetSysColor(COLOR_BTNFACE));
+}
+
+// The name is held while the guard lives and free again once it is gone: a later Setup.exe is never stopped by
+// one that has ended (the system drops the name with the process, also a killed one: tried end to end).
+TEST(SetupInstance, SecondClaimYields_NameFreeOnceTheFirstIsGone) {
+    {
+        const TSetupInstance first;
+        ASSERT_TRUE(first.First());
+        const TSetupInstance second;
+        EXPECT_FALSE(second.First());
+    }
+    const TSetupInstance later;
+    EXPECT_TRUE(later.First());
 }

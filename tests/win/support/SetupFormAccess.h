@@ -15,7 +15,7 @@ class SetupFormTestAccess {
 public:
     explicit SetupFormTestAccess(TSetupForm& form) : f_(form) {}
     int32_t& SpaceNeeded() { return f_.SpaceNeeded; }
-    int32_t& SpaceFree() { return f_.SpaceFree; }
+    int64_t& SpaceFree() { return f_.SpaceFree; }
     std::string& InstallPath() { return f_.InstallPath; }
     int32_t InstallSize() const { return f_.Packages[TSetupForm::Install].Size; }
     const std::vector<uint8_t>& InstallFiles() const { return f_.Packages[TSetupForm::Install].Files; }
