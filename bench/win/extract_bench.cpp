@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "framework/BinFile.h"
 #include "framework/Text.h"
 #include "package/Extract.h"
@@ -18,17 +19,6 @@
 using namespace qs;
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
 
 struct Packed {
     std::string name;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "WinProcess.h"
 #include "framework/BinFile.h"
 #include "setup/VendorKey.h"
@@ -20,17 +21,6 @@
 using namespace qs::test;
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
 
 // Milliseconds until the setup window of a fresh Setup.exe from media is up; negative when it never came.
 double StartOnce(const std::string& media) {
