@@ -22,7 +22,7 @@ std::optional<std::string> ReadRegText(HKEY root, const char* subKey, const char
 
 std::string ReadProgramFilesDir() {
     const auto dir = ReadRegText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", 255);
-    if (!dir || dir->empty()) return "C:\\Program Files\\";
+    if (!dir || dir->empty()) return kFallbackProgramFilesDir;
     return IncludeTrailingBackslash(*dir);
 }
 

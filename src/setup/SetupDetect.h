@@ -5,10 +5,20 @@
 #include <optional>
 #include <string>
 
+#include "system/ProductNames.h"
+
 namespace qs {
 
+// The program-files folder when the system names none.
+constexpr char kFallbackProgramFilesDir[] = "C:\\Program Files\\";
+
+// The install folder proposed below a program-files folder (which ends in "\"); no final "\".
+inline std::string DefaultInstallFolder(const std::string& programFilesDir) {
+    return programFilesDir + kInstallFolderName;
+}
+
 // "ProgramFilesDir" of HKLM "Software\Microsoft\Windows\CurrentVersion" with a final "\", or
-// "C:\Program Files\" when it is missing, unreadable (longer than 255 characters) or empty.
+// kFallbackProgramFilesDir when it is missing, unreadable (longer than 255 characters) or empty.
 std::string ReadProgramFilesDir();
 
 // "SearchPath" of section "Library" of "DELPHI.INI" in the Windows folder (empty when missing).

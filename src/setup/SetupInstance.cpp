@@ -1,6 +1,7 @@
 #include "setup/SetupInstance.h"
 
 #include "setup/SetupLayout.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
@@ -20,7 +21,7 @@ TSetupInstance::~TSetupInstance() {
 bool BringRunningSetupToFront(DWORD waitMs) {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND window = FindWindowA(kSetupFormClass, "Quillostrand Setup");
+        HWND window = FindWindowA(kSetupFormClass, kSetupCaption);
         if (window && IsWindowVisible(window)) {
             // A message box of that window takes the front, as a click on the window would bring it.
             HWND front = GetLastActivePopup(window);

@@ -4,6 +4,7 @@
 #include "framework/Exceptions.h"
 #include "setup/SetupMainForm.h"
 #include "setup/SetupPages.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
@@ -17,17 +18,10 @@ constexpr int kPagesId = 1;  // the page control's id in the window
 
 TNotifyEvent HandlerOf(TSetupForm& f, int handler) {
     switch (handler) {
-    case sp::kCheckDelphi10Click: return [&f] { f.CheckDelphi10Click(); };
-    case sp::kCheckDelphi20Click: return [&f] { f.CheckDelphi20Click(); };
-    case sp::kEditInstallDirChange: return [&f] { f.EditInstallDirChange(); };
-    case sp::kListInstallDirChange: return [&f] { f.ListInstallDirChange(); };
-    case sp::kComboInstallDriveChange: return [&f] { f.ComboInstallDriveChange(); };
-    case sp::kQuitBtnClick: return [&f] { f.QuitBtnClick(); };
-    case sp::kNowBtnClick: return [&f] { f.NowBtnClick(); };
-    case sp::kUpdateBtnClick: return [&f] { f.UpdateBtnClick(); };
-    case sp::kRunBtnClick: return [&f] { f.RunBtnClick(); };
-    case sp::kHelpBtnClick: return [&f] { f.HelpBtnClick(); };
-    case sp::kUninstallBtnClick: return [&f] { f.UninstallBtnClick(); };
+#define QS_BIND_HANDLER(name) \
+    case sp::k##name: return [&f] { f.name(); };
+        QS_SETUP_HANDLERS(QS_BIND_HANDLER)
+#undef QS_BIND_HANDLER
     default: return {};
     }
 }
@@ -62,7 +56,7 @@ LRESULT CALLBACK SetupFormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 TControl* SetupFormView(TSetupForm& f, const std::string& name) {
-    for (size_t i = 0; i < sp::kPageCount; ++i)
+    for (size_t i = 0; i < kPageCount; ++i)
         if (HWND h = RowWindow(f.Pages.Page(int(i)), sp::kPages[i], name)) return TControl::ViewOf(h);
     return nullptr;
 }
@@ -91,7 +85,7 @@ void TSetupForm::CreateWindowAndControls() {
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    hwnd_ = CreateWindowExA(exStyle, kSetupFormClass, "Quillostrand Setup", style, x, y, w, h, nullptr, nullptr,
+    hwnd_ = CreateWindowExA(exStyle, kSetupFormClass, kSetupCaption, style, x, y, w, h, nullptr, nullptr,
                             inst, nullptr);
     if (!hwnd_) throw EInOutError(int(GetLastError()));
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
@@ -102,7 +96,7 @@ void TSetupForm::CreateWindowAndControls() {
     for (const form::PageDef& p : sp::kPages) captions.push_back(p.caption);
     Pages.Create(hwnd_, RECT{0, 0, sp::kClientWidth, sp::kClientHeight}, kPagesId, captions,
                  UiFont(form::FontKind::Window));
-    for (size_t i = 0; i < sp::kPageCount; ++i)
+    for (size_t i = 0; i < kPageCount; ++i)
         CreateControls(
             Pages.Page(int(i)), sp::kPages[i],
             [this](const form::ControlDef& row) { return views_.Find(row.name); },

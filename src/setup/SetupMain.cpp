@@ -8,6 +8,7 @@
 #include "setup/SetupMainForm.h"
 #include "setup/SetupSplash.h"
 #include "system/SheLink.h"
+#include "system/ProductNames.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     qs::ComInitializer com;
-    qs::Application().SetTitle("Quillostrand Setup");
+    qs::Application().SetTitle(qs::kSetupCaption);
 
     auto splash = std::make_unique<qs::TSplashForm>();
     splash->Show();  // painted at once: no messages are processed while the setup window starts up

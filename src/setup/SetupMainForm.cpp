@@ -4,6 +4,7 @@
 #include "framework/Exceptions.h"
 #include "package/PakFormat.h"
 #include "system/SelfRemoval.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
@@ -33,10 +34,10 @@ void TSetupForm::Create() {
     try {
         FormCreate();
     } catch (const EWrongProduct& e) {
-        Application().ShowMessageBox(e.what(), "Quillostrand Setup", MB_OK);
+        Application().ShowMessageBox(e.what(), kSetupCaption, MB_OK);
         mode_ = SetupMode::Refusal;
     } catch (const ESignatureRefused& e) {
-        Application().ShowMessageBox(e.what(), "Quillostrand Setup", MB_OK | MB_ICONSTOP);
+        Application().ShowMessageBox(e.what(), kSetupCaption, MB_OK | MB_ICONSTOP);
         mode_ = SetupMode::Refusal;
     } catch (const std::exception& e) {
         Application().ShowException(e);

@@ -13,23 +13,11 @@
 #include "package/Extract.h"
 #include "package/LZH_OP.h"
 #include "setup/SetupMode.h"
+#include "setup/SetupPages.h"
 #include "setup/VendorKey.h"
 #include "system/SheLink.h"
 
 namespace qs {
-
-// The pages in tab order.
-enum SetupPage {
-    WelcomeSheet,
-    DelphiSheet,
-    InstallSheet,
-    UpdateSheet,
-    UninstallSheet,
-    BusySheet,
-    FinishedSheet,
-    kPageCount
-};
-
 
 class TSetupForm : private ExtractProgress {
 public:
@@ -76,18 +64,10 @@ public:
     Named<TLabel> LabelBusy{views_, "LabelBusy"};
     Named<TGauge> Gauge{views_, "Gauge"};
 
-    // ---- Handlers
-    void ListInstallDirChange();
-    void EditInstallDirChange();
-    void ComboInstallDriveChange();
-    void CheckDelphi10Click();
-    void CheckDelphi20Click();
-    void QuitBtnClick();
-    void NowBtnClick();
-    void UpdateBtnClick();
-    void RunBtnClick();
-    void HelpBtnClick();
-    void UninstallBtnClick();
+    // ---- Handlers: the events the page tables bind, one member function each (QS_SETUP_HANDLERS, SetupPages.h)
+#define QS_DECLARE_HANDLER(name) void name();
+    QS_SETUP_HANDLERS(QS_DECLARE_HANDLER)
+#undef QS_DECLARE_HANDLER
 
     // ---- Set before Create()
     // The running program's full path; tests point it at a scratch copy.
@@ -113,7 +93,13 @@ private:
     enum PackageSlot { Install, Delphi10, Delphi20, kPackageSlots };
     static const char* const kPakNames[kPackageSlots];
 
-    void FormCreate();  // the start-up, run by Create()
+    // The start-up, run by Create(), and its stretches.
+    void FormCreate();
+    bool MainPackageOpens();  // a signed build also checks it, raising ESignatureRefused when that fails
+    void ReadPackages();      // sizes, version and directories; disables the Delphi options that cannot be read
+    void ProposeFolders();
+    void FindDelphiFolders();  // ticks the option of each Delphi the machine has, with its folder
+    void TakeInstallRecord();  // the earlier installation's version and folders
 
     // ExtractProgress
     void SetBusyText(const std::string& text) override;

@@ -1,7 +1,10 @@
 // The choice of mode at start-up and the tabs each mode shows. Portable, so the table is checked natively.
 #pragma once
 #include <array>
+#include <initializer_list>
 #include <string>
+
+#include "setup/SetupPages.h"
 
 namespace qs {
 
@@ -18,19 +21,23 @@ inline SetupMode ChooseSetupMode(bool mainPackageFound, const std::string& oldVe
     return SetupMode::UninstallOnly;
 }
 
-// Visible tabs per mode, in page order: Welcome, Delphi, Install, Update, Uninstall, Busy, Finished;
-// and the active page.
+// The tabs a mode shows, and its active page (kPageCount for none).
 struct ModePages {
-    std::array<bool, 7> Visible;
-    int Active;
+    std::array<bool, kPageCount> Visible;
+    SetupPage Active;
 };
 
 inline ModePages PagesOf(SetupMode mode) {
+    const auto showing = [](std::initializer_list<SetupPage> shown, SetupPage active) {
+        ModePages p{{}, active};
+        for (const SetupPage page : shown) p.Visible[page] = true;
+        return p;
+    };
     switch (mode) {
-    case SetupMode::FreshInstall: return {{true, true, true, false, false, false, false}, 0};
-    case SetupMode::Update: return {{false, true, false, true, true, false, false}, 3};
-    case SetupMode::UninstallOnly: return {{false, false, false, false, true, false, false}, 4};
-    default: return {{false, false, false, false, false, false, false}, -1};
+    case SetupMode::FreshInstall: return showing({WelcomeSheet, DelphiSheet, InstallSheet}, WelcomeSheet);
+    case SetupMode::Update: return showing({DelphiSheet, UpdateSheet, UninstallSheet}, UpdateSheet);
+    case SetupMode::UninstallOnly: return showing({UninstallSheet}, UninstallSheet);
+    default: return showing({}, kPageCount);
     }
 }
 

@@ -6,7 +6,36 @@
 
 #include "framework/FormTable.h"
 
-namespace qs::setup_pages {
+namespace qs {
+
+// The pages of the setup window, in tab order; kPages below has one table for each.
+enum SetupPage {
+    WelcomeSheet,
+    DelphiSheet,
+    InstallSheet,
+    UpdateSheet,
+    UninstallSheet,
+    BusySheet,
+    FinishedSheet,
+    kPageCount
+};
+
+// The handlers of TSetupForm that a control can raise. The one list: it names the handler ids of the tables
+// below, declares the form's member functions and binds each id to its function (SetupLayout.cpp).
+#define QS_SETUP_HANDLERS(X) \
+    X(CheckDelphi10Click)    \
+    X(CheckDelphi20Click)    \
+    X(EditInstallDirChange)  \
+    X(ListInstallDirChange)  \
+    X(ComboInstallDriveChange) \
+    X(QuitBtnClick)          \
+    X(NowBtnClick)           \
+    X(UpdateBtnClick)        \
+    X(RunBtnClick)           \
+    X(HelpBtnClick)          \
+    X(UninstallBtnClick)
+
+namespace setup_pages {
 
 using namespace qs::form;
 using namespace qs::form::style;
@@ -18,20 +47,12 @@ constexpr int kClientHeight = 289;
 constexpr int kPageWidth = 460;
 constexpr int kPageHeight = 261;
 
-// Handlers of TSetupForm a control can raise.
+// A table row's handler: kNoHandler, or k followed by the handler's name.
 enum Handler : int {
     kNoHandler = 0,
-    kCheckDelphi10Click,
-    kCheckDelphi20Click,
-    kEditInstallDirChange,
-    kListInstallDirChange,
-    kComboInstallDriveChange,
-    kQuitBtnClick,
-    kNowBtnClick,
-    kUpdateBtnClick,
-    kRunBtnClick,
-    kHelpBtnClick,
-    kUninstallBtnClick,
+#define QS_HANDLER_ID(name) k##name,
+    QS_SETUP_HANDLERS(QS_HANDLER_ID)
+#undef QS_HANDLER_ID
     kHandlerCount
 };
 
@@ -169,8 +190,8 @@ constexpr PageDef Page(const char* name, const char* caption, FontKind font, con
     return {name, caption, font, rows, N};
 }
 
-// In tab order; the index is the SetupPage number of SetupMainForm.h.
-constexpr PageDef kPages[] = {
+// One for each SetupPage, in its order.
+constexpr PageDef kPages[kPageCount] = {
     Page("WelcomeSheet", "Welcome", FontKind::Window, kWelcome),
     Page("DelphiSheet", "Delphi", FontKind::Window, kDelphi),
     Page("InstallSheet", "Install", FontKind::Window, kInstall),
@@ -179,15 +200,15 @@ constexpr PageDef kPages[] = {
     Page("BusySheet", "Installing...", FontKind::Window, kBusy),
     Page("FinishedSheet", "Finished", FontKind::LargeBold, kFinished),
 };
-constexpr size_t kPageCount = sizeof kPages / sizeof kPages[0];
+static_assert(kPages[kPageCount - 1].count > 0, "a page of SetupPage without its table");
 
 // Labels whose text comes from outside and may be longer than their box: how far each may grow. The version
 // stops short of the next label on its line, as far from it as the free-space figure is from its own label;
 // the free-space figure keeps at least its box and may use the room up to the page's edge.
 constexpr int kLabelGap = 4;
-constexpr int kVersionRoom = RoomRightOf(kPages[2] /* Install */, "LabelVersion", kPageWidth, kLabelGap);
+constexpr int kVersionRoom = RoomRightOf(kPages[InstallSheet], "LabelVersion", kPageWidth, kLabelGap);
 constexpr int kSpaceFreeMinWidth = 64;
-constexpr int kSpaceFreeRoom = RoomRightOf(kPages[2] /* Install */, "LabelSpaceFree", kPageWidth, kLabelGap);
+constexpr int kSpaceFreeRoom = RoomRightOf(kPages[InstallSheet], "LabelSpaceFree", kPageWidth, kLabelGap);
 
 // The splash window: 271 x 48, one panel filling it, in the bold window font.
 constexpr int kSplashWidth = 271;
@@ -200,4 +221,5 @@ constexpr ControlDef kSplash[] = {
 };
 constexpr PageDef kSplashPage = Page("Panel1", "", FontKind::Window, kSplash);
 
-}  // namespace qs::setup_pages
+}  // namespace setup_pages
+}  // namespace qs

@@ -8,16 +8,18 @@
 #include "framework/Exceptions.h"
 #include "framework/ScopedWin.h"
 #include "framework/Text.h"
+#include "setup/SetupDetect.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
 #include "system/Shortcuts.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
 namespace {
 
 std::string InstallFolderFrom(const std::string& edit) {
-    return edit.empty() ? "C:\\Program Files\\Quillostrand\\" : IncludeTrailingBackslash(edit);
+    return IncludeTrailingBackslash(edit.empty() ? DefaultInstallFolder(kFallbackProgramFilesDir) : edit);
 }
 
 // The file-name part of a path: the text after its last "\" or ":".
@@ -129,7 +131,7 @@ void TSetupForm::WriteInstallRecord() {
 }
 
 void TSetupForm::RunBtnClick() {
-    WinExec((InstallPath + "Quilstr.exe").c_str(), 0);
+    WinExec((InstallPath + kProgramFile).c_str(), 0);
     Close();
 }
 

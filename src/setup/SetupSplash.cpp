@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "setup/SetupPages.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
@@ -32,7 +33,7 @@ TSplashForm::TSplashForm() {
     const int w = sp::kSplashWidth, h = sp::kSplashHeight;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     // No caption and no border; a tool window so it gets no taskbar button of its own.
-    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, "Quillostrand Setup", WS_POPUP | WS_DISABLED, x, y,
+    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, kSetupCaption, WS_POPUP | WS_DISABLED, x, y,
                             w, h, nullptr, nullptr, inst, nullptr);
     if (!hwnd_) throw EInOutError(int(GetLastError()));
     panel_ = CreateContainer(hwnd_, RECT{0, 0, w, h}, 1, form::FontKind::Window);

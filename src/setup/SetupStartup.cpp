@@ -13,6 +13,7 @@
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
 #include "system/SearchPath.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
@@ -20,7 +21,7 @@ namespace {
 
 // The free-space figure is red while the drive has no more room than the install needs.
 COLORREF SpaceFreeColor(int64_t spaceFree, int32_t spaceNeeded) {
-    return spaceFree > spaceNeeded ? GetSysColor(COLOR_BTNFACE) : RGB(255, 0, 0);
+    return spaceFree > spaceNeeded ? GetSysColor(COLOR_BTNFACE) : COLORREF(form::kRed);
 }
 
 }  // namespace
@@ -35,100 +36,106 @@ void TSetupForm::FormCreate() {
     // The packages lie beside the program.
     SourceDir = ProgramPath.substr(0, ProgramPath.rfind('\\') + 1);
 
-    // The main package; absent when it cannot be opened at all.
-    QuilstrPakFound = false;
-    {
+    QuilstrPakFound = MainPackageOpens();
+    if (QuilstrPakFound) {
+        ReadPackages();
+        ProposeFolders();
+        FindDelphiFolders();
+    }
+    // An earlier installation, whether or not the package was found.
+    TakeInstallRecord();
+    LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
+    ChooseMode();
+}
+
+bool TSetupForm::MainPackageOpens() {
+    try {
         BinFile probe;
-        try {
-            probe.OpenRead(SourceDir + kPakNames[Install]);
-            QuilstrPakFound = true;
-        } catch (const EInOutError&) {
-        }
+        probe.OpenRead(SourceDir + kPakNames[Install]);
+    } catch (const EInOutError&) {
+        return false;
     }
     // A signed build reads nothing of a package but its check until the check has passed.
-    if (QuilstrPakFound && ChecksSignatures()) Packages[Install].File = OpenCheckedPackage(Install);
+    if (ChecksSignatures()) Packages[Install].File = OpenCheckedPackage(Install);
+    return true;
+}
+
+void TSetupForm::ReadPackages() {
     const auto scan = [this](PackageSlot slot, PakRole role) {
-        return Packages[slot].File.IsOpen() ? ScanPackage(Packages[slot].File, role)
-                                            : ScanPackage(SourceDir + kPakNames[slot], role);
+        const PackageSummary s = Packages[slot].File.IsOpen() ? ScanPackage(Packages[slot].File, role)
+                                                              : ScanPackage(SourceDir + kPakNames[slot], role);
+        Packages[slot].DirPos = s.DirPos;
+        Packages[slot].ExtraName = s.HasExtraName;
+        Packages[slot].Size = s.TotalSize;
+        return s;
     };
-    if (QuilstrPakFound) {
-        auto keep = [this](PackageSlot slot, const PackageSummary& s) {
-            Packages[slot].DirPos = s.DirPos;
-            Packages[slot].ExtraName = s.HasExtraName;
-            Packages[slot].Size = s.TotalSize;
-        };
-        const PackageSummary main = scan(Install, PakRole::Main);
-        InstallVersion = main.VersionText;
-        LabelVersion.SetCaption(InstallVersion);
-        keep(Install, main);
+    InstallVersion = scan(Install, PakRole::Main).VersionText;
+    LabelVersion.SetCaption(InstallVersion);
 
-        // The program copies itself into the install folder, so its own size counts in the space needed.
-        BinFile self;
-        self.OpenRead(ProgramPath);
-        SetupSize = int32_t(self.Size());
-        self.Close();
-        SpaceNeeded = Packages[Install].Size + SetupSize;
+    // The program copies itself into the install folder, so its own size counts in the space needed.
+    BinFile self;
+    self.OpenRead(ProgramPath);
+    SetupSize = int32_t(self.Size());
+    self.Close();
+    SpaceNeeded = Packages[Install].Size + SetupSize;
 
-        // The Delphi packages are optional: any failure, a failed signature check too, disables their option,
-        // silently.
-        for (const PackageSlot slot : {Delphi10, Delphi20}) {
-            try {
-                if (ChecksSignatures()) Packages[slot].File = OpenCheckedPackage(slot);
-                keep(slot, scan(slot, slot == Delphi10 ? PakRole::Delphi10 : PakRole::Delphi20));
-            } catch (const std::exception&) {
-                Packages[slot].File = BinFile();
-                OptionOf(slot).SetChecked(false);
-                OptionOf(slot).SetEnabled(false);
-            }
-        }
-
-        // The folders proposed: under the system's program-files folder, on its drive.
-        ProgramFilesDir = ReadProgramFilesDir();
-        const char drive = ProgramFilesDir[0];
-        bool driveChanges = AsciiLower(ComboInstallDrive.Drive()) != AsciiLower(drive);
+    // The Delphi packages are optional: any failure, a failed signature check too, disables their option, silently.
+    for (const PackageSlot slot : {Delphi10, Delphi20}) {
         try {
-            ComboInstallDrive.SetDrive(drive);
+            if (ChecksSignatures()) Packages[slot].File = OpenCheckedPackage(slot);
+            scan(slot, slot == Delphi10 ? PakRole::Delphi10 : PakRole::Delphi20);
         } catch (const std::exception&) {
-            // A value naming a drive the box does not list: the box stays where it was and
-            // start-up goes on; the folder text below still shows what the system named.
-            driveChanges = false;
-        }
-        // The drive box reports only a change of drive; the figure must never be stale, so compute it anyway.
-        if (!driveChanges) ComboInstallDriveChange();
-        EditInstallDir.SetText(ProgramFilesDir + "Quillostrand");
-        EditDelphi10.SetText(EditInstallDir.Text() + "\\Delphi10");
-        EditDelphi20.SetText(EditInstallDir.Text() + "\\Delphi20");
-
-        // Delphi 1.0: the library element of its search path.
-        if (const auto lib = FindDelphi10LibElement(ReadDelphi10SearchPath())) {
-            if (CheckDelphi10.Enabled()) CheckDelphi10.SetChecked(true);
-            EditDelphi10.SetText(*lib);
-        }
-        // Delphi 2.0: its root folder.
-        if (const auto root = ReadDelphi20RootDir()) {
-            if (CheckDelphi20.Enabled()) CheckDelphi20.SetChecked(true);
-            EditDelphi20.SetText(*root + "\\LIB");
+            Packages[slot].File = BinFile();
+            OptionOf(slot).SetChecked(false);
+            OptionOf(slot).SetEnabled(false);
         }
     }
+}
 
-    // An earlier installation, whether or not the package was found.
+void TSetupForm::ProposeFolders() {
+    // Under the system's program-files folder, on its drive.
+    ProgramFilesDir = ReadProgramFilesDir();
+    const char drive = ProgramFilesDir[0];
+    bool driveChanges = AsciiLower(ComboInstallDrive.Drive()) != AsciiLower(drive);
+    try {
+        ComboInstallDrive.SetDrive(drive);
+    } catch (const std::exception&) {
+        // A value naming a drive the box does not list: the box stays where it was and
+        // start-up goes on; the folder text below still shows what the system named.
+        driveChanges = false;
+    }
+    // The drive box reports only a change of drive; the figure must never be stale, so compute it anyway.
+    if (!driveChanges) ComboInstallDriveChange();
+    EditInstallDir.SetText(DefaultInstallFolder(ProgramFilesDir));
+    EditDelphi10.SetText(EditInstallDir.Text() + "\\Delphi10");
+    EditDelphi20.SetText(EditInstallDir.Text() + "\\Delphi20");
+}
+
+void TSetupForm::FindDelphiFolders() {
+    // Delphi 1.0: the library element of its search path.
+    if (const auto lib = FindDelphi10LibElement(ReadDelphi10SearchPath())) {
+        if (CheckDelphi10.Enabled()) CheckDelphi10.SetChecked(true);
+        EditDelphi10.SetText(*lib);
+    }
+    // Delphi 2.0: its root folder.
+    if (const auto root = ReadDelphi20RootDir()) {
+        if (CheckDelphi20.Enabled()) CheckDelphi20.SetChecked(true);
+        EditDelphi20.SetText(*root + "\\LIB");
+    }
+}
+
+void TSetupForm::TakeInstallRecord() {
     const StartupRecord rec = ReadInstallRecordForStartup();
     OldVersion = rec.OldVersion;
     if (rec.InstallDir) EditInstallDir.SetText(*rec.InstallDir);
-    if (rec.Delphi10Dir) {
-        if (CheckDelphi10.Enabled()) CheckDelphi10.SetChecked(true);
-        EditDelphi10.SetText(*rec.Delphi10Dir);
-        EditDelphi10.SetReadOnly(true);
+    // The earlier install's Delphi folders are shown as they were, and cannot be changed.
+    for (const PackageSlot slot : {Delphi10, Delphi20}) {
+        const std::optional<std::string>& dir = slot == Delphi10 ? rec.Delphi10Dir : rec.Delphi20Dir;
+        if (!dir) continue;
+        if (OptionOf(slot).Enabled()) OptionOf(slot).SetChecked(true);
+        FolderOf(slot).SetText(*dir);
+        FolderOf(slot).SetReadOnly(true);
     }
-    if (rec.Delphi20Dir) {
-        if (CheckDelphi20.Enabled()) CheckDelphi20.SetChecked(true);
-        EditDelphi20.SetText(*rec.Delphi20Dir);
-        EditDelphi20.SetReadOnly(true);
-    }
-
-    LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
-
-    ChooseMode();
 }
 
 BinFile TSetupForm::OpenCheckedPackage(PackageSlot slot) {
@@ -144,7 +151,7 @@ BinFile TSetupForm::OpenCheckedPackage(PackageSlot slot) {
 void TSetupForm::ChooseMode() {
     mode_ = ChooseSetupMode(QuilstrPakFound, OldVersion, InstallVersion);
     if (mode_ == SetupMode::Refusal) {
-        Application().ShowMessageBox("File Quilstr.pak not found", "Quillostrand Setup", MB_OK | MB_ICONSTOP);
+        Application().ShowMessageBox("File Quilstr.pak not found", kSetupCaption, MB_OK | MB_ICONSTOP);
         return;
     }
     if (OldVersion != "None") {

@@ -10,13 +10,13 @@
 #include "system/IniFile.h"
 #include "system/Registry.h"
 #include "system/TransferList.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
 namespace {
 
 constexpr char kCount[] = "Count";
-constexpr char kProgram[] = "Quilstr.exe";
 
 // The 8.3 form of a folder, ending in "\"; the folder itself when the system gives no short form.
 std::string ShortForm(const std::string& folder) {
@@ -73,7 +73,7 @@ void AddDelphi10Transfer(const std::string& installPath) {
     ini.WriteString(kTransferSection, TransferValueName("Title", n), kTransferTitle);
     const std::string folder = ShortForm(installPath);
     ini.WriteString(kTransferSection, TransferValueName("WorkingDir", n), folder);
-    ini.WriteString(kTransferSection, TransferValueName("Path", n), folder + kProgram);
+    ini.WriteString(kTransferSection, TransferValueName("Path", n), folder + kProgramFile);
     ini.WriteString(kTransferSection, TransferValueName("Params", n), "");
     ini.WriteInteger(kTransferSection, kCount, n + 1);
 }
@@ -86,7 +86,7 @@ void AddDelphi20Transfer(const std::string& installPath) {
     if (n < 0) n = 0;
     WriteText(key, TransferValueName("Title", n), kTransferTitle);
     WriteText(key, TransferValueName("WorkingDir", n), installPath);
-    WriteText(key, TransferValueName("Path", n), installPath + kProgram);
+    WriteText(key, TransferValueName("Path", n), installPath + kProgramFile);
     WriteText(key, TransferValueName("Params", n), "");
     WriteText(key, kCount, std::to_string(n + 1));
 }

@@ -9,6 +9,7 @@
 #include "system/DelphiTransfer.h"
 #include "system/Registry.h"
 #include "system/ShellKeys.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
@@ -61,7 +62,7 @@ void WriteInstallRecord(const InstallRecordInput& in) {
     WriteText(entry, "DisplayName", "Quillostrand");
     WriteText(entry, "UninstallString", CutText(Quoted(folder + "Setup.exe")));
     // What today's list of programs shows; the uninstall deletes the whole key, so none of it is left behind.
-    WriteText(entry, "DisplayIcon", CutText(folder + "Quilstr.exe,0"));
+    WriteText(entry, "DisplayIcon", CutText(folder + kProgramFile + ",0"));
     WriteText(entry, "DisplayVersion", CutText(in.InstallVersion, kMaxVersion));
     WriteText(entry, "InstallLocation", folder);
     WriteNumber(entry, "EstimatedSize", in.SpaceNeeded > 0 ? uint32_t(in.SpaceNeeded) / 1024 : 0);
@@ -82,7 +83,7 @@ StartupRecord ReadInstallRecordForStartup() {
         r.OldVersion = kNoVersion;
     } else {
         const std::string folder = IncludeTrailingBackslash(*dir);
-        if (FileExists(folder + "Quilstr.exe"))
+        if (FileExists(folder + kProgramFile))
             r.InstallDir = folder;
         else
             r.OldVersion = kNoVersion;  // a stale record: the application is no longer there

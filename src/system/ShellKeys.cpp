@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "system/ProductNames.h"
 #include "system/Registry.h"
 
 namespace qs {
@@ -14,27 +15,26 @@ struct ShellKey {
     HKEY root;
     const char* parent;  // a key that stays when the entry is removed ("" for the root itself)
     const char* path;    // below parent; its first part is the key the uninstall removes
-    const char* text;    // the default value; "<dir>" stands for the install folder
+    const char* text;    // the default value; "<exe>" stands for the installed program's full path
 };
 
 const ShellKey kShellKeys[] = {
     {HKEY_CLASSES_ROOT, "", ".qst", "QuillostrandProject"},
     {HKEY_CLASSES_ROOT, "", "QuillostrandProject", "Quillostrand Project"},
-    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\DefaultIcon", "<dir>Quilstr.exe,0"},
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\DefaultIcon", "<exe>,0"},
     {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell", "Open"},
     // Commands quote the program's path: unquoted, a folder with blanks lets the shell try "C:\Program.exe" first.
-    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Open\\Command", "\"<dir>Quilstr.exe\" \"%1\""},
-    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Compile\\Command", "\"<dir>Quilstr.exe\" \"%1\" /C"},
-    {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", "Quilstr.exe",
-     "<dir>Quilstr.exe"},
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Open\\Command", "\"<exe>\" \"%1\""},
+    {HKEY_CLASSES_ROOT, "", "QuillostrandProject\\Shell\\Compile\\Command", "\"<exe>\" \"%1\" /C"},
+    {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", kProgramFile, "<exe>"},
 };
 
-constexpr char kDirMark[] = "<dir>";
+constexpr char kProgramMark[] = "<exe>";
 
 std::string TextFor(const ShellKey& k, const std::string& installFolder) {
     std::string text = k.text;
-    const size_t at = text.find(kDirMark);
-    if (at != std::string::npos) text.replace(at, sizeof kDirMark - 1, installFolder);
+    const size_t at = text.find(kProgramMark);
+    if (at != std::string::npos) text.replace(at, sizeof kProgramMark - 1, installFolder + kProgramFile);
     return CutText(text);
 }
 

@@ -6,8 +6,8 @@
 
 namespace qs {
 
-// Writes every row's key with its default value (cut to 255 characters), in table order; "<dir>" in a row's
-// text stands for installFolder, which ends in "\". Registry writes are not checked.
+// Writes every row's key with its default value (cut to 255 characters), in table order; "<exe>" in a row's
+// text stands for installFolder (which ends in "\") with the program's name. Registry writes are not checked.
 void WriteShellKeys(const std::string& installFolder);
 
 // Deletes, with all values and sub-keys, the top key of every row (the first part of its path below its

@@ -8,6 +8,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Text.h"
 #include "system/Registry.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
@@ -29,8 +30,8 @@ void CreateShortcuts(TShellLink& link, const std::string& installPath, bool desk
                      bool programs) {
     try {
         const std::string folder = IncludeTrailingBackslash(installPath);
-        link.SetIconLocation(folder + "Quilstr.exe");
-        link.SetTarget(folder + "Quilstr.exe");
+        link.SetIconLocation(folder + kProgramFile);
+        link.SetTarget(folder + kProgramFile);
         link.SetWorkingDir(folder);
         const RegKey key = RegKey::Open(HKEY_CURRENT_USER, kShellFoldersKey, KEY_READ);
         const bool chosen[3] = {desktop, startMenu, programs};
@@ -39,7 +40,7 @@ void CreateShortcuts(TShellLink& link, const std::string& installPath, bool desk
             if (path && chosen[i]) link.WriteLink(*path);
         }
     } catch (...) {
-        Application().ShowMessageBox("Error creating shortcuts", "Quillostrand Setup", MB_OK);
+        Application().ShowMessageBox("Error creating shortcuts", kSetupCaption, MB_OK);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/Text.h"
+#include "system/ProductNames.h"
 
 namespace qs {
 
@@ -9,7 +10,9 @@ const char* const kTransferFields[4] = {"Title", "WorkingDir", "Path", "Params"}
 
 std::string TransferValueName(const char* field, long long index) { return field + std::to_string(index); }
 
-bool NamesApplication(const std::string& path) { return AsciiLower(path).find("quilstr.exe") != std::string::npos; }
+bool NamesApplication(const std::string& path) {
+    return AsciiLower(path).find(AsciiLower(kProgramFile)) != std::string::npos;
+}
 
 std::set<long long> TransferEntryIndexes(const std::vector<std::string>& names) {
     std::set<long long> indexes;

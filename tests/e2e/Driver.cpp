@@ -101,8 +101,8 @@ void SetupWindow::Bind() {
         children.push_back({h, parent, p.x, p.y});
     }
 
-    pages_.assign(pages::kPageCount, nullptr);
-    for (size_t pg = 0; pg < pages::kPageCount; ++pg) {
+    pages_.assign(qs::kPageCount, nullptr);
+    for (size_t pg = 0; pg < qs::kPageCount; ++pg) {
         const auto& page = pages::kPages[pg];
         int wanted = 0;
         std::vector<std::pair<HWND, int>> score;  // parent, matched rows
@@ -274,7 +274,7 @@ std::vector<std::string> SetupWindow::Tabs() const {
 void SetupWindow::SelectTab(const std::string& caption) {
     Expect(qs::test::ClickTab(tabs_, caption), "no tab " + caption + " to click, or the program does not answer");
     int page = -1;
-    for (size_t p = 0; p < pages::kPageCount; ++p)
+    for (size_t p = 0; p < qs::kPageCount; ++p)
         if (caption == pages::kPages[p].caption) page = int(p);
     Expect(WaitPage(page, 5000), "clicking the tab " + caption + " does not show its page");
 }
