@@ -92,35 +92,6 @@ TEST(SetupPages, HandlersSitOnControlsOfTheRightKind) {
     }
 }
 
-TEST(SetupPages, InitialStatesAndAppearance) {
-    EXPECT_TRUE(Find("CheckDesktop")->style & Checked);
-    EXPECT_TRUE(Find("CheckPrograms")->style & Checked);
-    EXPECT_FALSE(Find("CheckStartMenu")->style & Checked);
-    EXPECT_FALSE(Find("CheckDelphi10")->style & Checked);
-    EXPECT_TRUE(Find("EditDelphi10")->style & Disabled);
-    EXPECT_TRUE(Find("EditDelphi20")->style & Disabled);
-    EXPECT_TRUE(Find("LabelDelphi10")->style & Hidden);
-    EXPECT_TRUE(Find("LabelDelphi20")->style & Hidden);
-    EXPECT_EQ(Find("Label16")->textColor, kRed);
-    EXPECT_EQ(Find("LabelBusy")->textColor, kNavy);
-    EXPECT_EQ(Find("LabelBusy2")->textColor, kNavy);
-    EXPECT_TRUE(Find("Label14")->style & Transparent);
-    EXPECT_TRUE(Find("LabelSpaceFree")->style & Right);
-    for (const char* bold : {"Label1", "Label9", "Label11", "LabelInstalling"})
-        EXPECT_TRUE(Find(bold)->style & Bold) << bold;
-    const ControlDef* gauge = Find("Gauge");
-    EXPECT_EQ(gauge->fillColor, kNavy);
-    EXPECT_EQ(gauge->lineColor, kAqua);
-    const ControlDef* shape4 = Find("Shape4");
-    EXPECT_TRUE(shape4->style & RoundRect);
-    EXPECT_EQ(shape4->fillColor, kAqua);
-    EXPECT_EQ(shape4->lineColor, kNavy);
-    EXPECT_EQ(shape4->lineWidth, 3);
-    for (const char* name : {"RunBtn", "HelpBtn", "QuitBtn"}) EXPECT_EQ(Find(name)->spacing, 12) << name;
-    for (const char* name : {"NowBtn2", "CancelBtn3", "UpdateBtn", "CancelBtn2", "UninstallBtn", "CancelBtn4"})
-        EXPECT_EQ(Find(name)->spacing, 4) << name;
-}
-
 // The version may grow up to "Disk space available:" less the gap the page leaves before the free-space figure;
 // that figure up to the page's edge, room for its widest text (">9999999999 kB", 82 pixels in the window font).
 TEST(SetupPages, RoomOfGrowingLabels_StopsAtNextControlOrPageEdge) {
@@ -132,24 +103,18 @@ TEST(SetupPages, RoomOfGrowingLabels_StopsAtNextControlOrPageEdge) {
     EXPECT_EQ(kSpaceFreeRoom, kPageWidth - free->rect.left);
     EXPECT_GE(kSpaceFreeRoom, 82);
     EXPECT_EQ(kSpaceFreeMinWidth, free->rect.width);
-    EXPECT_EQ(RoomRightOf(kPages[2], "NoSuchControl", kPageWidth, kLabelGap), 0);
+    EXPECT_EQ(RoomRightOf(kPages[qs::InstallSheet], "NoSuchControl", kPageWidth, kLabelGap), 0);
 }
 
-TEST(SetupPages, PicturesOfButtonsAndImages) {
+TEST(SetupPages, EveryButtonAndImageHasAPicture) {
     for (const ControlDef* r : AllRows())
         if (r->kind == Kind::BitBtn || r->kind == Kind::Image) {
             EXPECT_NE(r->picture, Picture::None) << r->name;
         }
-    EXPECT_EQ(Find("NowBtn2")->picture, Picture::CheckMark);
-    EXPECT_EQ(Find("CancelBtn4")->picture, Picture::Cross);
-    EXPECT_EQ(Find("HelpBtn")->picture, Picture::Question);
-    EXPECT_EQ(Find("QuitBtn")->picture, Picture::Door);
-    EXPECT_EQ(Find("RunBtn")->picture, Picture::RunGlyph);
-    EXPECT_EQ(Find("Image1")->picture, Picture::AppIcon);
 }
 
 TEST(SetupPages, FinishedPageDrawsItsShapesBehindTheLabelAndButtons) {
-    const PageDef& fin = kPages[6];
+    const PageDef& fin = kPages[qs::FinishedSheet];
     size_t lastShape = 0, firstWindow = fin.count;
     for (size_t i = 0; i < fin.count; ++i) {
         if (fin.controls[i].kind == Kind::Shape) lastShape = i;
@@ -168,8 +133,5 @@ TEST(SplashPage, ControlsInsideTheWindowAndUniquelyNamed) {
     CheckInside(kSplashPage, kSplashWidth, kSplashHeight);
     std::set<std::string> seen;
     for (const ControlDef& c : kSplash) EXPECT_TRUE(seen.insert(c.name).second) << c.name;
-    EXPECT_EQ(kSplash[0].kind, Kind::Panel);
-    EXPECT_STREQ(kSplash[3].text, "Loading Quillostrand Setup...");
-    EXPECT_TRUE(kSplash[3].style & Centre);
-    EXPECT_TRUE(kSplash[3].style & Bold);
+    EXPECT_EQ(kSplash[0].kind, Kind::Panel);  // first, so that it is painted behind the rest
 }
