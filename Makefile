@@ -17,15 +17,13 @@ bootstrap:
 	@scripts/bootstrap
 
 host: bootstrap
-	@mkdir -p $(B)
-	@cmake -S . -B $(B)/host -DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >$(B)/host-configure.log 2>&1 || { cat $(B)/host-configure.log; exit 1; }
+	@scripts/configure . $(B)/host -DSANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	@cmake --build $(B)/host -j$(JOBS)
 
 # The two Windows trees: win32 (i686, the shipped build) and win64 (x86_64). The win64 tree's cross-build
 # scenario also drives the win32 tree's Setup.exe, so win32 builds first.
-WINDOWS_TREE = @cmake -S . -B $(B)/$(1) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-$(2).cmake \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOST_TOOLS_DIR=$(B)/host/tools $(3) >$(B)/$(1)-configure.log 2>&1 || \
-	  { cat $(B)/$(1)-configure.log; exit 1; }; cmake --build $(B)/$(1) -j$(JOBS)
+WINDOWS_TREE = @scripts/configure . $(B)/$(1) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-$(2).cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOST_TOOLS_DIR=$(B)/host/tools $(3) && cmake --build $(B)/$(1) -j$(JOBS)
 
 win32: host
 	$(call WINDOWS_TREE,win32,i686,)
