@@ -58,6 +58,12 @@ LRESULT CALLBACK DefParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Registers the toolkit's window classes and the common controls (idempotent).
 void InitControls();
 
+// Registers one of the program's own top-level window classes, unless it already is: the arrow cursor, the button
+// face behind, and icon (none when null). Raises EInOutError when the system refuses it.
+void RegisterFormClass(const char* name, WNDPROC proc, HICON icon = nullptr);
+// Where a top-level window of this outer size lies centred on the screen.
+POINT CentredOnScreen(int width, int height);
+
 // Runs an event raised by the user: errors go to the error report and never unwind through the window manager.
 void RaiseFromUser(const TNotifyEvent& event);
 

@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/Container.h"
 #include "framework/ContainerData.h"
+#include "framework/Exceptions.h"
 #include "framework/Gauge.h"
 #include "framework/SystemLibrary.h"
 
@@ -31,6 +32,24 @@ void InitControls() {
     wc.lpszClassName = TGauge::ClassName();
     wc.cbWndExtra = sizeof(LONG_PTR);
     RegisterClassA(&wc);
+}
+
+void RegisterFormClass(const char* name, WNDPROC proc, HICON icon) {
+    WNDCLASSA wc{};
+    const HINSTANCE inst = Application().Instance();
+    if (GetClassInfoA(inst, name, &wc)) return;
+    wc = WNDCLASSA{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = inst;
+    wc.hIcon = icon;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name;
+    if (!RegisterClassA(&wc)) throw EInOutError(int(GetLastError()));
+}
+
+POINT CentredOnScreen(int width, int height) {
+    return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
 }
 
 }  // namespace qs

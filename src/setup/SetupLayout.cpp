@@ -63,20 +63,9 @@ TControl* SetupFormView(TSetupForm& f, const std::string& name) {
 
 void TSetupForm::CreateWindowAndControls() {
     InitControls();
-    HINSTANCE inst = Application().Instance();
     static HICON bigIcon = LoadPictureIcon(form::Picture::SetupIcon, 32);
     static HICON smallIcon = LoadPictureIcon(form::Picture::SetupIcon, 16);
-    WNDCLASSA wc{};
-    if (!GetClassInfoA(inst, kSetupFormClass, &wc)) {
-        wc = WNDCLASSA{};
-        wc.lpfnWndProc = SetupFormProc;
-        wc.hInstance = inst;
-        wc.hIcon = bigIcon;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kSetupFormClass;
-        if (!RegisterClassA(&wc)) throw EInOutError(int(GetLastError()));
-    }
+    RegisterFormClass(kSetupFormClass, SetupFormProc, bigIcon);
 
     // A single fixed border with the system menu only, the client area exactly 468 x 289, centred.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -84,9 +73,9 @@ void TSetupForm::CreateWindowAndControls() {
     RECT r{0, 0, sp::kClientWidth, sp::kClientHeight};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    hwnd_ = CreateWindowExA(exStyle, kSetupFormClass, kSetupCaption, style, x, y, w, h, nullptr, nullptr,
-                            inst, nullptr);
+    const POINT at = CentredOnScreen(w, h);
+    hwnd_ = CreateWindowExA(exStyle, kSetupFormClass, kSetupCaption, style, at.x, at.y, w, h, nullptr, nullptr,
+                            Application().Instance(), nullptr);
     if (!hwnd_) throw EInOutError(int(GetLastError()));
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));

@@ -19,22 +19,12 @@ LRESULT CALLBACK SplashProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 TSplashForm::TSplashForm() {
     namespace sp = setup_pages;
     InitControls();
-    HINSTANCE inst = Application().Instance();
-    WNDCLASSA wc{};
-    if (!GetClassInfoA(inst, kSplashClass, &wc)) {
-        wc = WNDCLASSA{};
-        wc.lpfnWndProc = SplashProc;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kSplashClass;
-        if (!RegisterClassA(&wc)) throw EInOutError(int(GetLastError()));
-    }
+    RegisterFormClass(kSplashClass, SplashProc);
     const int w = sp::kSplashWidth, h = sp::kSplashHeight;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    const POINT at = CentredOnScreen(w, h);
     // No caption and no border; a tool window so it gets no taskbar button of its own.
-    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, kSetupCaption, WS_POPUP | WS_DISABLED, x, y,
-                            w, h, nullptr, nullptr, inst, nullptr);
+    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, kSetupCaption, WS_POPUP | WS_DISABLED, at.x, at.y,
+                            w, h, nullptr, nullptr, Application().Instance(), nullptr);
     if (!hwnd_) throw EInOutError(int(GetLastError()));
     panel_ = CreateContainer(hwnd_, RECT{0, 0, w, h}, 1, form::FontKind::Window);
     ShowWindow(panel_, SW_SHOWNA);

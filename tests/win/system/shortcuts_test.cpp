@@ -105,6 +105,19 @@ protected:
         return link;
     }
 
+    // Creates the shortcuts with the window's link, as the install does, and expects no message box.
+    void CreateQuietly(bool desktop, bool startMenu, bool programs) {
+        MessageBoxRecorder boxes;
+        TShellLink link = WindowLink();
+        CreateShortcuts(link, install_, desktop, startMenu, programs);
+        EXPECT_TRUE(boxes.Boxes().empty());
+    }
+    TShellLink ReadBack(int i) const {
+        TShellLink back;
+        back.SetPath(LinkIn(i));
+        return back;
+    }
+
     ScratchDir scratch_{"links"};
     std::string install_;
     std::string folders_[3];
@@ -174,20 +187,14 @@ TEST_F(ShortcutsTest, CreateShortcuts_OnlyTickedFolders_GetAShortcut) {
 }
 
 TEST_F(ShortcutsTest, CreateShortcuts_NothingTicked_WritesNothing) {
-    MessageBoxRecorder boxes;
-    TShellLink link = WindowLink();
-    CreateShortcuts(link, install_, false, false, false);
+    CreateQuietly(false, false, false);
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(PathExists(LinkIn(i)));
-    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(ShortcutsTest, CreateShortcuts_MissingOrEmptyValues_SkippedWithoutMessage) {
     DeleteValue(HKEY_CURRENT_USER, kShellFolders, "Desktop");
     SetSz(HKEY_CURRENT_USER, kShellFolders, "Start Menu", "");
-    MessageBoxRecorder boxes;
-    TShellLink link = WindowLink();
-    CreateShortcuts(link, install_, true, true, true);
-    EXPECT_TRUE(boxes.Boxes().empty());
+    CreateQuietly(true, true, true);
     EXPECT_FALSE(PathExists(LinkIn(0)));
     EXPECT_FALSE(PathExists(LinkIn(1)));
     EXPECT_FALSE(PathExists("\\Quillostrand.lnk"));  // an empty folder never means the drive's root
@@ -197,25 +204,15 @@ TEST_F(ShortcutsTest, CreateShortcuts_MissingOrEmptyValues_SkippedWithoutMessage
 TEST_F(ShortcutsTest, CreateShortcuts_ValueWithFinalBackslash_GetsNoSecondOne) {
     SetSz(HKEY_CURRENT_USER, kShellFolders, "Programs", folders_[2] + "\\");
     SetSz(HKEY_CURRENT_USER, kShellFolders, "Desktop", folders_[0] + "\\");
-    MessageBoxRecorder boxes;
-    TShellLink link = WindowLink();
-    CreateShortcuts(link, install_, true, false, true);
-    EXPECT_TRUE(boxes.Boxes().empty());
-    TShellLink back;
-    back.SetPath(LinkIn(2));
-    EXPECT_EQ(back.Path(), LinkIn(2));
+    CreateQuietly(true, false, true);
+    EXPECT_EQ(ReadBack(2).Path(), LinkIn(2));
     EXPECT_TRUE(PathExists(LinkIn(0)));
 }
 
 TEST_F(ShortcutsTest, CreateShortcuts_ExistingShortcut_IsOverwritten) {
     WriteFileBytes(LinkIn(0), "not a shortcut at all");
-    MessageBoxRecorder boxes;
-    TShellLink link = WindowLink();
-    CreateShortcuts(link, install_, true, false, false);
-    EXPECT_TRUE(boxes.Boxes().empty());
-    TShellLink back;
-    back.SetPath(LinkIn(0));
-    EXPECT_EQ(back.Target(), install_ + "Quilstr.exe");
+    CreateQuietly(true, false, false);
+    EXPECT_EQ(ReadBack(0).Target(), install_ + "Quilstr.exe");
 }
 
 TEST_F(ShortcutsTest, CreateShortcuts_MissingDesktopFolder_OneMessageAndNoFurtherShortcuts) {
