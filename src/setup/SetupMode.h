@@ -1,4 +1,4 @@
-// The choice of mode at start-up and the tabs each mode shows. Portable, so the table is checked natively.
+// The choice of mode at start-up and the tabs each mode shows (portable; the start-up tests check every mode).
 #pragma once
 #include <array>
 #include <initializer_list>
