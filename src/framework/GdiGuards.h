@@ -1,6 +1,7 @@
 // Small owners for GDI selections and DCs (the objects themselves are GdiObj, ScopedWin.h), so painting code
-// releases what it makes on every way out and never restores a selection by hand. Destruction runs in reverse order of declaration: declare the memory DC, then the
-// objects, then their selections, and everything is put back and freed in the order GDI wants.
+// releases what it makes on every way out and never restores a selection by hand. Destruction runs in reverse
+// order of declaration: declare the memory DC, then the objects, then their selections, and everything is put
+// back and freed in the order GDI wants.
 #pragma once
 #include <windows.h>
 
@@ -32,19 +33,14 @@ private:
 };
 static_assert(!std::is_copy_constructible_v<ScopedSelect>);
 
-// A memory DC compatible with another DC, deleted at the end of the scope.
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDC() {
-        if (dc_) DeleteDC(dc_);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC Get() const { return dc_; }
+namespace handle_traits {
+struct MemoryDC : NullIsNone { using Handle = HDC; static void Close(Handle h) { DeleteDC(h); } };
+}  // namespace handle_traits
 
-private:
-    HDC dc_;
+// A memory DC compatible with another DC, deleted at the end of the scope.
+class MemoryDC : public ScopedHandle<handle_traits::MemoryDC> {
+public:
+    explicit MemoryDC(HDC like) : ScopedHandle(CreateCompatibleDC(like)) {}
 };
 static_assert(!std::is_copy_constructible_v<MemoryDC>);
 
