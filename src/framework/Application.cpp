@@ -1,6 +1,7 @@
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/PageControl.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
@@ -9,15 +10,15 @@ TApplication& Application() {
     return app;
 }
 
-HINSTANCE TApplication::Instance() const { return GetModuleHandleA(nullptr); }
+HINSTANCE TApplication::Instance() const { return GetModuleHandleW(nullptr); }
 
 std::string TApplication::ExeName() const {
     // Grows until the name fits: a program deep in a long folder must still know its own file.
-    std::string buf(MAX_PATH + 1, '\0');
+    std::wstring buf(MAX_PATH + 1, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, buf.data(), DWORD(buf.size()));
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
         if (n == 0) return "";
-        if (n < buf.size()) return buf.substr(0, n);
+        if (n < buf.size()) return Narrow(std::wstring_view(buf.data(), n));
         if (buf.size() >= 32768) return "";
         buf.resize(buf.size() * 2);
     }
@@ -26,7 +27,7 @@ std::string TApplication::ExeName() const {
 int TApplication::ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {
     if (hook_) return hook_(text, caption, flags);
     HWND owner = mainWindow_ && IsWindowVisible(mainWindow_) ? mainWindow_ : nullptr;
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags | (owner ? 0 : MB_TASKMODAL));
+    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), flags | (owner ? 0 : MB_TASKMODAL));
 }
 
 void TApplication::ShowException(const std::exception& e) {
@@ -37,11 +38,11 @@ void TApplication::ShowException(const std::exception& e) {
 void TApplication::Run() {
     MSG msg;
     while (!terminated_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) break;
         if (TranslateKeys(msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     terminated_ = true;
 }
@@ -49,7 +50,7 @@ void TApplication::Run() {
 bool TApplication::TranslateKeys(MSG& msg) const {
     // Tab walks the tab strip and the shown page, Ctrl+Tab the pages; the arrow keys move between controls
     // as in a dialog. The pages set no default or cancel button, so Enter and Escape still press nothing.
-    return TranslatePageKey(msg) || (mainWindow_ && IsDialogMessageA(mainWindow_, &msg));
+    return TranslatePageKey(msg) || (mainWindow_ && IsDialogMessageW(mainWindow_, &msg));
 }
 
 void TApplication::Terminate() {
@@ -61,14 +62,14 @@ void TApplication::Terminate() {
 
 void TApplication::ProcessMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             terminated_ = true;
             break;
         }
         if (TranslateKeys(msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 

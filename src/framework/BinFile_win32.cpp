@@ -1,6 +1,7 @@
 #include "framework/BinFile.h"
 #include "framework/WriteLimit.h"
 #include "framework/Exceptions.h"
+#include "framework/WideText.h"
 
 #include <windows.h>
 
@@ -45,7 +46,7 @@ void BinFile::Open(const std::string& name, int how) {
         disposition = CREATE_ALWAYS;
         break;
     }
-    HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(Widen(name).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseLast();
     handle_ = h;
 }

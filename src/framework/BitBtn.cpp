@@ -1,4 +1,5 @@
 #include "framework/BitBtn.h"
+#include "framework/WideText.h"
 
 #include "framework/GdiGuards.h"
 #include "framework/SystemLibrary.h"
@@ -18,7 +19,7 @@ void TBitBtn::SetGlyph(HBITMAP glyph) {
 int TBitBtn::NumGlyphs() const {
     if (!glyph_) return 0;
     BITMAP bm{};
-    GetObjectA(glyph_.Get(), sizeof bm, &bm);
+    GetObjectW(glyph_.Get(), sizeof bm, &bm);
     return bm.bmWidth == 2 * bm.bmHeight ? 2 : 1;
 }
 
@@ -53,18 +54,18 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
     DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED | DFCS_FLAT : 0));
     if (pushed) FrameRect(dc, &face, GetSysColorBrush(COLOR_BTNSHADOW));
 
-    const std::string caption = Text();
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+    const std::wstring caption = Widen(Text());
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
     ScopedSelect fontInDC(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
     RECT textRect{0, 0, 0, 0};
-    DrawTextA(dc, caption.c_str(), -1, &textRect, DT_SINGLELINE | DT_CALCRECT);
+    DrawTextW(dc, caption.c_str(), -1, &textRect, DT_SINGLELINE | DT_CALCRECT);
     const int textW = textRect.right, textH = textRect.bottom;
 
     int glyphW = 0, glyphH = 0;
     const int glyphs = NumGlyphs();
     if (glyph_) {
         BITMAP bm{};
-        GetObjectA(glyph_.Get(), sizeof bm, &bm);
+        GetObjectW(glyph_.Get(), sizeof bm, &bm);
         glyphW = bm.bmWidth / glyphs;
         glyphH = bm.bmHeight;
     }
@@ -92,14 +93,14 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
     SetBkMode(dc, TRANSPARENT);
     if (enabled) {
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        DrawTextA(dc, caption.c_str(), -1, &tr, DT_SINGLELINE);
+        DrawTextW(dc, caption.c_str(), -1, &tr, DT_SINGLELINE);
     } else {
         RECT hi = tr;
         OffsetRect(&hi, 1, 1);
         SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-        DrawTextA(dc, caption.c_str(), -1, &hi, DT_SINGLELINE);
+        DrawTextW(dc, caption.c_str(), -1, &hi, DT_SINGLELINE);
         SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-        DrawTextA(dc, caption.c_str(), -1, &tr, DT_SINGLELINE);
+        DrawTextW(dc, caption.c_str(), -1, &tr, DT_SINGLELINE);
     }
     if (focused) {
         RECT fr = tr;

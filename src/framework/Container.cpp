@@ -1,4 +1,7 @@
 #include "framework/Container.h"
+#include "framework/WideText.h"
+
+#include <iterator>
 
 #include "framework/Application.h"
 #include "framework/Control.h"
@@ -16,23 +19,23 @@ const char kContainerClass[] = "QsContainer";
 
 ContainerData* DataOf(HWND hwnd) {
     if (!hwnd) return nullptr;
-    char cls[32] = "";
-    GetClassNameA(hwnd, cls, sizeof cls);
-    if (lstrcmpiA(cls, kContainerClass) != 0) return nullptr;
-    return reinterpret_cast<ContainerData*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    wchar_t cls[32] = L"";
+    GetClassNameW(hwnd, cls, int(std::size(cls)));
+    if (Narrow(cls) != kContainerClass) return nullptr;
+    return reinterpret_cast<ContainerData*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_NCCREATE: {
-        const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
         auto* data = new ContainerData{static_cast<form::FontKind>(INT_PTR(cs->lpCreateParams)), {}, {}};
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
         break;
     }
     case WM_NCDESTROY:
         delete DataOf(hwnd);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         break;
     case WM_ERASEBKGND:
         return 1;  // WM_PAINT paints everything
@@ -68,7 +71,7 @@ const char* ContainerClassName() { return kContainerClass; }
 
 HWND CreateContainer(HWND parent, const RECT& rect, int id, form::FontKind font) {
     InitControls();
-    return CreateWindowExA(WS_EX_CONTROLPARENT, kContainerClass, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+    return CreateWindowExW(WS_EX_CONTROLPARENT, Widen(kContainerClass).c_str(), L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                            rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
                            reinterpret_cast<HMENU>(INT_PTR(id)), Application().Instance(),
                            reinterpret_cast<void*>(INT_PTR(font)));

@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
 namespace {
 
-const char kViewProp[] = "QsView";  // the window property that holds a window's view
+const wchar_t kViewProp[] = L"QsView";  // the window property that holds a window's view
 
 }  // namespace
 
@@ -21,32 +22,36 @@ void RaiseFromUser(const TNotifyEvent& event) {
 }
 
 TControl::~TControl() {
-    if (hwnd_ && IsWindow(hwnd_) && GetPropA(hwnd_, kViewProp) == this) RemovePropA(hwnd_, kViewProp);
+    if (hwnd_ && IsWindow(hwnd_) && GetPropW(hwnd_, kViewProp) == this) RemovePropW(hwnd_, kViewProp);
 }
 
 void TControl::SetHandle(HWND hwnd) {
-    if (hwnd_ && IsWindow(hwnd_) && GetPropA(hwnd_, kViewProp) == this) RemovePropA(hwnd_, kViewProp);
+    if (hwnd_ && IsWindow(hwnd_) && GetPropW(hwnd_, kViewProp) == this) RemovePropW(hwnd_, kViewProp);
     hwnd_ = hwnd;
-    if (hwnd_) SetPropA(hwnd_, kViewProp, this);
+    if (hwnd_) SetPropW(hwnd_, kViewProp, this);
 }
 
 void TControl::SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
-bool TControl::Visible() const { return (GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool TControl::Visible() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
 void TControl::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
 bool TControl::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
 
-std::string TControl::Text() const {
-    const int n = GetWindowTextLengthA(hwnd_);
-    std::string s(size_t(n) + 1, '\0');
-    const int got = GetWindowTextA(hwnd_, s.data(), n + 1);
+std::string TextOf(HWND hwnd) {
+    const int n = GetWindowTextLengthW(hwnd);
+    std::wstring s(size_t(std::max(n, 0)) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, s.data(), n + 1);
     s.resize(size_t(std::max(got, 0)));
-    return s;
+    return Narrow(s);
 }
 
-void TControl::SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
+void SetTextOf(HWND hwnd, const std::string& text) { SetWindowTextW(hwnd, Widen(text).c_str()); }
+
+std::string TControl::Text() const { return TextOf(hwnd_); }
+
+void TControl::SetText(const std::string& text) { SetTextOf(hwnd_, text); }
 
 TControl* TControl::ViewOf(HWND hwnd) {
-    return hwnd ? static_cast<TControl*>(GetPropA(hwnd, kViewProp)) : nullptr;
+    return hwnd ? static_cast<TControl*>(GetPropW(hwnd, kViewProp)) : nullptr;
 }
 
 bool TControl::Reflect(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
@@ -75,7 +80,7 @@ bool ReflectToControl(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 LRESULT CALLBACK DefParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     if (ReflectToControl(hwnd, msg, wp, lp, result)) return result;
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 void RepaintNow(HWND hwnd) {

@@ -50,6 +50,10 @@ protected:
     HWND hwnd_ = nullptr;
 };
 
+// A window's text, and setting it, in UTF-8.
+std::string TextOf(HWND hwnd);
+void SetTextOf(HWND hwnd, const std::string& text);
+
 // Routes a message sent to a parent on behalf of one of its controls to that control's view.
 bool ReflectToControl(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 // A parent window's procedure tail: reflection, then DefWindowProc.

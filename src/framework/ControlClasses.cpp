@@ -8,6 +8,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Gauge.h"
 #include "framework/SystemLibrary.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
@@ -22,30 +23,33 @@ void InitControls() {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     if (const auto init = SystemFunction<InitFn>("comctl32.dll", "InitCommonControlsEx")) init(&icc);
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = ContainerProc;
     wc.hInstance = Application().Instance();
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = ContainerClassName();
-    RegisterClassA(&wc);
+    const std::wstring container = Widen(ContainerClassName());
+    wc.lpszClassName = container.c_str();
+    RegisterClassW(&wc);
     wc.lpfnWndProc = GaugeWndProc;
-    wc.lpszClassName = TGauge::ClassName();
+    const std::wstring gauge = Widen(TGauge::ClassName());
+    wc.lpszClassName = gauge.c_str();
     wc.cbWndExtra = sizeof(LONG_PTR);
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
 }
 
 void RegisterFormClass(const char* name, WNDPROC proc, HICON icon) {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     const HINSTANCE inst = Application().Instance();
-    if (GetClassInfoA(inst, name, &wc)) return;
-    wc = WNDCLASSA{};
+    const std::wstring className = Widen(name);
+    if (GetClassInfoW(inst, className.c_str(), &wc)) return;
+    wc = WNDCLASSW{};
     wc.lpfnWndProc = proc;
     wc.hInstance = inst;
     wc.hIcon = icon;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = name;
-    if (!RegisterClassA(&wc)) throw EInOutError(int(GetLastError()));
+    wc.lpszClassName = className.c_str();
+    if (!RegisterClassW(&wc)) throw EInOutError(int(GetLastError()));
 }
 
 POINT CentredOnScreen(int width, int height) {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <exception>
 
 #include "framework/Application.h"
@@ -9,6 +10,8 @@
 #include "framework/GdiGuards.h"
 #include "framework/ScopedWin.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
+#include "framework/FileSys.h"
 
 namespace qs {
 
@@ -71,11 +74,11 @@ std::vector<std::string> SplitPath(const std::string& dir) {
 }
 
 std::string DriveCurrentFolder(char letter) {
-    const char spec[3] = {AsciiUpper(letter), ':', 0};
-    char buf[MAX_PATH];
-    const DWORD n = GetFullPathNameA(spec, MAX_PATH, buf, nullptr);
+    const wchar_t spec[3] = {wchar_t(AsciiUpper(letter)), L':', 0};
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetFullPathNameW(spec, MAX_PATH, buf, nullptr);
     if (n == 0 || n >= MAX_PATH) return std::string(1, letter) + ":\\";
-    return buf;
+    return Narrow(buf);
 }
 
 }  // namespace
@@ -86,15 +89,12 @@ std::string TDirectoryListBox::Directory() const { return Text(); }
 
 void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (path.empty()) return;
-    if (!SetCurrentDirectoryA(path.c_str())) {
-        throw EInOutError(int(GetLastError()));
-    }
-    char buf[MAX_PATH];
-    const DWORD n = GetCurrentDirectoryA(MAX_PATH, buf);
-    const std::string entered = n > 0 && n < MAX_PATH ? std::string(buf, n) : path;
+    if (!SetCurrentDir(path)) throw EInOutError(int(GetLastError()));
+    const std::string current = CurrentDir();
+    const std::string entered = current.empty() ? path : current;
     const std::string before = Directory();
     if (SameText(entered, before)) return;
-    SetWindowTextA(hwnd_, entered.c_str());
+    SetTextOf(hwnd_, entered);
     Fill();
     if (driveCombo_ && !entered.empty() && (before.empty() || AsciiLower(before[0]) != AsciiLower(entered[0])))
         driveCombo_->ListMovedTo(AsciiLower(entered[0]));
@@ -102,57 +102,57 @@ void TDirectoryListBox::SetDirectory(const std::string& path) {
 }
 
 void TDirectoryListBox::Fill() {
-    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
     const std::string dir = Directory();
     const std::vector<std::string> parts = SplitPath(dir);
     for (size_t i = 0; i < parts.size(); ++i) {
         std::string text = parts[i];
         if (i == 0) text = AsciiLower(text.substr(0, 2)) + "\\";
-        const LRESULT at = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        SendMessageA(hwnd_, LB_SETITEMDATA, at, LPARAM(i) | kOpenBit);
+        const LRESULT at = SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+        SendMessageW(hwnd_, LB_SETITEMDATA, at, LPARAM(i) | kOpenBit);
     }
     // The sub-folders of the current folder, sorted by name.
     std::vector<std::string> subs;
-    WIN32_FIND_DATAA fd;
-    const ScopedFind find(FindFirstFileA((IncludeTrailingBackslash(dir) + "*").c_str(), &fd));
+    WIN32_FIND_DATAW fd;
+    const ScopedFind find(FindFirstFileW(Widen(IncludeTrailingBackslash(dir) + "*").c_str(), &fd));
     if (find) {
         do {
-            const std::string name = fd.cFileName;
+            const std::string name = Narrow(fd.cFileName);
             if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
                 subs.push_back(name);
-        } while (FindNextFileA(find.Get(), &fd));
+        } while (FindNextFileW(find.Get(), &fd));
     }
     std::sort(subs.begin(), subs.end(), [](const std::string& a, const std::string& b) {
         return AsciiUpper(a) < AsciiUpper(b);
     });
     for (const std::string& s : subs) {
-        const LRESULT at = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
-        SendMessageA(hwnd_, LB_SETITEMDATA, at, LPARAM(parts.size()));
+        const LRESULT at = SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(s).c_str()));
+        SendMessageW(hwnd_, LB_SETITEMDATA, at, LPARAM(parts.size()));
     }
-    SendMessageA(hwnd_, LB_SETCURSEL, parts.empty() ? -1 : WPARAM(parts.size() - 1), 0);
-    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(hwnd_, LB_SETCURSEL, parts.empty() ? -1 : WPARAM(parts.size() - 1), 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-int TDirectoryListBox::ItemCount() const { return int(SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
+int TDirectoryListBox::ItemCount() const { return int(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); }
 
 std::string TDirectoryListBox::ItemText(int index) const {
-    const LRESULT n = SendMessageA(hwnd_, LB_GETTEXTLEN, index, 0);
+    const LRESULT n = SendMessageW(hwnd_, LB_GETTEXTLEN, index, 0);
     if (n == LB_ERR) return {};
-    std::string s(size_t(n) + 1, '\0');
-    SendMessageA(hwnd_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(s.data()));
+    std::wstring s(size_t(n) + 1, L'\0');
+    SendMessageW(hwnd_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(s.data()));
     s.resize(size_t(n));
-    return s;
+    return Narrow(s);
 }
 
 int TDirectoryListBox::ItemLevel(int index) const {
-    return int(SendMessageA(hwnd_, LB_GETITEMDATA, index, 0) & 0xFFFF);
+    return int(SendMessageW(hwnd_, LB_GETITEMDATA, index, 0) & 0xFFFF);
 }
 
 std::string TDirectoryListBox::ItemPath(int index) const {
     if (index < 0 || index >= ItemCount()) return {};
-    const LRESULT data = SendMessageA(hwnd_, LB_GETITEMDATA, index, 0);
+    const LRESULT data = SendMessageW(hwnd_, LB_GETITEMDATA, index, 0);
     const std::vector<std::string> parts = SplitPath(Directory());
     if (data & kOpenBit) {
         // An ancestor (or the current folder): the path down to it.
@@ -165,12 +165,11 @@ std::string TDirectoryListBox::ItemPath(int index) const {
 }
 
 void TDirectoryListBox::Setup(const form::ControlDef&) {
-    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, kItemHeight);
+    SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, kItemHeight);
     // The list starts on the process's current folder, without an event.
-    char cwd[MAX_PATH];
-    const DWORD n = GetCurrentDirectoryA(MAX_PATH, cwd);
-    if (n > 0 && n < MAX_PATH) {
-        SetWindowTextA(hwnd_, cwd);
+    const std::string cwd = CurrentDir();
+    if (!cwd.empty()) {
+        SetTextOf(hwnd_, cwd);
         Fill();
     }
 }
@@ -178,7 +177,7 @@ void TDirectoryListBox::Setup(const form::ControlDef&) {
 bool TDirectoryListBox::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (msg == WM_COMMAND && HIWORD(wp) == LBN_DBLCLK) {
         // Double-click enters the folder; an error goes to the error report and the list stays.
-        const int sel = int(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0));
+        const int sel = int(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
         const std::string target = ItemPath(sel);
         RaiseFromUser([this, target] { SetDirectory(target); });
         result = 0;
@@ -200,7 +199,7 @@ bool TDirectoryListBox::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         tr.left = x + kGlyphW + 2;
         SetBkMode(di->hDC, TRANSPARENT);
         SetTextColor(di->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        DrawTextA(di->hDC, text.c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        DrawTextW(di->hDC, Widen(text).c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
         if (di->itemState & ODS_FOCUS) DrawFocusRect(di->hDC, &di->rcItem);
         result = TRUE;
         return true;
@@ -212,34 +211,36 @@ bool TDirectoryListBox::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 
 std::vector<char> TDriveComboBox::Drives() const {
     std::vector<char> drives;
-    const int n = int(SendMessageA(hwnd_, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) drives.push_back(char(SendMessageA(hwnd_, CB_GETITEMDATA, i, 0)));
+    const int n = int(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) drives.push_back(char(SendMessageW(hwnd_, CB_GETITEMDATA, i, 0)));
     return drives;
 }
 
 void TDriveComboBox::Fill() {
-    SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
-    char buf[512];
-    const DWORD n = GetLogicalDriveStringsA(sizeof buf, buf);
-    for (const char* p = buf; n && n < sizeof buf && *p; p += lstrlenA(p) + 1) {
-        const char letter = AsciiLower(p[0]);
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    wchar_t buf[512];
+    const DWORD n = GetLogicalDriveStringsW(DWORD(std::size(buf)), buf);
+    for (const wchar_t* p = buf; n && n < std::size(buf) && *p; p += lstrlenW(p) + 1) {
+        if (p[0] > 0x7F) continue;  // drive letters are ASCII
+        const char letter = AsciiLower(char(p[0]));
         std::string text = std::string(1, letter) + ":";
-        const UINT type = GetDriveTypeA(p);
+        const UINT type = GetDriveTypeW(p);
         if (type == DRIVE_FIXED || type == DRIVE_RAMDISK) {
             // Only drives that answer at once are asked for their volume name.
-            char volume[MAX_PATH + 1] = "";
-            if (GetVolumeInformationA(p, volume, sizeof volume, nullptr, nullptr, nullptr, nullptr, 0) && volume[0])
-                text += std::string(" [") + volume + "]";
+            wchar_t volume[MAX_PATH + 1] = L"";
+            if (GetVolumeInformationW(p, volume, DWORD(std::size(volume)), nullptr, nullptr, nullptr, nullptr, 0) &&
+                volume[0])
+                text += " [" + Narrow(volume) + "]";
         }
-        const LRESULT at = SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        SendMessageA(hwnd_, CB_SETITEMDATA, at, LPARAM(letter));
+        const LRESULT at = SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
+        SendMessageW(hwnd_, CB_SETITEMDATA, at, LPARAM(letter));
     }
 }
 
 void TDriveComboBox::Select(char letter) {
     const std::vector<char> drives = Drives();
     const auto it = std::find(drives.begin(), drives.end(), letter);
-    SendMessageA(hwnd_, CB_SETCURSEL, it == drives.end() ? WPARAM(-1) : WPARAM(it - drives.begin()), 0);
+    SendMessageW(hwnd_, CB_SETCURSEL, it == drives.end() ? WPARAM(-1) : WPARAM(it - drives.begin()), 0);
 }
 
 void TDriveComboBox::SetDrive(char letter) {
@@ -282,15 +283,15 @@ void TDriveComboBox::ListMovedTo(char letter) {
 void TDriveComboBox::Setup(const form::ControlDef&) {
     Fill();
     // The box starts on the drive of the process's current folder, without an event.
-    char cwd[MAX_PATH] = "";
-    if (GetCurrentDirectoryA(MAX_PATH, cwd) && cwd[0]) drive_ = AsciiLower(cwd[0]);
+    const std::string cwd = CurrentDir();
+    if (!cwd.empty()) drive_ = AsciiLower(cwd[0]);
     Select(drive_);
 }
 
 bool TDriveComboBox::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg == WM_COMMAND && HIWORD(wp) == CBN_SELCHANGE) {
-        const int sel = int(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));
-        const char letter = sel >= 0 ? char(SendMessageA(hwnd_, CB_GETITEMDATA, sel, 0)) : drive_;
+        const int sel = int(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
+        const char letter = sel >= 0 ? char(SendMessageW(hwnd_, CB_GETITEMDATA, sel, 0)) : drive_;
         Select(drive_);  // stays on the old drive until the new one has been entered
         RaiseFromUser([this, letter] { SetDrive(letter); });
         result = 0;

@@ -6,6 +6,8 @@ namespace qs {
 
 // True when the folder can be made the current folder of the process (which it then is).
 bool SetCurrentDir(const std::string& folder);
+// The process's current folder; "" when it cannot be read.
+std::string CurrentDir();
 // Creates one folder; raises EInOutError on failure.
 void CreateDir(const std::string& folder);
 bool FileExists(const std::string& name);

@@ -20,6 +20,11 @@ bool FileExists(const std::string& name) {
 }
 
 bool DeleteFileNamed(const std::string& name) { return ::unlink(NativePath(name).c_str()) == 0; }
+std::string CurrentDir() {
+    char buf[4096];
+    return ::getcwd(buf, sizeof buf) ? std::string(buf) : std::string();
+}
+
 bool RemoveDir(const std::string& folder) { return ::rmdir(NativePath(folder).c_str()) == 0; }
 
 }  // namespace qs

@@ -1,4 +1,5 @@
 #include "framework/FormBuilder.h"
+#include "framework/WideText.h"
 
 #include <algorithm>
 #include <memory>
@@ -92,18 +93,18 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
         int height = row.rect.height;
         if (row.kind == form::Kind::DriveCombo) height += 8 * TDirectoryListBox::kItemHeight;  // the drop-down
         const int id = kFirstControlId + int(i);
-        HWND hwnd = CreateWindowExA(wk.exStyle, wk.cls, row.text, style, row.rect.left, row.rect.top,
+        HWND hwnd = CreateWindowExW(wk.exStyle, Widen(wk.cls).c_str(), Widen(row.text).c_str(), style, row.rect.left, row.rect.top,
                                     row.rect.width, height, container, reinterpret_cast<HMENU>(INT_PTR(id)),
                                     Application().Instance(), nullptr);
         if (!hwnd) throw Exception(std::string("Cannot create control ") + row.name);
         HFONT f = (row.kind == form::Kind::Label && (row.style & form::style::Bold)) ? bold : font;
-        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
 
         if (row.kind == form::Kind::Label && form::AutoSizes(row.style)) SizeLabelToText(hwnd);
         if (row.kind == form::Kind::DriveCombo) {
             // The selection field as high as the row says (the frame takes 6 pixels).
-            SendMessageA(hwnd, CB_SETITEMHEIGHT, WPARAM(-1), row.rect.height - 6);
-            SendMessageA(hwnd, CB_SETITEMHEIGHT, 0, TDirectoryListBox::kItemHeight);
+            SendMessageW(hwnd, CB_SETITEMHEIGHT, WPARAM(-1), row.rect.height - 6);
+            SendMessageW(hwnd, CB_SETITEMHEIGHT, 0, TDirectoryListBox::kItemHeight);
         }
 
         TControl* view = member ? member(row) : nullptr;

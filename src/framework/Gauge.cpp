@@ -1,5 +1,7 @@
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "framework/Gauge.h"
@@ -34,20 +36,20 @@ void PaintBar(HWND hwnd, HDC dc, RECT rect, int percent, COLORREF fore, COLORREF
     }
 
     // The text goes in as white on black in a mask, then inverts what lies beneath it.
-    char text[16];
-    std::snprintf(text, sizeof text, "%d%%", percent);
+    wchar_t text[16];
+    std::swprintf(text, std::size(text), L"%d%%", percent);
     {
         MemoryDC maskDC(dc);
         GdiBitmap mask(CreateCompatibleBitmap(dc, w, h));
         ScopedSelect maskInDC(maskDC.Get(), mask.Get());
         FillRect(maskDC.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        HFONT font = hwnd ? reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)) : nullptr;
+        HFONT font = hwnd ? reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)) : nullptr;
         {
             ScopedSelect fontInMask(maskDC.Get(),
                                     font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
             SetTextColor(maskDC.Get(), RGB(255, 255, 255));
             SetBkMode(maskDC.Get(), TRANSPARENT);
-            DrawTextA(maskDC.Get(), text, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextW(maskDC.Get(), text, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         }
         BitBlt(mem.Get(), 0, 0, w, h, maskDC.Get(), 0, 0, SRCINVERT);
     }
@@ -62,10 +64,10 @@ const char* TGauge::ClassName() { return kGaugeClass; }
 LRESULT CALLBACK GaugeWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SETFONT:
-        SetWindowLongPtrA(hwnd, kFontSlot, LONG_PTR(wp));
+        SetWindowLongPtrW(hwnd, kFontSlot, LONG_PTR(wp));
         if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
-    case WM_GETFONT: return GetWindowLongPtrA(hwnd, kFontSlot);
+    case WM_GETFONT: return GetWindowLongPtrW(hwnd, kFontSlot);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT:
     case WM_PRINTCLIENT: {
@@ -80,7 +82,7 @@ LRESULT CALLBACK GaugeWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_PAINT) EndPaint(hwnd, &ps);
         return 0;
     }
-    default: return DefWindowProcA(hwnd, msg, wp, lp);
+    default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
 

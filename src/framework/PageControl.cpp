@@ -8,30 +8,32 @@
 #include "framework/Application.h"
 #include "framework/Container.h"
 #include "framework/Exceptions.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
 HWND TPageControl::Create(HWND parent, const RECT& rect, int id, const std::vector<std::string>& captions,
                           HFONT font) {
     InitControls();
-    HWND tab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+    HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
                                                         WS_TABSTOP | TCS_TABS | TCS_SINGLELINE,
                                rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
                                reinterpret_cast<HMENU>(INT_PTR(id)), Application().Instance(), nullptr);
     if (!tab) throw EInOutError(int(GetLastError()));
     SetHandle(tab);
-    SendMessageA(tab, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(tab, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     for (size_t i = 0; i < captions.size(); ++i) {
-        TCITEMA item{};
+        std::wstring caption = Widen(captions[i]);
+        TCITEMW item{};
         item.mask = TCIF_TEXT | TCIF_PARAM;
-        item.pszText = const_cast<char*>(captions[i].c_str());
+        item.pszText = caption.data();
         item.lParam = LPARAM(i);
-        SendMessageA(tab, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
     const RECT pr = PageRect();
     for (size_t i = 0; i < captions.size(); ++i) {
         HWND page = CreateContainer(tab, pr, kPageIdBase + int(i), form::FontKind::Window);
-        SetWindowTextA(page, captions[i].c_str());  // the caption a hidden tab returns with
+        SetTextOf(page, captions[i]);  // the caption a hidden tab returns with
     }
     SetActivePage(0);
     return tab;
@@ -40,7 +42,7 @@ HWND TPageControl::Create(HWND parent, const RECT& rect, int id, const std::vect
 RECT TPageControl::PageRect() const {
     RECT r;
     GetClientRect(hwnd_, &r);
-    SendMessageA(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    SendMessageW(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
     return r;
 }
 
@@ -53,11 +55,11 @@ int TPageControl::PageCount() const {
 HWND TPageControl::Page(int index) const { return GetDlgItem(hwnd_, kPageIdBase + index); }
 
 int TPageControl::TabIndexOf(int page) const {
-    const int n = int(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0));
+    const int n = int(SendMessageW(hwnd_, TCM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) {
-        TCITEMA item{};
+        TCITEMW item{};
         item.mask = TCIF_PARAM;
-        SendMessageA(hwnd_, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(hwnd_, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
         if (item.lParam == page) return i;
     }
     return -1;
@@ -69,7 +71,7 @@ void TPageControl::SetTabVisible(int page, bool visible) {
     if (page < 0 || page >= PageCount() || visible == TabVisible(page)) return;
     const int active = ActivePage();
     if (!visible) {
-        SendMessageA(hwnd_, TCM_DELETEITEM, TabIndexOf(page), 0);
+        SendMessageW(hwnd_, TCM_DELETEITEM, TabIndexOf(page), 0);
         if (active == page) {
             // The next visible page takes over, else the one before it.
             int next = -1;
@@ -80,24 +82,20 @@ void TPageControl::SetTabVisible(int page, bool visible) {
             // With no other tab left, the page stays on show without one.
             if (next >= 0) SetActivePage(next);
         } else if (active >= 0) {
-            SendMessageA(hwnd_, TCM_SETCURSEL, TabIndexOf(active), 0);
+            SendMessageW(hwnd_, TCM_SETCURSEL, TabIndexOf(active), 0);
         }
         return;
     }
     // The tab goes back after the visible tabs of the pages before it.
     int at = 0;
     for (int p = 0; p < page; ++p) at += TabVisible(p);
-    const std::string caption = [&] {
-        char buf[128] = "";
-        GetWindowTextA(Page(page), buf, sizeof buf);
-        return std::string(buf);
-    }();
-    TCITEMA item{};
+    std::wstring caption = Widen(TextOf(Page(page)));
+    TCITEMW item{};
     item.mask = TCIF_TEXT | TCIF_PARAM;
-    item.pszText = const_cast<char*>(caption.c_str());
+    item.pszText = caption.data();
     item.lParam = page;
-    SendMessageA(hwnd_, TCM_INSERTITEMA, at, reinterpret_cast<LPARAM>(&item));
-    if (active >= 0) SendMessageA(hwnd_, TCM_SETCURSEL, TabIndexOf(active), 0);
+    SendMessageW(hwnd_, TCM_INSERTITEMW, at, reinterpret_cast<LPARAM>(&item));
+    if (active >= 0) SendMessageW(hwnd_, TCM_SETCURSEL, TabIndexOf(active), 0);
     else SetActivePage(page);
 }
 
@@ -105,7 +103,7 @@ void TPageControl::SetActivePage(int page) {
     if (page < 0 || page >= PageCount()) return;
     HWND focus = GetFocus();
     const bool focusHere = focus && (focus == hwnd_ || IsChild(hwnd_, focus));
-    SendMessageA(hwnd_, TCM_SETCURSEL, TabIndexOf(page), 0);
+    SendMessageW(hwnd_, TCM_SETCURSEL, TabIndexOf(page), 0);
     ShowWindow(Page(page), SW_SHOWNA);
     for (int p = 0; p < PageCount(); ++p)
         if (p != page) ShowWindow(Page(p), SW_HIDE);
@@ -133,7 +131,7 @@ void TPageControl::Activated(bool active) {
 
 int TPageControl::ActivePage() const {
     for (int p = 0; p < PageCount(); ++p)
-        if (GetWindowLongA(Page(p), GWL_STYLE) & WS_VISIBLE) return p;
+        if (GetWindowLongW(Page(p), GWL_STYLE) & WS_VISIBLE) return p;
     return -1;
 }
 
@@ -141,10 +139,10 @@ bool TPageControl::Reflect(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     if (msg != WM_NOTIFY) return false;
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
     if (hdr->code == TCN_SELCHANGE) {
-        const int sel = int(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0));
-        TCITEMA item{};
+        const int sel = int(SendMessageW(hwnd_, TCM_GETCURSEL, 0, 0));
+        TCITEMW item{};
         item.mask = TCIF_PARAM;
-        if (sel >= 0 && SendMessageA(hwnd_, TCM_GETITEMA, sel, reinterpret_cast<LPARAM>(&item)))
+        if (sel >= 0 && SendMessageW(hwnd_, TCM_GETITEMW, sel, reinterpret_cast<LPARAM>(&item)))
             ShowPageFromUser(int(item.lParam));
         result = 0;
         return true;
@@ -175,20 +173,20 @@ void TPageControl::MoveFocus(HWND from, bool back) {
     if (const int active = ActivePage(); active >= 0) {
         // The page's children lie in tab order (the builder put its tab stops on top in that order).
         for (HWND c = GetWindow(Page(active), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-            if ((GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(c) && IsWindowEnabled(c))
+            if ((GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(c) && IsWindowEnabled(c))
                 stops.push_back(c);
     }
     const size_t at = size_t(std::find(stops.begin(), stops.end(), from) - stops.begin()) % stops.size();
     HWND to = stops[(at + (back ? stops.size() - 1 : 1)) % stops.size()];
     SetFocus(to);
     // An edit box entered by the keyboard has its text selected, as in a dialog.
-    if (SendMessageA(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(to, EM_SETSEL, 0, -1);
+    if (SendMessageW(to, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(to, EM_SETSEL, 0, -1);
 }
 
 bool TranslatePageKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
     // A control that takes Tab for itself keeps it, as in a dialog.
-    const LRESULT wants = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, LPARAM(&msg));
+    const LRESULT wants = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, LPARAM(&msg));
     if (wants & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) return false;
     TPageControl* pages = nullptr;
     for (HWND h = msg.hwnd; h && !pages; h = GetAncestor(h, GA_PARENT))

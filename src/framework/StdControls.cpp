@@ -6,6 +6,7 @@
 
 #include "framework/Application.h"
 #include "framework/Container.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
@@ -25,12 +26,11 @@ void InvalidateOwnPlace(HWND hwnd) {
 }  // namespace
 
 SIZE LabelTextSize(HWND label) {
-    char text[1024] = "";
-    GetWindowTextA(label, text, sizeof text);
+    const std::wstring text = Widen(TextOf(label));
     RECT r{0, 0, 0, 0};
     WindowDC dc(label);
-    ScopedSelect fontInDC(dc.Get(), reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
-    DrawTextA(dc.Get(), text[0] ? text : " ", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    ScopedSelect fontInDC(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    DrawTextW(dc.Get(), text.empty() ? L" " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     return SIZE{r.right, r.bottom};
 }
 
@@ -43,7 +43,7 @@ void TLabel::SetCaption(const std::string& caption) {
     if (caption == Text()) return;
     // The old text's place is cleared too when the label shrinks.
     if (autoSize_ || maxWidth_) InvalidateOwnPlace(hwnd_);
-    SetWindowTextA(hwnd_, caption.c_str());
+    SetTextOf(hwnd_, caption);
     if (maxWidth_) FitWidth();
     else if (autoSize_) SizeLabelToText(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -54,7 +54,7 @@ void TLabel::SetWidthLimits(int minWidth, int maxWidth) {
     maxWidth_ = std::max(minWidth, maxWidth);
     // The static control draws the ellipsis itself, so its text stays whole for anyone who reads it; the tooltip
     // needs the mouse messages that a plain static control passes on to its parent.
-    SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) | SS_ENDELLIPSIS | SS_NOTIFY);
+    SetWindowLongW(hwnd_, GWL_STYLE, GetWindowLongW(hwnd_, GWL_STYLE) | SS_ENDELLIPSIS | SS_NOTIFY);
     InvalidateOwnPlace(hwnd_);
     FitWidth();
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -75,20 +75,20 @@ void TLabel::ShowWholeTextAsTip(bool show) {
     if (!show && !tip_) return;
     if (!tip_) {
         // Owned by the top-level window, which destroys it with itself.
-        tip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+        tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                GetAncestor(hwnd_, GA_ROOT), nullptr, Application().Instance(), nullptr);
         if (!tip_) return;  // the text stays cut without its tip: nothing worth stopping for
     }
-    std::string text = Text();
-    TTTOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;  // understood by every version of the common controls
+    std::wstring text = Widen(Text());
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every version of the common controls
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = GetParent(hwnd_);
     tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
     tool.lpszText = text.data();
-    SendMessageA(tip_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (show) SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (show) SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TLabel::SetColor(COLORREF color) {
@@ -138,13 +138,13 @@ bool TLabel::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     return true;
 }
 
-void TEdit::SetReadOnly(bool readOnly) { SendMessageA(hwnd_, EM_SETREADONLY, readOnly, 0); }
-bool TEdit::ReadOnly() const { return (GetWindowLongA(hwnd_, GWL_STYLE) & ES_READONLY) != 0; }
+void TEdit::SetReadOnly(bool readOnly) { SendMessageW(hwnd_, EM_SETREADONLY, readOnly, 0); }
+bool TEdit::ReadOnly() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0; }
 
 void TEdit::SetText(const std::string& text) {
     if (text == Text()) return;
     settingText_ = true;
-    SetWindowTextA(hwnd_, text.c_str());
+    SetTextOf(hwnd_, text);
     settingText_ = false;
     if (OnChange) OnChange();
 }
@@ -158,17 +158,17 @@ bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     return false;
 }
 
-bool TCheckBox::Checked() const { return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool TCheckBox::Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void TCheckBox::SetChecked(bool checked) {
     if (checked == Checked()) return;
-    SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (OnClick) OnClick();
 }
 
 void TCheckBox::Setup(const form::ControlDef& def) {
     // The state a table gives is the state as loaded: no event.
-    SendMessageA(hwnd_, BM_SETCHECK, (def.style & form::style::Checked) ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(hwnd_, BM_SETCHECK, (def.style & form::style::Checked) ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool TCheckBox::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {

@@ -13,8 +13,8 @@ HFONT UiFont(form::FontKind kind) {
     if (!fonts[i]) {
         const int height = kind == form::FontKind::LargeBold ? -13 : -11;
         const int weight = kind == form::FontKind::Window ? FW_NORMAL : FW_BOLD;
-        fonts[i] = CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+        fonts[i] = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
     }
     return fonts[i];
 }

@@ -5,6 +5,7 @@
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 
@@ -63,7 +64,7 @@ std::vector<PakDirRecord> ReadDirectory(BinFile& pak, int32_t count, bool hasExt
     if (int64_t(count) > in.Remaining() / (1 + kPakFixedPartSize)) throw Exception(PackageErrorText(pakName));
     for (int32_t i = 0; i < count; ++i) {
         PakDirRecord e = ReadPakDirRecord(in, hasExtraName);
-        if (!IsPlainFileName(e.name) || e.dataOffset < 0 || e.packedSize < 0) throw Exception(PackageErrorText(pakName));
+        if (!IsPlainFileName(e.name) || !IsValidUtf8(e.name) || e.dataOffset < 0 || e.packedSize < 0) throw Exception(PackageErrorText(pakName));
         entries.push_back(std::move(e));
     }
     return entries;

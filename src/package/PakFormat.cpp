@@ -6,6 +6,7 @@
 #include "framework/BinFile.h"
 #include "framework/ByteIO.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
@@ -109,7 +110,7 @@ PackageSummary ScanPackage(BinFile& f, PakRole role) {
     PackageSummary s;
     if (role == PakRole::Main) {
         s.ProductName = "Quillostrand";
-        s.VersionText = h.version.substr(0, kMaxPakText);
+        s.VersionText = std::string(Utf8Prefix(h.version, kMaxPakText));
     }
     s.HasExtraName = h.extraNames;
     s.DirPos = h.dirPos;

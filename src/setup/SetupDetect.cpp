@@ -35,10 +35,10 @@ std::optional<std::string> ReadDelphi20RootDir() {
 }
 
 int64_t DriveFreeSpace(char drive) {
-    const char root[4] = {AsciiUpper(drive), ':', '\\', '\0'};
+    const wchar_t root[4] = {wchar_t(AsciiUpper(drive)), L':', L'\\', 0};
     // The caller's share (quotas included), which the older cluster-count call cannot give beyond 2 GB.
     ULARGE_INTEGER available{}, total{}, free{};
-    if (!GetDiskFreeSpaceExA(root, &available, &total, &free)) return -1;
+    if (!GetDiskFreeSpaceExW(root, &available, &total, &free)) return -1;
     return available.QuadPart > uint64_t(INT64_MAX) ? INT64_MAX : int64_t(available.QuadPart);
 }
 

@@ -1,4 +1,5 @@
 #include "setup/SetupInstance.h"
+#include "framework/WideText.h"
 
 #include "setup/SetupLayout.h"
 #include "system/ProductNames.h"
@@ -8,7 +9,7 @@ namespace qs {
 const char kSetupInstanceName[] = "Global\\Quillostrand Setup running";
 
 TSetupInstance::TSetupInstance() {
-    mutex_ = CreateMutexA(nullptr, FALSE, kSetupInstanceName);
+    mutex_ = CreateMutexW(nullptr, FALSE, Widen(kSetupInstanceName).c_str());
     const DWORD error = GetLastError();
     // A copy run by another user may hold the name with rights that do not let this one open it.
     if (mutex_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED) first_ = false;
@@ -21,7 +22,7 @@ TSetupInstance::~TSetupInstance() {
 bool BringRunningSetupToFront(DWORD waitMs) {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND window = FindWindowA(kSetupFormClass, kSetupCaption);
+        HWND window = FindWindowW(Widen(kSetupFormClass).c_str(), Widen(kSetupCaption).c_str());
         if (window && IsWindowVisible(window)) {
             // A message box of that window takes the front, as a click on the window would bring it.
             HWND front = GetLastActivePopup(window);

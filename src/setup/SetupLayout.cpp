@@ -1,4 +1,5 @@
 #include "setup/SetupLayout.h"
+#include "framework/WideText.h"
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
@@ -74,12 +75,12 @@ void TSetupForm::CreateWindowAndControls() {
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const POINT at = CentredOnScreen(w, h);
-    hwnd_ = CreateWindowExA(exStyle, kSetupFormClass, kSetupCaption, style, at.x, at.y, w, h, nullptr, nullptr,
+    hwnd_ = CreateWindowExW(exStyle, Widen(kSetupFormClass).c_str(), Widen(kSetupCaption).c_str(), style, at.x, at.y, w, h, nullptr, nullptr,
                             Application().Instance(), nullptr);
     if (!hwnd_) throw EInOutError(int(GetLastError()));
-    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(form::FontKind::Window)), FALSE);
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(form::FontKind::Window)), FALSE);
 
     std::vector<std::string> captions;
     for (const form::PageDef& p : sp::kPages) captions.push_back(p.caption);

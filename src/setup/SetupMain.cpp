@@ -16,12 +16,12 @@ namespace {
 // the system folder, never a planted one lying beside the program.
 void RestrictDllSearch() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     const auto fn = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
                                  reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
                            : nullptr;
     if (fn) fn(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    SetDllDirectoryA("");
+    SetDllDirectoryW(L"");
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TSetupForm::~TSetupForm() {
 
 void TSetupForm::Create() {
     if (ProgramPath.empty()) ProgramPath = Application().ExeName();
-    if (!ChecksSignatures()) VendorKey = TVendorKey::FromModule(GetModuleHandleA(nullptr));
+    if (!ChecksSignatures()) VendorKey = TVendorKey::FromModule(GetModuleHandleW(nullptr));
     CreateWindowAndControls();
     Application().SetMainWindow(hwnd_);
     try {
@@ -53,7 +53,7 @@ void TSetupForm::Show() {
 }
 
 void TSetupForm::Close() {
-    if (hwnd_ && IsWindow(hwnd_)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    if (hwnd_ && IsWindow(hwnd_)) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
     Application().Terminate();
 }
 

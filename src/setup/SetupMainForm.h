@@ -117,6 +117,7 @@ private:
         return slot == Install ? EditInstallDir : slot == Delphi10 ? EditDelphi10 : EditDelphi20;
     }
     void ExtractAndCopy();    // the part the install and update runs share
+    void CheckFolders();      // refuses an install or chosen Delphi folder that cannot be used, before anything is written
     // Unpacks the package in slot (sourced from SourceDir) into destDir and keeps its installed-file list.
     void ExtractPackage(PackageSlot slot, const std::string& destDir);
     void CreateShortcuts();

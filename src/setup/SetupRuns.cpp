@@ -7,7 +7,10 @@
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 #include "framework/ScopedWin.h"
+#include "framework/FileSys.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
+#include "setup/FolderCheck.h"
 #include "setup/SetupDetect.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
@@ -33,7 +36,7 @@ bool SameFile(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2];
     const std::string* names[2] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
-        const ScopedFile h(CreateFileA(names[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        const ScopedFile h(CreateFileW(Widen(*names[i]).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, 0, nullptr));
         if (!h || !GetFileInformationByHandle(h.Get(), &info[i])) return false;
     }
@@ -46,8 +49,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 // program's own file is never touched.
 void CopyProgramFile(const std::string& from, const std::string& to) {
     if (SameFile(from, to)) return;
-    char temp[MAX_PATH];
-    if (!GetTempFileNameA(to.substr(0, to.find_last_of("\\:") + 1).c_str(), "qst", 0, temp)) return;
+    wchar_t tempName[MAX_PATH];
+    if (!GetTempFileNameW(Widen(to.substr(0, to.find_last_of("\\:") + 1)).c_str(), L"qst", 0, tempName)) return;
+    const std::string temp = Narrow(tempName);
     try {
         BinFile in, out;
         in.OpenRead(from);
@@ -55,11 +59,11 @@ void CopyProgramFile(const std::string& from, const std::string& to) {
         std::vector<char> buf(kFileBlockSize);
         while (const uint32_t n = in.ReadSome(buf.data(), uint32_t(buf.size()))) out.WriteExact(buf.data(), n);
         out.Close();
-        if (MoveFileExA(temp, to.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+        if (MoveFileExW(tempName, Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return;
     } catch (const std::exception&) {
         // the run goes on without a message; the temporary file goes below
     }
-    DeleteFileA(temp);
+    DeleteFileNamed(temp);
 }
 
 }  // namespace
@@ -72,6 +76,7 @@ void TSetupForm::NowBtnClick() {
             "Sorry, but you cannot install the Delphi 1.0 and 2.0 versions of the property editor in the same directory");
     }
     InstallPath = InstallFolderFrom(EditInstallDir.Text());
+    CheckFolders();
     Pages.SetTabVisible(BusySheet, true);
     Pages.SetActivePage(BusySheet);
     Gauge.SetProgress(0);
@@ -85,15 +90,22 @@ void TSetupForm::NowBtnClick() {
 }
 
 void TSetupForm::UpdateBtnClick() {
+    InstallPath = InstallFolderFrom(EditInstallDir.Text());
+    CheckFolders();
     Pages.SetTabVisible(BusySheet, true);
     Pages.SetActivePage(BusySheet);
     Gauge.SetProgress(0);
     Gauge.SetMaxValue(SpaceNeeded);
     RepaintNow();
-    InstallPath = InstallFolderFrom(EditInstallDir.Text());
     ExtractAndCopy();
     WriteInstallRecord();
     ShowFinishedPage();
+}
+
+void TSetupForm::CheckFolders() {
+    CheckUsableFolder(InstallPath);
+    for (const PackageSlot slot : {Delphi10, Delphi20})
+        if (OptionOf(slot).Checked()) CheckUsableFolder(FolderOf(slot).Text());
 }
 
 void TSetupForm::ExtractAndCopy() {
@@ -131,10 +143,21 @@ void TSetupForm::WriteInstallRecord() {
 }
 
 void TSetupForm::RunBtnClick() {
-    WinExec((InstallPath + kProgramFile).c_str(), 0);
+    // Started hidden (show command 0), as it always was; the result is not looked at.
+    const std::wstring program = Widen(InstallPath + kProgramFile);
+    std::wstring line = L"\"" + program + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        const ScopedKernel thread(pi.hThread);
+        const ScopedKernel process(pi.hProcess);
+    }
     Close();
 }
 
-void TSetupForm::HelpBtnClick() { WinHelpA(hwnd_, (InstallPath + "Quilstr.hlp").c_str(), HELP_CONTENTS, 0); }
+void TSetupForm::HelpBtnClick() { WinHelpW(hwnd_, Widen(InstallPath + "Quilstr.hlp").c_str(), HELP_CONTENTS, 0); }
 
 }  // namespace qs

@@ -1,4 +1,5 @@
 #include "setup/SetupSplash.h"
+#include "framework/WideText.h"
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
@@ -23,7 +24,7 @@ TSplashForm::TSplashForm() {
     const int w = sp::kSplashWidth, h = sp::kSplashHeight;
     const POINT at = CentredOnScreen(w, h);
     // No caption and no border; a tool window so it gets no taskbar button of its own.
-    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, kSetupCaption, WS_POPUP | WS_DISABLED, at.x, at.y,
+    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, Widen(kSplashClass).c_str(), Widen(kSetupCaption).c_str(), WS_POPUP | WS_DISABLED, at.x, at.y,
                             w, h, nullptr, nullptr, Application().Instance(), nullptr);
     if (!hwnd_) throw EInOutError(int(GetLastError()));
     panel_ = CreateContainer(hwnd_, RECT{0, 0, w, h}, 1, form::FontKind::Window);

@@ -7,6 +7,7 @@
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
 #include "package/PakFormat.h"
 #include "package/PakSignature.h"
 #include "setup/SetupDetect.h"
@@ -18,6 +19,13 @@
 namespace qs {
 
 namespace {
+
+// A package's own text: UTF-8 as mkpak writes it, or the system code page's bytes of a package made on Windows.
+std::string PackageText(const std::string& bytes, const std::string& pakName) {
+    if (IsValidUtf8(bytes)) return bytes;
+    if (std::optional<std::string> text = FromAnsi(bytes)) return *text;
+    throw Exception(PackageErrorText(pakName));
+}
 
 // The free-space figure is red while the drive has no more room than the install needs.
 COLORREF SpaceFreeColor(int64_t spaceFree, int32_t spaceNeeded) {
@@ -69,7 +77,7 @@ void TSetupForm::ReadPackages() {
         Packages[slot].Size = s.TotalSize;
         return s;
     };
-    InstallVersion = scan(Install, PakRole::Main).VersionText;
+    InstallVersion = PackageText(scan(Install, PakRole::Main).VersionText, kPakNames[Install]);
     LabelVersion.SetCaption(InstallVersion);
 
     // The program copies itself into the install folder, so its own size counts in the space needed.

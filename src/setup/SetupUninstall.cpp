@@ -6,6 +6,7 @@
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
 #include "setup/SetupMainForm.h"
 #include "system/DelphiTransfer.h"
 #include "system/InstallRecord.h"
@@ -33,12 +34,13 @@ void TSetupForm::UninstallBtnClick() {
     // Only plain names are deleted, so a damaged record can never reach outside the three folders.
     step("Deleting files");
     const std::string installDir = IncludeTrailingBackslash(EditInstallDir.Text());
-    for (const std::string& path : ListedFilePaths(lists.InstallFiles, installDir, true)) DeleteFileNamed(path);
+    for (const std::string& path : ListedFilePaths(lists.InstallFiles, installDir, true, FromAnsi)) DeleteFileNamed(path);
     if (DeleteFileNamed(installDir + "Setup.exe")) selfRemovalNeeded = false;
     for (const PackageSlot slot : {Delphi10, Delphi20}) {
         const std::vector<uint8_t>& listed = slot == Delphi10 ? lists.Delphi10Files : lists.Delphi20Files;
         if (listed.empty()) continue;
-        for (const std::string& path : ListedFilePaths(listed, IncludeTrailingBackslash(FolderOf(slot).Text()), false))
+        for (const std::string& path : ListedFilePaths(listed, IncludeTrailingBackslash(FolderOf(slot).Text()), false,
+                                                       FromAnsi))
             DeleteFileNamed(path);
     }
 
@@ -46,8 +48,10 @@ void TSetupForm::UninstallBtnClick() {
     step("Removing directory");
     // A folder that is the current folder of this process (or of the helper, which inherits it) cannot be
     // removed on Windows; leave them all.
-    char temp[MAX_PATH + 1];
-    if (GetTempPathA(sizeof temp, temp)) SetCurrentDirectoryA(temp);
+    try {
+        SetCurrentDir(TempFolder());
+    } catch (const std::exception&) {
+    }
     for (const PackageSlot slot : {Install, Delphi10, Delphi20}) {
         try {
             RemoveDir(FolderOf(slot).Text());

@@ -68,7 +68,7 @@ void TVendorKey::Release() {
 }
 
 TVendorKey TVendorKey::FromModule(HMODULE module) {
-    const HRSRC res = FindResourceA(module, "PAKKEY", MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    const HRSRC res = FindResourceW(module, L"PAKKEY", MAKEINTRESOURCEW(10) /* RT_RCDATA */);
     if (!res) return TVendorKey();
     const HGLOBAL loaded = LoadResource(module, res);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
@@ -96,7 +96,7 @@ TVendorKey TVendorKey::FromDer(const void* der, size_t size) {
                 CRYPT_DECODE_ALLOC_FLAG, nullptr, &info, &infoSize))
         return k;
     const bool rsa = info->Algorithm.pszObjId && std::string(info->Algorithm.pszObjId) == szOID_RSA_RSA;
-    if (rsa && CryptAcquireContextA(&k.prov_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+    if (rsa && CryptAcquireContextW(&k.prov_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
         import(k.prov_, X509_ASN_ENCODING, info, &k.key_)) {
         DWORD bits = 0, len = sizeof bits;
         if (CryptGetKeyParam(k.key_, KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &len, 0) &&
@@ -133,7 +133,7 @@ SignatureCheck TVendorKey::Check(BinFile& pak, const std::string& pakPath, const
     if (!signedHash.Add(message.data(), DWORD(message.size()))) return SignatureCheck::NotSigned;
     // CryptoAPI takes the signature little-endian; OpenSSL writes it big-endian.
     std::reverse(sig.bytes.begin(), sig.bytes.end());
-    return CryptVerifySignatureA(signedHash.Get(), sig.bytes.data(), DWORD(sig.bytes.size()), key_, nullptr, 0)
+    return CryptVerifySignatureW(signedHash.Get(), sig.bytes.data(), DWORD(sig.bytes.size()), key_, nullptr, 0)
                ? SignatureCheck::Good
                : SignatureCheck::Changed;
 }

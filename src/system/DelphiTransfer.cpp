@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "framework/Exceptions.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
 #include "system/IniFile.h"
 #include "system/Registry.h"
 #include "system/TransferList.h"
@@ -20,10 +22,10 @@ constexpr char kCount[] = "Count";
 
 // The 8.3 form of a folder, ending in "\"; the folder itself when the system gives no short form.
 std::string ShortForm(const std::string& folder) {
-    char buf[261];
-    const DWORD n = GetShortPathNameA(folder.c_str(), buf, sizeof buf);
-    if (n == 0 || n >= sizeof buf) return folder;
-    return IncludeTrailingBackslash(std::string(buf, n));
+    wchar_t buf[261];
+    const DWORD n = GetShortPathNameW(Widen(folder).c_str(), buf, DWORD(std::size(buf)));
+    if (n == 0 || n >= std::size(buf)) return folder;
+    return IncludeTrailingBackslash(Narrow(std::wstring_view(buf, n)));
 }
 
 // The first entry below count whose Path names the application.
@@ -38,12 +40,12 @@ std::optional<long long> FindApplicationEntry(const std::set<long long>& present
 
 std::vector<std::string> ValueNames(const RegKey& key) {
     std::vector<std::string> names;
-    char name[16384];
+    std::vector<wchar_t> name(16384);
     for (DWORD i = 0;; ++i) {
-        DWORD n = sizeof name;
-        const LONG rc = RegEnumValueA(key.Get(), i, name, &n, nullptr, nullptr, nullptr, nullptr);
+        DWORD n = DWORD(name.size());
+        const LONG rc = RegEnumValueW(key.Get(), i, name.data(), &n, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_NO_MORE_ITEMS || (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA)) break;
-        if (rc == ERROR_SUCCESS) names.emplace_back(name, n);
+        if (rc == ERROR_SUCCESS) names.push_back(Narrow(std::wstring_view(name.data(), n)));
     }
     return names;
 }
@@ -51,8 +53,9 @@ std::vector<std::string> ValueNames(const RegKey& key) {
 // A value's whole text, so that moving an entry never cuts one; empty when missing.
 std::string WholeText(const RegKey& key, const std::string& name) {
     DWORD size = 0;
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return "";
-    return ReadText(key, name, size).value_or("");
+    if (RegQueryValueExW(key.Get(), Widen(name).c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return "";
+    return ReadText(key, name, size / sizeof(wchar_t)).value_or("");
 }
 
 // The entry number for DELPHI.INI: its Count, or, when that is missing or not a number, the number of entries
@@ -122,7 +125,7 @@ void RemoveDelphi20Transfer() {
         for (const char* field : kTransferFields)
             WriteText(key, TransferValueName(field, j), WholeText(key, TransferValueName(field, j + 1)));
     }
-    for (const char* field : kTransferFields) RegDeleteValueA(key.Get(), TransferValueName(field, count - 1).c_str());
+    for (const char* field : kTransferFields) RegDeleteValueW(key.Get(), Widen(TransferValueName(field, count - 1)).c_str());
     WriteText(key, kCount, std::to_string(count - 1));
 }
 

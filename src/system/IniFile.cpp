@@ -2,17 +2,21 @@
 
 #include <windows.h>
 
+#include <iterator>
+
 #include "framework/Exceptions.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) const {
-    char buf[1024];
-    const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buf, sizeof buf,
-                                             fileName_.c_str());
-    return std::string(buf, n);
+    // The system keeps the file's own encoding (the code page's bytes for DELPHI.INI) when it writes it back.
+    wchar_t buf[1024];
+    const DWORD n = GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(fallback).c_str(), buf,
+                                             DWORD(std::size(buf)), Widen(fileName_).c_str());
+    return Narrow(std::wstring_view(buf, n));
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int fallback) const {
@@ -22,16 +26,16 @@ int TIniFile::ReadInteger(const std::string& section, const std::string& key, in
 
 std::vector<std::string> TIniFile::ReadKeyNames(const std::string& section) const {
     // With no key name the call lists the section's keys, each ended by a NUL; grow until the list fits.
-    std::vector<char> buf(4096);
+    std::vector<wchar_t> buf(4096);
     for (;;) {
-        const DWORD n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buf.data(), DWORD(buf.size()),
-                                                 fileName_.c_str());
+        const DWORD n = GetPrivateProfileStringW(Widen(section).c_str(), nullptr, L"", buf.data(), DWORD(buf.size()),
+                                                 Widen(fileName_).c_str());
         if (n + 2 < buf.size() || buf.size() >= (16u << 20)) {
             std::vector<std::string> names;
             for (size_t i = 0; i < n;) {
-                std::string name(buf.data() + i);
+                const std::wstring_view name(buf.data() + i);
                 i += name.size() + 1;
-                if (!name.empty()) names.push_back(name);
+                if (!name.empty()) names.push_back(Narrow(name));
             }
             return names;
         }
@@ -40,7 +44,8 @@ std::vector<std::string> TIniFile::ReadKeyNames(const std::string& section) cons
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) const {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), fileName_.c_str()))
+    if (!WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(),
+                                    Widen(fileName_).c_str()))
         throw EIniFileException::UnableToWrite(fileName_);
 }
 

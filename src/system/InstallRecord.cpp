@@ -3,9 +3,12 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
 #include "system/DelphiTransfer.h"
 #include "system/Registry.h"
 #include "system/ShellKeys.h"
@@ -18,9 +21,28 @@ namespace {
 constexpr size_t kMaxVersion = 32;
 constexpr char kCannotUninstall[] = "Cannot uninstall!\rUninstall data has been removed from the registry.";
 
+// The list with each name in the system code page, the form the record has always held; a name that code page
+// cannot hold keeps its bytes.
+std::vector<uint8_t> AnsiFileList(std::vector<uint8_t> list) {
+    for (size_t slot = 0; slot + kSlotSize <= list.size(); slot += kSlotSize) {
+        const size_t n = std::min<size_t>(list[slot], kSlotSize - 1);
+        const std::string name(list.begin() + ptrdiff_t(slot + 1), list.begin() + ptrdiff_t(slot + 1 + n));
+        std::optional<std::string> bytes;
+        try {
+            bytes = AnsiCut(name, kSlotSize - 1);
+        } catch (const EConvertError&) {
+        }
+        if (!bytes) continue;
+        std::fill_n(list.begin() + ptrdiff_t(slot), kSlotSize, uint8_t(0));
+        list[slot] = uint8_t(bytes->size());
+        std::copy(bytes->begin(), bytes->end(), list.begin() + ptrdiff_t(slot + 1));
+    }
+    return list;
+}
+
 void WriteList(const RegKey& key, const std::string& prefix, const std::vector<uint8_t>& list) {
     WriteNumber(key, prefix + "FilesSize", uint32_t(list.size()));
-    WriteBinary(key, prefix + "Files", list);
+    WriteBinary(key, prefix + "Files", AnsiFileList(list));
 }
 
 // A Delphi package's folder and list, only when its option is ticked: unticked ones keep an earlier run's values.
@@ -28,6 +50,21 @@ void WriteDelphiPackage(const RegKey& key, const std::string& prefix, const Pack
     if (!p.Chosen) return;
     WriteCountedText(key, prefix + "Dir", p.Dir);
     WriteList(key, prefix, p.Files);
+}
+
+// The version as the record can hold it: a character the system code page lacks shows as "?" there. Only the
+// version is shown from it again; nothing is looked up by it.
+std::string RecordVersion(const std::string& version) {
+    if (ToAnsi(version)) return version;
+    std::string shown;
+    for (size_t i = 0; i < version.size();) {
+        size_t next = i + 1;
+        while (next < version.size() && (static_cast<unsigned char>(version[next]) & 0xC0) == 0x80) ++next;
+        const std::string one = version.substr(i, next - i);
+        shown += ToAnsi(one) ? one : "?";
+        i = next;
+    }
+    return shown;
 }
 
 std::string Quoted(const std::string& path) { return '"' + path + '"'; }
@@ -44,7 +81,7 @@ void WriteInstallRecord(const InstallRecordInput& in) {
     const std::string folder = CutText(in.InstallPath);
     {
         const RegKey record = RegKey::Create(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WRITE);
-        WriteCountedText(record, "Version", CutText(in.InstallVersion, kMaxVersion));
+        WriteCountedText(record, "Version", RecordVersion(CutText(in.InstallVersion, kMaxVersion)));
         WriteCountedText(record, "InstallDir", folder);
         WriteList(record, "Install", in.Install.Files);
         WriteDelphiPackage(record, "Delphi10", in.Delphi10);

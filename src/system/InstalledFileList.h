@@ -2,6 +2,8 @@
 // without folder. Portable: no Win32 types.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,10 @@ namespace qs {
 // length that is not a multiple of 13 is ignored); a length byte above 12 counts as 12; a name that is not a plain
 // file name is skipped, so a damaged or doctored list never names anything outside the folder. With helpIndex, a
 // name whose extension is ".hlp" (any letter case) is followed by the same name with the extension ".gid", the
-// index the help viewer makes beside a help file.
-std::vector<std::string> ListedFilePaths(const std::vector<uint8_t>& list, const std::string& folder, bool helpIndex);
+// index the help viewer makes beside a help file. decodeName turns a slot's bytes into the name's text (the record
+// keeps the system code page's bytes); a name it cannot decode is skipped. Without it the bytes are the text.
+using SlotNameDecoder = std::function<std::optional<std::string>(const std::string&)>;
+std::vector<std::string> ListedFilePaths(const std::vector<uint8_t>& list, const std::string& folder, bool helpIndex,
+                                         const SlotNameDecoder& decodeName = nullptr);
 
 }  // namespace qs

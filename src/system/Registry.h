@@ -24,11 +24,11 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
-    // RegOpenKeyExA; an invalid key when the open fails. Both open in the registry view both builds share for
+    // RegOpenKeyExW; an invalid key when the open fails. Both open in the registry view both builds share for
     // root (RegistryViewFor), or in the view given.
     static RegKey Open(HKEY root, const std::string& subKey, REGSAM access);
     static RegKey Open(HKEY root, const std::string& subKey, REGSAM access, REGSAM view);
-    // RegCreateKeyExA: no class, non-volatile.
+    // RegCreateKeyExW: no class, non-volatile.
     static RegKey Create(HKEY root, const std::string& subKey, REGSAM access);
 
     bool Valid() const { return key_ != nullptr; }
@@ -43,27 +43,29 @@ static_assert(!std::is_copy_constructible_v<RegKey>);
 
 // The longest counted text: one length byte says at most 255.
 constexpr size_t kMaxCountedText = 255;
-// Registry texts are read into 261 bytes: 260 characters and the NUL.
+// Registry texts are read into 261 UTF-16 units: 260 characters and the NUL.
 constexpr size_t kMaxRegText = 260;
 
 // text cut to limit characters: what every registry text the install writes keeps of a longer one.
-inline std::string CutText(std::string text, size_t limit = kMaxCountedText) {
-    if (text.size() > limit) text.resize(limit);
-    return text;
-}
+std::string CutText(const std::string& text, size_t limit = kMaxCountedText);
 
-// Writes text cut to 255 characters as length byte + characters (REG_BINARY).
+// text in the system code page, cut to at most maxBytes bytes there by whole characters; nothing when that code
+// page cannot hold it.
+std::optional<std::string> AnsiCut(const std::string& text, size_t maxBytes);
+
+// Writes text in the system code page, cut to 255 bytes there (whole characters), as length byte + bytes
+// (REG_BINARY). Raises Exception for a text that code page cannot hold: callers refuse such texts first.
 void WriteCountedText(const RegKey& key, const std::string& name, const std::string& text);
-// Writes text as REG_SZ; the stored size counts the terminating NUL.
+// Writes text as REG_SZ (UTF-16); the stored size counts the terminating NUL.
 void WriteText(const RegKey& key, const std::string& name, const std::string& text);
 void WriteNumber(const RegKey& key, const std::string& name, uint32_t value);
 void WriteBinary(const RegKey& key, const std::string& name, const std::vector<uint8_t>& bytes);
 
-// Reads a counted text whose value holds at most maxChars + 1 bytes. Nothing when the value is missing, larger,
-// or empty (no length byte). A length byte that claims more characters than the value holds gives those held.
+// Reads a counted text (system code page bytes) whose value holds at most maxChars + 1 bytes. Nothing when the
+// value is missing, larger, empty (no length byte), or not text in that code page. A length byte that claims more characters than the value holds gives those held.
 std::optional<std::string> ReadCountedText(const RegKey& key, const std::string& name,
                                            size_t maxChars = kMaxCountedText);
-// Reads a text value into maxChars + 1 bytes, taking it up to its first NUL. Nothing when the value is missing
+// Reads a text value into maxChars + 1 UTF-16 units, taking it up to its first NUL. Nothing when the value is missing
 // or its text is longer than maxChars (such a text is never cut: a cut text would be a different text).
 std::optional<std::string> ReadText(const RegKey& key, const std::string& name, size_t maxChars = kMaxRegText);
 // Reads a 4-byte number; nothing when the value is missing or not 4 bytes long.

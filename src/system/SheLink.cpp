@@ -5,11 +5,12 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cstring>
+#include <cwchar>
 #include <type_traits>
 
 #include "framework/Exceptions.h"
 #include "framework/ScopedWin.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
@@ -20,22 +21,16 @@ namespace {
 
 // The interface identifiers, spelled out so nothing depends on which uuid library provides them.
 const CLSID kClsidShellLink = {0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID kIidShellLinkA = {0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kIidShellLinkW = {0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID kIidPersistFile = {0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-constexpr size_t kAnsiBuffer = 255;  // file name and description: at most 254 characters
-constexpr int kWideBuffer = 260;      // the file name in wide characters, terminator included
-constexpr int kReadBuffer = 260;      // every text ReadLink fetches
+constexpr size_t kTextLimit = 255;  // file name and description: at most 254 characters
+constexpr int kReadBuffer = 260;     // every text ReadLink fetches
 
-ComPtr<IShellLinkA> CreateLink() {
-    ComPtr<IShellLinkA> link;
-    CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkA, link.Out());
+ComPtr<IShellLinkW> CreateLink() {
+    ComPtr<IShellLinkW> link;
+    CoCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW, link.Out());
     return link;
-}
-
-// The file name in wide characters; false when it does not fit the buffer.
-bool ToWide(const std::string& fileName, WCHAR (&wide)[kWideBuffer]) {
-    return MultiByteToWideChar(CP_ACP, 0, fileName.c_str(), -1, wide, kWideBuffer) != 0;
 }
 
 }  // namespace
@@ -46,40 +41,41 @@ void TShellLink::SetUpdate(bool /*value*/) {
 }
 
 void TShellLink::WriteLink(const std::string& fileName) const {
-    ComPtr<IShellLinkA> link = CreateLink();
+    ComPtr<IShellLinkW> link = CreateLink();
     if (!link) throw Exception("Error in create instance");
-    if (link->SetPath(target_.c_str()) != S_OK) throw Exception("Error in set path");
-    link->SetDescription(description_.c_str());
-    link->SetWorkingDirectory(workingDir_.c_str());
-    link->SetArguments(arguments_.c_str());
+    if (link->SetPath(Widen(target_).c_str()) != S_OK) throw Exception("Error in set path");
+    const std::wstring description = Widen(description_);
+    link->SetDescription(description.c_str());
+    link->SetWorkingDirectory(Widen(workingDir_).c_str());
+    link->SetArguments(Widen(arguments_).c_str());
     link->SetHotkey(hotKey_);
     link->SetShowCmd(showCmd_);
-    link->SetIconLocation(iconLocation_.c_str(), iconNumber_);
+    link->SetIconLocation(Widen(iconLocation_).c_str(), iconNumber_);
     ComPtr<IPersistFile> file;
     if (link->QueryInterface(kIidPersistFile, file.Out()) != S_OK || !file) throw Exception("Error in query interface");
-    WCHAR wide[kWideBuffer];
+    const std::wstring wide = Widen(fileName);
     // Texts that do not fit the buffers the shell is handed are refused rather than cut to another name.
-    if (fileName.size() >= kAnsiBuffer || description_.size() >= kAnsiBuffer || !ToWide(fileName, wide))
-        throw Exception("Error in save");
-    if (file->Save(wide, TRUE) != S_OK) throw Exception("Error in save");
+    if (wide.size() >= kTextLimit || description.size() >= kTextLimit) throw Exception("Error in save");
+    if (file->Save(wide.c_str(), TRUE) != S_OK) throw Exception("Error in save");
 }
 
 void TShellLink::ReadLink(const std::string& fileName) {
     if (fileName.empty()) return;
-    ComPtr<IShellLinkA> link = CreateLink();
+    ComPtr<IShellLinkW> link = CreateLink();
     if (!link) return;
     ComPtr<IPersistFile> file;
     if (link->QueryInterface(kIidPersistFile, file.Out()) != S_OK || !file) return;
-    WCHAR wide[kWideBuffer];
-    if (!ToWide(fileName, wide) || file->Load(wide, 0) != S_OK) throw Exception("File not found (or not link)");
+    const std::wstring wide = Widen(fileName);
+    if (wide.size() >= kReadBuffer || file->Load(wide.c_str(), 0) != S_OK)
+        throw Exception("File not found (or not link)");
     if (link->Resolve(nullptr, SLR_ANY_MATCH) != S_OK) return;
 
-    char buf[kReadBuffer];
-    auto text = [&buf] { return std::string(buf, strnlen(buf, sizeof buf)); };
+    wchar_t buf[kReadBuffer];
+    auto text = [&buf] { return Narrow(std::wstring_view(buf, wcsnlen(buf, kReadBuffer))); };
     buf[0] = 0;
     if (link->GetWorkingDirectory(buf, kReadBuffer) != S_OK) throw Exception("Error in get WD");
     workingDir_ = text();
-    WIN32_FIND_DATAA found{};
+    WIN32_FIND_DATAW found{};
     buf[0] = 0;
     if (link->GetPath(buf, kReadBuffer, &found, SLGP_UNCPRIORITY) != S_OK) throw Exception("Error in get GP");
     target_ = text();

@@ -1,5 +1,5 @@
 // TShellLink: a non-visual component that writes one shortcut (.lnk) file from its properties and reads one
-// back, through the shell's link object (IShellLinkA + IPersistFile). COM must be initialised on the calling
+// back, through the shell's link object (IShellLinkW + IPersistFile). COM must be initialised on the calling
 // thread: the program entry calls InitCom once at start and DoneCom once at the end (or holds a ComInitializer).
 #pragma once
 #include <cstdint>

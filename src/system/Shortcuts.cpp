@@ -6,6 +6,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/FileSys.h"
 #include "framework/Text.h"
 #include "system/Registry.h"
 #include "system/ProductNames.h"
@@ -47,7 +48,7 @@ void CreateShortcuts(TShellLink& link, const std::string& installPath, bool desk
 void DeleteShortcuts() {
     const RegKey key = RegKey::Open(HKEY_CURRENT_USER, kShellFoldersKey, KEY_ALL_ACCESS);
     for (const char* valueName : kFolderValues) {
-        if (const std::optional<std::string> path = ShortcutIn(key, valueName)) DeleteFileA(path->c_str());
+        if (const std::optional<std::string> path = ShortcutIn(key, valueName)) DeleteFileNamed(*path);
     }
 }
 
