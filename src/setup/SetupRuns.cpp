@@ -103,7 +103,8 @@ void TSetupForm::UpdateBtnClick() {
 }
 
 void TSetupForm::CheckFolders() {
-    CheckUsableFolder(InstallPath);
+    // Named as typed, so that the user recognises it.
+    CheckUsableFolder(EditInstallDir.Text().empty() ? InstallPath : EditInstallDir.Text());
     for (const PackageSlot slot : {Delphi10, Delphi20})
         if (OptionOf(slot).Checked()) CheckUsableFolder(FolderOf(slot).Text());
 }

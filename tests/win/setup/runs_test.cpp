@@ -237,3 +237,36 @@ TEST_F(Runs, RunWithApplicationMissing_EndsWithoutMessage) {
     EXPECT_TRUE(Application().Terminated());
     EXPECT_TRUE(boxes_.Boxes().empty());
 }
+
+TEST_F(Runs, Install_UnusableFolderIsRefusedByNameBeforeAnythingIsWritten) {
+    const std::string polish = "Narz\xC4\x99" "dzia \xC5\x81\xC3\xB3" "d\xC5\xBA";  // outside code page 1252
+    struct Case {
+        std::string installDir, delphi10Dir, why;
+    } cases[] = {
+        {Dir() + polish, Dir() + "D10", "code page (1252)"},
+        {Dir() + "App", Dir() + polish, "code page (1252)"},
+        {Dir() + "A<pp", Dir() + "D10", "does not allow"},
+        {Dir() + "App.", Dir() + "D10", "does not allow"},
+        {"Q:\\Quillostrand", Dir() + "D10", "Drive Q: does not exist"},
+    };
+    for (const Case& c : cases) {
+        TSetupForm& f = StartWithPackages();
+        f.EditInstallDir.SetText(c.installDir);
+        f.CheckDelphi10.SetChecked(true);
+        f.EditDelphi10.SetText(c.delphi10Dir);
+        f.Pages.SetActivePage(InstallSheet);
+        const std::string refused = c.installDir == Dir() + "App" ? c.delphi10Dir : c.installDir;
+        try {
+            f.NowBtnClick();
+            ADD_FAILURE() << refused << " was taken";
+        } catch (const Exception& e) {
+            EXPECT_NE(e.Message().find("\"" + refused + "\""), std::string::npos) << e.Message();
+            EXPECT_NE(e.Message().find(c.why), std::string::npos) << e.Message();
+        }
+        EXPECT_EQ(f.Pages.ActivePage(), InstallSheet) << refused;
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey)) << refused;
+        EXPECT_EQ(GetFileAttributesA((Dir() + "App").c_str()), INVALID_FILE_ATTRIBUTES) << refused;
+        EXPECT_EQ(GetFileAttributesA((Dir() + "D10").c_str()), INVALID_FILE_ATTRIBUTES) << refused;
+        form_.reset();
+    }
+}
