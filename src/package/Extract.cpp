@@ -47,7 +47,11 @@ void TPackageExtractor::LZHCompressorGetBytes(TLZHCompressor&, void* DTA, uint16
 }
 
 void TPackageExtractor::LZHCompressorPutBytes(TLZHCompressor&, const void* DTA, uint16_t NBytes, uint16_t& Bytes_Put) {
-    Bytes_Put = uint16_t(OutFile.WriteSome(DTA, NBytes));
+    Bytes_Put = 0;
+    if (NBytes > UnpackedLeft) throw Exception(PackageErrorText(PakName));
+    OutFile.WriteExact(DTA, NBytes);
+    Bytes_Put = NBytes;
+    UnpackedLeft -= NBytes;
     UnpackedCRC = Crc32Update(DTA, Bytes_Put, UnpackedCRC);
     progress_.AdvanceProgress(Bytes_Put);
 }
@@ -95,6 +99,7 @@ std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, 
     } closer{*this};
 
     PakFile = &pak;
+    PakName = pakName;
     PakFile->Seek(dirPos);
     progress_.SetBusyText("Creating directory structure...");
     CreateFolderChain(dest);
@@ -106,6 +111,7 @@ std::vector<uint8_t> TPackageExtractor::ExtractPackage(TLZHCompressor& decoder, 
     for (size_t i = 0; i < entries.size(); ++i) {
         const PakDirRecord& e = entries[i];
         PackedLeft = e.packedSize;
+        UnpackedLeft = e.unpackedSize;
         PakFile->Seek(e.dataOffset);
         progress_.SetBusyText("Decompressing " + e.name + "...");
 

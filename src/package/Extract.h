@@ -47,6 +47,8 @@ public:
                                         const std::string& destDir, int32_t dirPos, bool hasExtraName);
 
     void LZHCompressorGetBytes(TLZHCompressor& Sender, void* DTA, uint16_t NBytes, uint16_t& Bytes_Got);
+    // Writes the bytes whole: a write that cannot complete raises "Disk full", and bytes past the entry's listed
+    // size raise the package error.
     void LZHCompressorPutBytes(TLZHCompressor& Sender, const void* DTA, uint16_t NBytes, uint16_t& Bytes_Put);
 
 private:
@@ -54,6 +56,8 @@ private:
     BinFile* PakFile = nullptr;  // the package being extracted, while ExtractPackage runs
     BinFile OutFile;
     int32_t PackedLeft = 0;
+    int64_t UnpackedLeft = 0;  // of the entry's listed size: a damaged entry is never written past it
+    std::string PakName;       // for the package error
     uint32_t PackedCRC = 0;
     uint32_t UnpackedCRC = 0;
 };

