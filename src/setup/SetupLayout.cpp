@@ -93,6 +93,8 @@ void TSetupForm::CreateWindowAndControls() {
             [this](int handler) { return HandlerOf(*this, handler); });
     views_.CheckAllBound();
     LabelVersion.SetWidthLimits(0, sp::kVersionRoom);
+    LabelOldVersion.SetWidthLimits(0, sp::kOldVersionRoom);
+    LabelInstallVersion.SetWidthLimits(0, sp::kInstallVersionRoom);
     LabelSpaceFree.SetWidthLimits(sp::kSpaceFreeMinWidth, sp::kSpaceFreeRoom);
 
     ListInstallDir.SetDriveCombo(&ComboInstallDrive);

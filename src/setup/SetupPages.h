@@ -207,6 +207,9 @@ static_assert(kPages[kPageCount - 1].count > 0, "a page of SetupPage without its
 // the free-space figure keeps at least its box and may use the room up to the page's edge.
 constexpr int kLabelGap = 4;
 constexpr int kVersionRoom = RoomRightOf(kPages[InstallSheet], "LabelVersion", kPageWidth, kLabelGap);
+// The Update page's two versions, by the same rule: each up to the page's edge.
+constexpr int kOldVersionRoom = RoomRightOf(kPages[UpdateSheet], "LabelOldVersion", kPageWidth, kLabelGap);
+constexpr int kInstallVersionRoom = RoomRightOf(kPages[UpdateSheet], "LabelInstallVersion", kPageWidth, kLabelGap);
 constexpr int kSpaceFreeMinWidth = 64;
 constexpr int kSpaceFreeRoom = RoomRightOf(kPages[InstallSheet], "LabelSpaceFree", kPageWidth, kLabelGap);
 

@@ -80,7 +80,7 @@ RECT BoxInPage(const TLabel& label) {
 }  // namespace
 
 // Versions of 32 characters, the longest the package and the record hold: the Update page has room for them
-// whole. On the Install page the version stops short of "Disk space available:", keeps its whole text (drawn
+// whole, unless they are of the widest letters. On the Install page the version stops short of "Disk space available:", keeps its whole text (drawn
 // cut, with "...") and gets a tooltip; a version that fits is as wide as its text, with no tooltip, as ever.
 TEST_F(Startup, LongestVersions_WholeOnUpdatePage_CutBeforeNextLabelOnInstallPage) {
     const std::string installed = "1.9.9 build 2025 (final release)";
@@ -100,6 +100,12 @@ TEST_F(Startup, LongestVersions_WholeOnUpdatePage_CutBeforeNextLabelOnInstallPag
         const RECT r = BoxInPage(*label);
         EXPECT_GE(r.right - r.left, TextSizeOf(*label).cx);
         EXPECT_LE(r.right, page.right);
+        EXPECT_FALSE(label->Cut());
+        // The widest letters do not fit: cut at the page's edge with "...", whole in the tooltip.
+        label->SetCaption(std::string(32, 'W'));
+        EXPECT_TRUE(label->Cut());
+        EXPECT_LE(BoxInPage(*label).right, page.right);
+        EXPECT_TRUE(GetWindowLongA(label->Handle(), GWL_STYLE) & SS_ENDELLIPSIS);
     }
 
     EXPECT_EQ(f.LabelVersion.Caption(), offered);
