@@ -1,7 +1,7 @@
 #include "CmdLine.h"
 
-size_t QsNextArg(const char** pos, char* out) {
-    const unsigned char* p = (const unsigned char*)*pos;
+size_t QsNextArg(const QsChar** pos, QsChar* out) {
+    const QsChar* p = *pos;
     size_t len = 0;
     for (;;) {
         while (*p != 0 && *p <= ' ') ++p;
@@ -13,20 +13,20 @@ size_t QsNextArg(const char** pos, char* out) {
     while (*p > ' ') {
         if (*p == '"') {
             ++p;
-            while (*p != 0 && *p != '"') out[len++] = (char)*p++;
+            while (*p != 0 && *p != '"') out[len++] = *p++;
             if (*p != 0) ++p;
         } else {
-            out[len++] = (char)*p++;
+            out[len++] = *p++;
         }
     }
     out[len] = 0;
-    *pos = (const char*)p;
+    *pos = p;
     return len;
 }
 
-size_t QsSplitArgs(const char* cmdLine, char* buf, const char** args, size_t maxArgs) {
-    const char* p = cmdLine;
-    char* out = buf;
+size_t QsSplitArgs(const QsChar* cmdLine, QsChar* buf, const QsChar** args, size_t maxArgs) {
+    const QsChar* p = cmdLine;
+    QsChar* out = buf;
     size_t count = 0;
     /* Every element is written where its own text started or earlier (each one is at most as long as its text and
      * is followed by at least one separator), so buf never needs more than the command line's length plus one. */

@@ -2,8 +2,9 @@
  * started it has ended), removes that file's folder when it is empty, and shows the closing message given as its
  * second and third arguments. Started without arguments it explains itself.
  *
- * Built without any C runtime: its own entry point, nothing imported but kernel functions and MessageBoxA, so the
- * image the setup program carries stays a few kilobytes. */
+ * Built without any C runtime: its own entry point, nothing imported but kernel functions and MessageBoxW, so the
+ * image the setup program carries stays a few kilobytes. Every text goes through the -W calls: a path outside the
+ * system code page (a user folder named "Łukasz" on a Western system) must reach the file system exactly. */
 #include <windows.h>
 
 #include "CmdLine.h"
@@ -17,13 +18,13 @@
 #define DELETEME_RETRY_MS 50
 
 /* Tries until the file is deleted or gone, or the bound has passed. */
-static void RemoveFileWhenFree(const char* name) {
+static void RemoveFileWhenFree(const WCHAR* name) {
     const DWORD start = GetTickCount();
     for (;;) {
-        WIN32_FIND_DATAA found;
+        WIN32_FIND_DATAW found;
         HANDLE search;
-        if (DeleteFileA(name)) return;
-        search = FindFirstFileA(name, &found);
+        if (DeleteFileW(name)) return;
+        search = FindFirstFileW(name, &found);
         if (search == INVALID_HANDLE_VALUE) return;
         FindClose(search);
         if (GetTickCount() - start >= DELETEME_GIVE_UP_MS) return;
@@ -32,9 +33,9 @@ static void RemoveFileWhenFree(const char* name) {
 }
 
 /* Cuts name after its last "\" or ":", leaving its folder part (empty when it has none). */
-static void KeepFolderPart(char* name) {
-    char* end = name;
-    char* p;
+static void KeepFolderPart(WCHAR* name) {
+    WCHAR* end = name;
+    WCHAR* p;
     for (p = name; *p != 0; ++p)
         if (*p == '\\' || *p == ':') end = p + 1;
     *end = 0;
@@ -42,23 +43,23 @@ static void KeepFolderPart(char* name) {
 
 /* The entry point: no runtime start-up runs before it, and it never returns. */
 void DeleteMeMain(void) {
-    const char* cmdLine = GetCommandLineA();
+    const WCHAR* cmdLine = GetCommandLineW();
     /* Elements are never cut: the buffer is as long as the command line itself. */
-    char* buf = (char*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)lstrlenA(cmdLine) + 1);
-    const char* args[3];
+    WCHAR* buf = (WCHAR*)HeapAlloc(GetProcessHeap(), 0, ((SIZE_T)lstrlenW(cmdLine) + 1) * sizeof(WCHAR));
+    const WCHAR* args[3];
     size_t count;
     if (buf == NULL) ExitProcess(0);
     count = QsSplitArgs(cmdLine, buf, args, 3);
     if (count == 0) {
-        MessageBoxA(NULL, "DeleteMe.exe is a leftover from an uninstall program.\rYou can safely delete it.",
-                    "DeleteMe", MB_OK);
+        MessageBoxW(NULL, L"DeleteMe.exe is a leftover from an uninstall program.\rYou can safely delete it.",
+                    L"DeleteMe", MB_OK);
     } else {
         /* args[0] lies in buf, so it may be cut to its folder part in place. */
-        char* target = (char*)args[0];
+        WCHAR* target = (WCHAR*)args[0];
         RemoveFileWhenFree(target);
         KeepFolderPart(target);
-        if (*target != 0) RemoveDirectoryA(target);
-        if (count == 3) MessageBoxA(NULL, args[1], args[2], MB_OK);
+        if (*target != 0) RemoveDirectoryW(target);
+        if (count == 3) MessageBoxW(NULL, args[1], args[2], MB_OK);
     }
     ExitProcess(0);
 }

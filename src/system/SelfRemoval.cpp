@@ -8,21 +8,22 @@
 #include "framework/Exceptions.h"
 #include "framework/ScopedWin.h"
 #include "framework/Text.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
 std::string HelperPathFor(const std::string& tempFolder) { return IncludeTrailingBackslash(tempFolder) + "DeleteMe.exe"; }
 
 std::string TempFolder() {
-    std::vector<char> buf(256);
-    DWORD n = GetTempPathA(static_cast<DWORD>(buf.size()), buf.data());
+    std::vector<wchar_t> buf(256);
+    DWORD n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
     if (n >= buf.size()) {
         // Too long for the buffer: n is the size needed, terminator included.
         buf.resize(n + 1);
-        n = GetTempPathA(static_cast<DWORD>(buf.size()), buf.data());
+        n = GetTempPathW(static_cast<DWORD>(buf.size()), buf.data());
     }
     if (n == 0 || n >= buf.size()) throw EInOutError(static_cast<int>(GetLastError()));
-    return std::string(buf.data(), n);
+    return Narrow(std::wstring_view(buf.data(), n));
 }
 
 std::string BuildDeleteMeCommandLine(const std::string& helper, const std::string& target, const std::string& message,
@@ -39,7 +40,8 @@ std::string BuildDeleteMeCommandLine(const std::string& helper, const std::strin
 }
 
 void WriteHelperFile(HMODULE module, const std::string& helperPath) {
-    HRSRC info = FindResourceA(module, kDeleteMeResource, RT_RCDATA);
+    // RT_RCDATA is spelt for the ANSI calls in this build; the number is the same.
+    HRSRC info = FindResourceW(module, kDeleteMeResource, MAKEINTRESOURCEW(10));
     HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
     const void* image = loaded ? LockResource(loaded) : nullptr;
     const DWORD size = info ? SizeofResource(module, info) : 0;
@@ -53,13 +55,14 @@ void WriteHelperFile(HMODULE module, const std::string& helperPath) {
 
 bool WriteHelperAndStart(HMODULE module, const std::string& helperPath, const std::string& commandLine,
                          HANDLE* process) {
+    // Widened first: a text that cannot be passed on raises before any file is written.
+    std::wstring line = Widen(commandLine);  // CreateProcessW may write into its command line
     WriteHelperFile(module, helperPath);
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');  // CreateProcessA may write into its command line
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
+    static_assert(sizeof si == kStartupInfoSize, "the wide start-up record has the ANSI one's layout");
     si.cb = kStartupInfoSize;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
     const ScopedKernel thread(pi.hThread);
     ScopedKernel started(pi.hProcess);
     if (process) *process = started.Release();
@@ -69,7 +72,7 @@ bool WriteHelperAndStart(HMODULE module, const std::string& helperPath, const st
 void StartSelfRemoval(const std::string& Message, const std::string& Caption) {
     const std::string helper = HelperPathFor(TempFolder());
     // The start is not checked: without the helper the program still ends; its copy then simply stays.
-    WriteHelperAndStart(GetModuleHandleA(nullptr), helper,
+    WriteHelperAndStart(GetModuleHandleW(nullptr), helper,
                         BuildDeleteMeCommandLine(helper, Application().ExeName(), Message, Caption));
     Application().Terminate();
 }

@@ -345,32 +345,41 @@ inline void FileListOne(const uint8_t* data, size_t size) {
 }
 
 // ---- DeleteMe's command line ---------------------------------------------------------------------------------
+// The splitter reads 16-bit units. Each input byte is one unit: ASCII as itself, a byte b from 0x80 up as
+// (b << 8) | (b & 0x7F), a unit outside ASCII whose low byte is an ASCII one (a blank, a quote, 0) or a surrogate,
+// so that a splitter looking at low bytes only is caught.
 inline void CmdLineOne(const uint8_t* data, size_t size) {
     if (size < 1 || size > kMaxInput) return;
     const size_t maxArgs = data[0] % 8;
     // The command line ends at its first NUL, as a C string does.
-    std::string line(reinterpret_cast<const char*>(data + 1), size - 1);
-    line = line.substr(0, line.find('\0'));
+    std::u16string line;
+    for (size_t i = 1; i < size && data[i] != 0; ++i)
+        line += data[i] < 0x80 ? char16_t(data[i]) : char16_t((data[i] << 8) | (data[i] & 0x7F));
+    const auto textOf = [](const QsChar* p) {
+        std::u16string t;
+        while (*p != 0) t += char16_t(*p++);
+        return t;
+    };
 
     // Exactly the room the contract asks for, so that any overrun is seen by the address checker.
-    std::vector<char> text(line.begin(), line.end());
-    text.push_back('\0');
-    std::vector<char> buf(line.size() + 1, char(0x55));
-    std::vector<const char*> args(maxArgs + 1, nullptr);
+    std::vector<QsChar> text(line.begin(), line.end());
+    text.push_back(0);
+    std::vector<QsChar> buf(line.size() + 1, QsChar(0x55));
+    std::vector<const QsChar*> args(maxArgs + 1, nullptr);
     const size_t count = QsSplitArgs(text.data(), buf.data(), args.data(), maxArgs);
 
-    const std::vector<std::string> model = test::ModelSplit(line);
+    const std::vector<std::u16string> model = test::ModelSplit(line);
     const size_t want = model.empty() ? 0 : model.size() - 1;
     QS_FUZZ_CHECK(count == want);
     for (size_t k = 0; k < std::min(count, maxArgs); ++k) {
         QS_FUZZ_CHECK(args[k] >= buf.data() && args[k] < buf.data() + buf.size());
-        QS_FUZZ_CHECK(std::string(args[k]) == model[k + 1]);
+        QS_FUZZ_CHECK(textOf(args[k]) == model[k + 1]);
     }
     QS_FUZZ_CHECK(args[maxArgs] == nullptr);
 
     // Element by element, as DeleteMe's first reading does.
-    const char* pos = text.data();
-    std::vector<char> one(line.size() + 1);
+    const QsChar* pos = text.data();
+    std::vector<QsChar> one(line.size() + 1);
     for (size_t k = 0; k <= model.size(); ++k) {
         const size_t len = QsNextArg(&pos, one.data());
         QS_FUZZ_CHECK(pos >= text.data() && pos <= text.data() + line.size());
@@ -378,7 +387,7 @@ inline void CmdLineOne(const uint8_t* data, size_t size) {
             QS_FUZZ_CHECK(len == 0);
             break;
         }
-        QS_FUZZ_CHECK(std::string(one.data(), len) == model[k]);
+        QS_FUZZ_CHECK(textOf(one.data()) == model[k] && len == model[k].size());
     }
 }
 
