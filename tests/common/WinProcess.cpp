@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <exception>
+
+#include "framework/WideText.h"
 
 namespace qs::test {
 
@@ -46,8 +49,63 @@ Process::Process(const std::string& cmdLine, const std::string& dir) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.empty() ? nullptr : dir.c_str(),
-                        &si, &pi)) {
+    Started(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           dir.empty() ? nullptr : dir.c_str(), &si, &pi),
+            pi);
+}
+
+namespace {
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// This process's environment with the given variables set, as CreateProcessW takes it: "name=value" strings,
+// each ending in a NUL, and one more NUL.
+std::wstring EnvironmentBlock(const std::vector<std::pair<std::string, std::string>>& set) {
+    std::vector<std::pair<std::wstring, std::wstring>> vars;
+    if (wchar_t* own = GetEnvironmentStringsW()) {
+        for (const wchar_t* e = own; *e; e += wcslen(e) + 1) {
+            const std::wstring entry = e;
+            const size_t eq = entry.find(L'=', 1);  // "=C:=C:\..." entries start with their "="
+            if (eq != std::wstring::npos) vars.push_back({entry.substr(0, eq), entry.substr(eq + 1)});
+        }
+        FreeEnvironmentStringsW(own);
+    }
+    for (const auto& [name, value] : set) {
+        const std::wstring n = qs::Widen(name);
+        vars.erase(std::remove_if(vars.begin(), vars.end(), [&](const auto& v) { return SameName(v.first, n); }),
+                   vars.end());
+        vars.push_back({n, qs::Widen(value)});
+    }
+    std::wstring block;
+    for (const auto& [name, value] : vars) block += name + L"=" + value + L'\0';
+    return block + L'\0';
+}
+
+}  // namespace
+
+Process::Process(const Launch& launch) {
+    std::wstring line, env, dir;
+    try {
+        line = qs::Widen(launch.commandLine);
+        env = EnvironmentBlock(launch.environment);
+        dir = qs::Widen(launch.folder);
+    } catch (const std::exception&) {
+        startError_ = ERROR_NO_UNICODE_TRANSLATION;
+        return;
+    }
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    Started(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                           launch.environment.empty() ? nullptr : env.data(), dir.empty() ? nullptr : dir.c_str(),
+                           &si, &pi),
+            pi);
+}
+
+void Process::Started(BOOL created, const PROCESS_INFORMATION& pi) {
+    if (!created) {
         startError_ = GetLastError();
         return;
     }
@@ -242,14 +300,14 @@ bool ClickTab(HWND tab, const std::string& caption) {
 
 // ---- Message boxes
 
-std::vector<Box> FindBoxes(DWORD pid) {
+std::vector<Box> FindBoxes(DWORD pid, TextReader read) {
     std::vector<Box> boxes;
     for (HWND h : TopWindows(pid)) {
         if (ClassOf(h) != "#32770") continue;
         Box box;
         box.hwnd = h;
         box.pid = PidOf(h);
-        box.caption = WindowText(h);
+        box.caption = read(h);
         for (HWND c : Descendants(h)) {
             const std::string cls = ClassOf(c);
             const LONG style = GetWindowLongA(c, GWL_STYLE);
@@ -261,11 +319,12 @@ std::vector<Box> FindBoxes(DWORD pid) {
                     SendMessageTimeoutA(c, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
                     box.hasIcon = box.hasIcon || icon != 0;
                 } else {
-                    const std::string t = WindowText(c);
+                    const std::string t = read(c);
                     if (!t.empty()) box.text = box.text.empty() ? t : box.text + "\n" + t;
                 }
             } else if (lstrcmpiA(cls.c_str(), "Button") == 0) {
-                box.buttons.push_back(WindowText(c));
+                box.buttons.push_back(read(c));
+                box.buttonIds.push_back(GetDlgCtrlID(c));
             }
         }
         boxes.push_back(box);
@@ -273,12 +332,12 @@ std::vector<Box> FindBoxes(DWORD pid) {
     return boxes;
 }
 
-std::optional<Box> WaitForBox(DWORD pid, DWORD ms) {
+std::optional<Box> WaitForBox(DWORD pid, DWORD ms, TextReader read) {
     std::optional<Box> found;
     WaitUntil(
         [&] {
             // The box is shown before its text is filled in; wait for both.
-            for (const auto& b : FindBoxes(pid))
+            for (const auto& b : FindBoxes(pid, read))
                 if (!b.text.empty() && !b.buttons.empty()) {
                     found = b;
                     return true;
@@ -289,15 +348,28 @@ std::optional<Box> WaitForBox(DWORD pid, DWORD ms) {
     return found;
 }
 
-std::string AnswerBox(const Box& box, const std::string& label) {
+namespace {
+
+// Presses the first shown button of the box that matches and waits until the box is gone.
+std::string PressBoxButton(const Box& box, const std::function<bool(HWND)>& matches, const std::string& label) {
     for (HWND c : Descendants(box.hwnd)) {
-        if (lstrcmpiA(ClassOf(c).c_str(), "Button") == 0 && WindowText(c) == label && IsWindowVisible(c)) {
+        if (lstrcmpiA(ClassOf(c).c_str(), "Button") == 0 && matches(c) && IsWindowVisible(c)) {
             PostMessageA(c, BM_CLICK, 0, 0);
             if (WaitUntil([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, 10000)) return "";
             return "the message box stays after pressing " + label + ": " + Describe(box);
         }
     }
     return "no button " + label + " on " + Describe(box);
+}
+
+}  // namespace
+
+std::string AnswerBox(const Box& box, const std::string& label) {
+    return PressBoxButton(box, [&](HWND c) { return WindowText(c) == label; }, label);
+}
+
+std::string AnswerBox(const Box& box, int id) {
+    return PressBoxButton(box, [&](HWND c) { return GetDlgCtrlID(c) == id; }, "number " + std::to_string(id));
 }
 
 std::string Describe(const Box& box) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qs::test {
@@ -19,11 +20,22 @@ std::string DosPath(const std::string& path);
 // "text" in double quotes, as command-line arguments are passed.
 std::string Quote(const std::string& text);
 
+// A start with texts in UTF-8, for names outside the ANSI code page (CreateProcessW). A text that is not UTF-8
+// starts nothing (StartError ERROR_NO_UNICODE_TRANSLATION).
+struct Launch {
+    std::string commandLine;  // its first element names the program
+    std::string folder;       // the current folder; empty: this program's
+    // Variables set for the program (name, value); the rest of this process's environment is passed on.
+    std::vector<std::pair<std::string, std::string>> environment;
+};
+
 // A started process, ended by force on destruction if it still runs.
 class Process {
 public:
-    // cmdLine's first element names the program; dir is the current folder (empty: this program's).
+    // cmdLine's first element names the program; dir is the current folder (empty: this program's). Texts in the
+    // ANSI code page.
     explicit Process(const std::string& cmdLine, const std::string& dir = "");
+    explicit Process(const Launch& launch);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -31,12 +43,14 @@ public:
     bool Started() const { return handle_ != nullptr; }
     DWORD StartError() const { return startError_; }  // the system's error code when it did not start
     DWORD Pid() const { return pid_; }
+    HANDLE Handle() const { return handle_; }
     bool Running() const;
     bool WaitExit(DWORD ms);  // true when it ended within ms
     DWORD ExitCode() const;   // STILL_ACTIVE while it runs
     void Kill();              // ends it by force and waits for the end
 
 private:
+    void Started(BOOL created, const PROCESS_INFORMATION& pi);
     HANDLE handle_ = nullptr;
     DWORD pid_ = 0;
     DWORD startError_ = 0;
@@ -67,15 +81,21 @@ struct Box {
     DWORD pid = 0;
     std::string caption, text;
     std::vector<std::string> buttons;  // the shown ones, left to right
+    std::vector<int> buttonIds;        // theirs (IDOK, IDYES, IDNO...): the same in every language of the system
     bool hasIcon = false;
 };
+// How a box's caption, text and button captions are read: WindowText (the ANSI code page) or utf8::WindowText
+// (WinUtf8.h).
+using TextReader = std::string (*)(HWND);
 // Message boxes now shown by process pid (0: of every process but this one).
-std::vector<Box> FindBoxes(DWORD pid);
+std::vector<Box> FindBoxes(DWORD pid, TextReader read = WindowText);
 // Waits up to ms for a complete box (text and buttons) of pid (0: of any other process).
-std::optional<Box> WaitForBox(DWORD pid, DWORD ms);
+std::optional<Box> WaitForBox(DWORD pid, DWORD ms, TextReader read = WindowText);
 // Presses the button captioned label ("OK", "&Yes", "&No") and waits until the box is gone. Returns what went
 // wrong, empty when the box went.
 std::string AnswerBox(const Box& box, const std::string& label);
+// The same for the button with the control id (IDOK, IDYES, IDNO...), whatever the system's language calls it.
+std::string AnswerBox(const Box& box, int id);
 // The box's description for failure texts.
 std::string Describe(const Box& box);
 

@@ -48,9 +48,20 @@ LRESULT Ask(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, const char* what) {
 
 }  // namespace
 
+namespace {
+
+int ButtonId(const std::string& label) {
+    if (label == "OK") return IDOK;
+    if (label == "&Yes") return IDYES;
+    if (label == "&No") return IDNO;
+    throw Failure("no button id for \"" + label + "\"");
+}
+
+}  // namespace
+
 void Answer(const Box& box, const std::string& label) {
     Log("  answer " + label);
-    const std::string problem = qs::test::AnswerBox(box, label);
+    const std::string problem = qs::test::AnswerBox(box, ButtonId(label));
     Expect(problem.empty(), problem);
 }
 
@@ -146,7 +157,7 @@ HWND SetupWindow::Control(const std::string& name) const {
 std::string SetupWindow::Text(const std::string& name) const {
     HWND h = Control(name);
     if (lstrcmpiA(ClassOf(h).c_str(), "Edit") != 0) return WindowText(h);
-    const auto text = qs::test::ControlText(h, 5000);  // the window manager keeps no current text for edit boxes
+    const auto text = qs::test::utf8::ControlText(h, 5000);  // the window manager keeps no current text for edit boxes
     Expect(text.has_value(), "the program does not answer (WM_GETTEXT)");
     return *text;
 }
@@ -173,7 +184,7 @@ COLORREF SetupWindow::LabelColor(const std::string& name) const {
 }
 
 void SetupWindow::SetEditText(const std::string& name, const std::string& text) {
-    Ask(Control(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
+    Expect(qs::test::utf8::SetControlText(Control(name), text, 5000), "the program does not answer (WM_SETTEXT)");
 }
 
 void SetupWindow::SetChecked(const std::string& name, bool checked) {
@@ -255,7 +266,7 @@ std::optional<std::string> SetupWindow::HoverTooltip(const std::string& name, DW
         [&] {
             for (HWND h : TopWindows(pid))
                 if (lstrcmpiA(ClassOf(h).c_str(), TOOLTIPS_CLASSA) == 0 && IsWindowVisible(h)) {
-                    text = qs::test::ControlText(h, 2000);
+                    text = qs::test::utf8::ControlText(h, 2000);
                     if (tip) *tip = h;
                     return true;
                 }

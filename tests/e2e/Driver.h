@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "WinProcess.h"
+#include "WinUtf8.h"
 
 namespace e2e {
 
@@ -29,11 +30,14 @@ void ExpectEq(const std::optional<std::string>& actual, const std::string& expec
 
 void Log(const std::string& line);
 
-// Processes, windows and message boxes: the shared part (WinProcess.h).
-using qs::test::Box, qs::test::ClassOf, qs::test::Describe, qs::test::DosPath, qs::test::FindBoxes, qs::test::Process,
-    qs::test::TopWindows, qs::test::WaitForBox, qs::test::WaitUntil, qs::test::WindowText;
+// Processes, windows and message boxes: the shared part (WinProcess.h), with every text in UTF-8 (WinUtf8.h).
+using qs::test::Box, qs::test::ClassOf, qs::test::Describe, qs::test::DosPath, qs::test::Launch, qs::test::Process,
+    qs::test::TopWindows, qs::test::WaitUntil, qs::test::utf8::WindowText;
+inline std::vector<Box> FindBoxes(DWORD pid) { return qs::test::FindBoxes(pid, WindowText); }
+inline std::optional<Box> WaitForBox(DWORD pid, DWORD ms) { return qs::test::WaitForBox(pid, ms, WindowText); }
 
-// Presses the box's button captioned label ("OK", "&Yes", "&No") and waits until the box is gone.
+// Presses the box's button "OK", "&Yes" or "&No" and waits until the box is gone. The button is found by its
+// control id: Wine names the buttons in the language LANG gives ("&Tak", "&Nie" under pl_PL).
 void Answer(const Box& box, const std::string& label);
 
 // The setup window of a running Setup.exe.

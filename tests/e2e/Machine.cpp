@@ -4,10 +4,9 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "Driver.h"
+#include "framework/WideText.h"
 
 namespace e2e {
 
@@ -16,28 +15,45 @@ const char* const kTransferKey = "Software\\Borland\\Delphi\\2.0\\Transfer";
 
 // ---- Files
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using qs::Narrow;
+using qs::Widen;
+
+bool Exists(const std::string& path) { return qs::test::utf8::Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsFolder(const std::string& path) {
-    const DWORD a = GetFileAttributesA(path.c_str());
+    const DWORD a = qs::test::utf8::Attributes(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes;
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    uint8_t buf[65536];
+    DWORD n = 0;
+    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) bytes.insert(bytes.end(), buf, buf + n);
+    CloseHandle(h);
+    return bytes;
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!f) throw Failure("cannot write " + path);
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw Failure("cannot write " + path + " (error " + std::to_string(GetLastError()) + ")");
+    DWORD written = 0;
+    const BOOL ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    if (!ok || written != bytes.size()) throw Failure("cannot write " + path);
 }
 
 void MakeFolders(const std::string& path) {
     const std::string p = WithSlash(path);
     for (size_t i = 3; i < p.size(); ++i)
-        if (p[i] == '\\') CreateDirectoryA(p.substr(0, i).c_str(), nullptr);
+        if (p[i] == '\\') CreateDirectoryW(Widen(p.substr(0, i)).c_str(), nullptr);
+    if (!IsFolder(p))
+        throw Failure("cannot make the folder " + p + " (error " + std::to_string(GetLastError()) + ")");
 }
 
 std::string WithSlash(std::string path) {
@@ -46,24 +62,30 @@ std::string WithSlash(std::string path) {
 }
 
 std::string TempDir() {
-    char buf[MAX_PATH];
-    GetTempPathA(MAX_PATH, buf);
-    return WithSlash(buf);
+    wchar_t buf[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, buf);
+    return WithSlash(Narrow(buf));
 }
 
 std::string WindowsDir() {
-    char buf[MAX_PATH];
-    GetWindowsDirectoryA(buf, MAX_PATH);
-    return WithSlash(buf);
+    wchar_t buf[MAX_PATH];
+    GetWindowsDirectoryW(buf, MAX_PATH);
+    return WithSlash(Narrow(buf));
 }
 
 FILETIME LastWrite(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA d{};
-    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d);
+    GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &d);
     return d.ftLastWriteTime;
 }
 
 // ---- Registry
+
+std::string AnsiBytesOf(const std::string& text) {
+    const auto bytes = qs::test::utf8::AnsiBytes(text);
+    if (!bytes) throw Failure("\"" + text + "\" has no exact form in the ANSI code page " + std::to_string(GetACP()));
+    return *bytes;
+}
 
 std::vector<std::string> SlotNames(const std::string& list) {
     std::vector<std::string> names;
@@ -77,13 +99,13 @@ std::vector<std::string> SlotNames(const std::string& list) {
 std::string IniPath() { return WindowsDir() + "DELPHI.INI"; }
 
 std::string IniRead(const std::string& section, const std::string& key) {
-    char buf[1024];
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buf, sizeof buf, "DELPHI.INI");
-    return buf;
+    wchar_t buf[1024];
+    GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), L"", buf, 1024, L"DELPHI.INI");
+    return Narrow(buf);
 }
 
 void IniWrite(const std::string& section, const std::string& key, const std::string& value) {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), "DELPHI.INI"))
+    if (!WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(), L"DELPHI.INI"))
         throw Failure("cannot write DELPHI.INI");
 }
 
@@ -104,24 +126,23 @@ std::vector<std::string> LinkPaths() {
 
 std::optional<Link> ReadLink(const std::string& path) {
     if (!Exists(path)) return std::nullopt;
-    IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         throw Failure("no shell link object");
     IPersistFile* file = nullptr;
     std::optional<Link> result;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        if (SUCCEEDED(file->Load(wide, STGM_READ))) {
+        if (SUCCEEDED(file->Load(Widen(path).c_str(), STGM_READ))) {
             Link l;
-            char buf[MAX_PATH * 2];
-            WIN32_FIND_DATAA fd;
-            if (SUCCEEDED(link->GetPath(buf, sizeof buf, &fd, SLGP_RAWPATH))) l.target = buf;
-            if (SUCCEEDED(link->GetWorkingDirectory(buf, sizeof buf))) l.workingDir = buf;
-            if (SUCCEEDED(link->GetDescription(buf, sizeof buf))) l.description = buf;
-            if (SUCCEEDED(link->GetArguments(buf, sizeof buf))) l.arguments = buf;
-            if (SUCCEEDED(link->GetIconLocation(buf, sizeof buf, &l.iconIndex))) l.iconPath = buf;
+            wchar_t buf[MAX_PATH * 2];
+            const int size = int(std::size(buf));
+            WIN32_FIND_DATAW fd;
+            if (SUCCEEDED(link->GetPath(buf, size, &fd, SLGP_RAWPATH))) l.target = Narrow(buf);
+            if (SUCCEEDED(link->GetWorkingDirectory(buf, size))) l.workingDir = Narrow(buf);
+            if (SUCCEEDED(link->GetDescription(buf, size))) l.description = Narrow(buf);
+            if (SUCCEEDED(link->GetArguments(buf, size))) l.arguments = Narrow(buf);
+            if (SUCCEEDED(link->GetIconLocation(buf, size, &l.iconIndex))) l.iconPath = Narrow(buf);
             // The show command as stored in the file's header: Wine's loader reports a stored 0 as 1.
             const auto raw = ReadBytes(path);
             l.showCmd = raw.size() >= 0x40 ? int(raw[0x3C] | (raw[0x3D] << 8)) : -1;
@@ -144,9 +165,9 @@ void CleanMachine(const std::vector<std::string>& extraFolders) {
     DeleteRegTree(HKEY_LOCAL_MACHINE, kDelphi2Key);
     DeleteRegTree(HKEY_CURRENT_USER, kDelphi2Key);
     // The profile functions cache files; flush before deleting, so that no stale copy is written back.
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "DELPHI.INI");
-    DeleteFileA(IniPath().c_str());
-    for (const auto& l : LinkPaths()) DeleteFileA(l.c_str());
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, L"DELPHI.INI");
+    DeleteFileW(Widen(IniPath()).c_str());
+    for (const auto& l : LinkPaths()) DeleteFileW(Widen(l).c_str());
     for (const auto& f : extraFolders) RemoveTree(f);
 }
 

@@ -1,11 +1,11 @@
 // What an installation leaves on the machine, read straight from the prefix's registry, files, "DELPHI.INI"
-// and shortcut files; and the clean slate every scenario starts from.
+// and shortcut files; and the clean slate every scenario starts from. Texts are UTF-8 and every call that meets a
+// name is a -W call, so that names outside the ANSI code page are seen as they are.
 #pragma once
 #include <windows.h>
 
-#include "WinFolderFiles.h"
 #include "WinRegistry.h"
-#include "WinRemoveTree.h"
+#include "WinUtf8.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,18 +19,21 @@ bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);
 std::vector<uint8_t> ReadBytes(const std::string& path);  // empty when missing
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-using qs::test::RemoveTree;
-void MakeFolders(const std::string& path);  // the whole chain
+using qs::test::utf8::RemoveTree;
+void MakeFolders(const std::string& path);  // the whole chain; Failure when the last one is not there afterwards
 std::string WithSlash(std::string path);    // "\" appended unless there
 std::string TempDir();                      // the prefix's temporary folder, with "\"
 std::string WindowsDir();                   // with "\"
-using qs::test::FilesIn;
+using qs::test::utf8::FilesIn, qs::test::utf8::TreeBelow;
 FILETIME LastWrite(const std::string& path);
 
-// ---- Registry: the shared readers and writers (WinRegistry.h)
+// ---- Registry: the shared readers and writers (WinRegistry.h; texts through WinUtf8.h)
 using qs::test::DeleteRegTree, qs::test::DumpRegTree, qs::test::KeyExists, qs::test::KeyExistsInView,
-    qs::test::RawValue, qs::test::ReadCounted, qs::test::ReadDword, qs::test::ReadRaw, qs::test::ReadSz,
-    qs::test::WriteSz;
+    qs::test::RawValue, qs::test::ReadCounted, qs::test::ReadDword, qs::test::ReadRaw, qs::test::utf8::ReadSz,
+    qs::test::utf8::WriteSz;
+// The bytes the program stores for a text in the ANSI code page (install record, DELPHI.INI); Failure when the
+// text has no exact place there.
+std::string AnsiBytesOf(const std::string& text);
 // Names of an installed-file list (13-byte slots).
 std::vector<std::string> SlotNames(const std::string& list);
 

@@ -5,6 +5,7 @@
 #include "Driver.h"
 #include "Machine.h"
 #include "PakWriter.h"
+#include "framework/WideText.h"
 
 namespace e2e {
 
@@ -127,7 +128,8 @@ void LayOutMedia(const std::string& folder, const Sources& src,
                  const std::vector<std::pair<std::string, std::vector<uint8_t>>>& packages) {
     RemoveTree(folder);
     MakeFolders(folder);
-    Expect(CopyFileA(src.setupExe.c_str(), (WithSlash(folder) + "Setup.exe").c_str(), FALSE) != FALSE,
+    const std::wstring from = qs::Widen(src.setupExe), to = qs::Widen(WithSlash(folder) + "Setup.exe");
+    Expect(CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE,
            "cannot copy " + src.setupExe + " into the media folder");
     for (const auto& p : packages) WriteBytes(WithSlash(folder) + p.first, p.second);
 }

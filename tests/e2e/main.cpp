@@ -4,6 +4,8 @@
 //   e2e_driver --demo MEDIA OUT  install from MEDIA and uninstall again, screenshots to OUT
 //   e2e_driver --cross SETUP     the other Windows build's SETUP and this one's, each undoing the other's work;
 //                                77 (not run) where the host runs no 32-bit code
+//   e2e_driver --codepage N      the scenario for the ANSI code page N (1252, 1250, 932); run it under the LANG
+//                                that gives N (C.UTF-8, pl_PL.UTF-8, ja_JP.UTF-8)
 #include <objbase.h>
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "CodePageScenarios.h"
 #include "Driver.h"
 #include "Machine.h"
 #include "Scenarios.h"
@@ -18,21 +21,24 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: e2e_driver --scenario N | --all | --demo MEDIA OUTDIR | --cross SETUP\n");
+    std::fprintf(stderr,
+                 "usage: e2e_driver --scenario N | --all | --demo MEDIA OUTDIR | --cross SETUP | --codepage N\n");
     return 2;
 }
 
 // Exit code of a scenario that could not run here (CTest reports it as skipped).
 constexpr int kSkipped = 77;
 
-int RunOne(int n, const e2e::Settings& settings) {
-    e2e::Log("== scenario " + std::to_string(n) + ": " + e2e::ScenarioTitle(n));
+// Runs one scenario, named for the log, and gives its exit code: 0 passed, 1 failed, kSkipped.
+template <typename Scenario>
+int RunLogged(const std::string& name, const std::string& title, Scenario run) {
+    e2e::Log("== " + name + ": " + title);
     const DWORD t0 = GetTickCount();
     bool ok = true;
     try {
-        e2e::RunScenario(n, settings);
+        run();
     } catch (const e2e::Skipped& e) {
-        e2e::Log("== scenario " + std::to_string(n) + " SKIPPED: " + e.what());
+        e2e::Log("== " + name + " SKIPPED: " + e.what());
         return kSkipped;
     } catch (const std::exception& e) {
         e2e::Log(std::string("FAILED: ") + e.what());
@@ -40,8 +46,12 @@ int RunOne(int n, const e2e::Settings& settings) {
     }
     char secs[32];
     std::snprintf(secs, sizeof secs, "%.1f s", (GetTickCount() - t0) / 1000.0);
-    e2e::Log("== scenario " + std::to_string(n) + (ok ? " passed" : " failed") + " in " + secs);
+    e2e::Log("== " + name + (ok ? " passed" : " failed") + " in " + secs);
     return ok ? 0 : 1;
+}
+
+int RunOne(int n, const e2e::Settings& settings) {
+    return RunLogged("scenario " + std::to_string(n), e2e::ScenarioTitle(n), [&] { e2e::RunScenario(n, settings); });
 }
 
 }  // namespace
@@ -76,6 +86,13 @@ int main(int argc, char** argv) {
             e2e::Log(std::string("demo FAILED: ") + e.what());
             rc = 1;
         }
+    } else if (mode == "--codepage" && argc == 3) {
+        const unsigned codePage = unsigned(std::atoi(argv[2]));
+        const char* title = e2e::CodePageScenarioTitle(codePage);
+        if (!title) return Usage();
+        e2e::MakeFolders(settings.shots);
+        rc = RunLogged("code-page scenario " + std::to_string(codePage), title,
+                       [&] { e2e::RunCodePageScenario(codePage, settings); });
     } else if (mode == "--cross" && argc == 3) {
         // scripts/wine-run says whether the host runs 32-bit code, and one of the builds is 32-bit.
         const char* host32 = std::getenv("WINE_RUN_HOST32");
