@@ -28,12 +28,10 @@ void RestrictDllSearch() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
-    // Held until the program ends; a second copy only shows the first one's window, writes nothing, shows nothing.
-    const qs::TSetupInstance instance;
-    if (!instance.First()) {
-        qs::BringRunningSetupToFront(5000);
-        return 0;
-    }
+    // Held until the program ends. A second copy writes nothing and shows nothing: it shows the first one's window,
+    // or waits for its turn while the first starts up or ends.
+    qs::TSetupInstance instance;
+    if (!instance.WaitForTurn()) return 0;
     qs::ComInitializer com;
     qs::Application().SetTitle(qs::kSetupCaption);
 

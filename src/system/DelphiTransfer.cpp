@@ -68,17 +68,33 @@ long long NextDelphi10Entry(const TIniFile& ini) {
     }
 }
 
+// The entry that names the application already, below count: an earlier install's, renewed in place so that
+// updates never pile entries up.
+std::optional<long long> Delphi10ApplicationEntry(const TIniFile& ini, long long count) {
+    return FindApplicationEntry(TransferEntryIndexes(ini.ReadKeyNames(kTransferSection)), count, [&](long long n) {
+        return ini.ReadString(kTransferSection, TransferValueName("Path", n), "");
+    });
+}
+
+std::optional<long long> Delphi20ApplicationEntry(const RegKey& key, long long count) {
+    return FindApplicationEntry(TransferEntryIndexes(ValueNames(key)), count, [&](long long n) {
+        return ReadText(key, TransferValueName("Path", n)).value_or("");
+    });
+}
+
 }  // namespace
 
 void AddDelphi10Transfer(const std::string& installPath) {
     const TIniFile ini(kDelphiIni);
     const long long n = NextDelphi10Entry(ini);
-    ini.WriteString(kTransferSection, TransferValueName("Title", n), kTransferTitle);
+    const std::optional<long long> earlier = Delphi10ApplicationEntry(ini, n);
+    const long long entry = earlier.value_or(n);
+    ini.WriteString(kTransferSection, TransferValueName("Title", entry), kTransferTitle);
     const std::string folder = ShortForm(installPath);
-    ini.WriteString(kTransferSection, TransferValueName("WorkingDir", n), folder);
-    ini.WriteString(kTransferSection, TransferValueName("Path", n), folder + kProgramFile);
-    ini.WriteString(kTransferSection, TransferValueName("Params", n), "");
-    ini.WriteInteger(kTransferSection, kCount, n + 1);
+    ini.WriteString(kTransferSection, TransferValueName("WorkingDir", entry), folder);
+    ini.WriteString(kTransferSection, TransferValueName("Path", entry), folder + kProgramFile);
+    ini.WriteString(kTransferSection, TransferValueName("Params", entry), "");
+    if (!earlier) ini.WriteInteger(kTransferSection, kCount, n + 1);
 }
 
 void AddDelphi20Transfer(const std::string& installPath) {
@@ -87,20 +103,20 @@ void AddDelphi20Transfer(const std::string& installPath) {
     const std::optional<std::string> countText = ReadText(key, kCount);
     long long n = countText ? StrToInt(*countText, IntSyntax::Decimal) : ConsecutiveEntries(ValueNames(key));
     if (n < 0) n = 0;
-    WriteText(key, TransferValueName("Title", n), kTransferTitle);
-    WriteText(key, TransferValueName("WorkingDir", n), installPath);
-    WriteText(key, TransferValueName("Path", n), installPath + kProgramFile);
-    WriteText(key, TransferValueName("Params", n), "");
-    WriteText(key, kCount, std::to_string(n + 1));
+    const std::optional<long long> earlier = Delphi20ApplicationEntry(key, n);
+    const long long entry = earlier.value_or(n);
+    WriteText(key, TransferValueName("Title", entry), kTransferTitle);
+    WriteText(key, TransferValueName("WorkingDir", entry), installPath);
+    WriteText(key, TransferValueName("Path", entry), installPath + kProgramFile);
+    WriteText(key, TransferValueName("Params", entry), "");
+    if (!earlier) WriteText(key, kCount, std::to_string(n + 1));
 }
 
 void RemoveDelphi10Transfer() {
     const TIniFile ini(kDelphiIni);
     const long long count = ini.ReadInteger(kTransferSection, kCount, 0);
     const std::set<long long> present = TransferEntryIndexes(ini.ReadKeyNames(kTransferSection));
-    const auto match = FindApplicationEntry(present, count, [&](long long n) {
-        return ini.ReadString(kTransferSection, TransferValueName("Path", n), "");
-    });
+    const auto match = Delphi10ApplicationEntry(ini, count);
     if (!match) return;
     for (long long j : TransferShiftTargets(present, *match, count)) {
         for (const char* field : kTransferFields)
@@ -117,9 +133,7 @@ void RemoveDelphi20Transfer() {
     if (!countText) return;  // without a readable count there are no valid entries to take out
     const long long count = StrToInt(*countText, IntSyntax::Decimal);
     const std::set<long long> present = TransferEntryIndexes(ValueNames(key));
-    const auto match = FindApplicationEntry(present, count, [&](long long n) {
-        return ReadText(key, TransferValueName("Path", n)).value_or("");
-    });
+    const auto match = Delphi20ApplicationEntry(key, count);
     if (!match) return;
     for (long long j : TransferShiftTargets(present, *match, count)) {
         for (const char* field : kTransferFields)

@@ -11,14 +11,15 @@ constexpr char kTransferSection[] = "Transfer";
 constexpr char kDelphi20TransferKey[] = "Software\\Borland\\Delphi\\2.0\\Transfer";
 constexpr char kTransferTitle[] = "&Quillostrand";
 
-// Appends entry Count to DELPHI.INI with the short (8.3) form of installPath (the long form when the system gives
-// none) and raises Count by one. Count is decimal, or hexadecimal after "0x"; a negative one counts as 0. Without
+// Writes the application's entry to DELPHI.INI with the short (8.3) form of installPath (the long form when the
+// system gives none): over the first entry below Count whose Path names Quilstr.exe (an earlier install's, so
+// that updates never pile entries up), otherwise as entry Count, raising Count by one. Count is decimal, or hexadecimal after "0x"; a negative one counts as 0. Without
 // a readable Count the entry goes after the consecutive entries Path0, Path1, ... that are there. installPath ends
 // in "\".
 // Raises EIniFileException "Unable to write to DELPHI.INI" when the file cannot be written.
 void AddDelphi10Transfer(const std::string& installPath);
 
-// Appends the entry to the Delphi 2.0 key with the long form of installPath, only when that key exists and opens
+// The same for the Delphi 2.0 key with the long form of installPath, only when that key exists and opens
 // with full access (it is never created). Without a readable Count the entry goes after the consecutive entries
 // Path0, Path1, ... that are there; a Count that is not a decimal number (hexadecimal included) raises
 // EConvertError "'<text>' is not a valid integer value" before anything is written.

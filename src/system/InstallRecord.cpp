@@ -10,6 +10,7 @@
 #include "framework/Text.h"
 #include "framework/WideText.h"
 #include "system/DelphiTransfer.h"
+#include "system/InstalledFileList.h"
 #include "system/Registry.h"
 #include "system/ShellKeys.h"
 #include "system/ProductNames.h"
@@ -40,16 +41,47 @@ std::vector<uint8_t> AnsiFileList(std::vector<uint8_t> list) {
     return list;
 }
 
+// A list of the recorded size; a value shorter than that, or missing, gives the bytes there are.
+std::vector<uint8_t> ReadList(const RegKey& key, const std::string& name, uint32_t recordedSize) {
+    if (int32_t(recordedSize) <= 0) return {};
+    return ReadBinary(key, name, recordedSize);
+}
+
+// One package's folder and list as the record held them before this run.
+struct EarlierPackage {
+    std::optional<std::string> Dir;
+    std::vector<uint8_t> Files;
+};
+
+EarlierPackage ReadEarlierPackage(const RegKey& record, const std::string& dirName, const std::string& prefix) {
+    EarlierPackage p;
+    if (!record) return p;
+    p.Dir = ReadCountedText(record, dirName);
+    if (const auto size = ReadNumber(record, prefix + "FilesSize")) p.Files = ReadList(record, prefix + "Files", *size);
+    return p;
+}
+
+// The run's list in the record's form. An update writes nothing away: the files only the earlier version had stay
+// in the same folder, and stay listed, so that the uninstall removes them too.
+std::vector<uint8_t> RecordList(const std::vector<uint8_t>& files, const std::string& folder, const EarlierPackage& earlier) {
+    const std::vector<uint8_t> list = AnsiFileList(files);
+    if (!earlier.Dir || AsciiUpper(IncludeTrailingBackslash(*earlier.Dir)) != AsciiUpper(IncludeTrailingBackslash(folder)))
+        return list;
+    const std::string dir = IncludeTrailingBackslash(folder);
+    return WithEarlierFiles(list, earlier.Files, FromAnsi, [&](const std::string& name) { return FileExists(dir + name); });
+}
+
 void WriteList(const RegKey& key, const std::string& prefix, const std::vector<uint8_t>& list) {
     WriteNumber(key, prefix + "FilesSize", uint32_t(list.size()));
-    WriteBinary(key, prefix + "Files", AnsiFileList(list));
+    WriteBinary(key, prefix + "Files", list);
 }
 
 // A Delphi package's folder and list, only when its option is ticked: unticked ones keep an earlier run's values.
-void WriteDelphiPackage(const RegKey& key, const std::string& prefix, const PackageRecord& p) {
+void WriteDelphiPackage(const RegKey& key, const std::string& prefix, const PackageRecord& p,
+                        const EarlierPackage& earlier) {
     if (!p.Chosen) return;
     WriteCountedText(key, prefix + "Dir", p.Dir);
-    WriteList(key, prefix, p.Files);
+    WriteList(key, prefix, RecordList(p.Files, p.Dir, earlier));
 }
 
 // The version as the record can hold it: a character the system code page lacks shows as "?" there. Only the
@@ -69,23 +101,21 @@ std::string RecordVersion(const std::string& version) {
 
 std::string Quoted(const std::string& path) { return '"' + path + '"'; }
 
-// A list of the recorded size; a value shorter than that, or missing, gives the bytes there are.
-std::vector<uint8_t> ReadList(const RegKey& key, const std::string& name, uint32_t recordedSize) {
-    if (int32_t(recordedSize) <= 0) return {};
-    return ReadBinary(key, name, recordedSize);
-}
-
 }  // namespace
 
 void WriteInstallRecord(const InstallRecordInput& in) {
     const std::string folder = CutText(in.InstallPath);
     {
+        const RegKey earlier = RegKey::Open(HKEY_LOCAL_MACHINE, kRecordKey, KEY_QUERY_VALUE);
+        const EarlierPackage main = ReadEarlierPackage(earlier, "InstallDir", "Install");
+        const EarlierPackage delphi10 = ReadEarlierPackage(earlier, "Delphi10Dir", "Delphi10");
+        const EarlierPackage delphi20 = ReadEarlierPackage(earlier, "Delphi20Dir", "Delphi20");
         const RegKey record = RegKey::Create(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WRITE);
         WriteCountedText(record, "Version", RecordVersion(CutText(in.InstallVersion, kMaxVersion)));
         WriteCountedText(record, "InstallDir", folder);
-        WriteList(record, "Install", in.Install.Files);
-        WriteDelphiPackage(record, "Delphi10", in.Delphi10);
-        WriteDelphiPackage(record, "Delphi20", in.Delphi20);
+        WriteList(record, "Install", RecordList(in.Install.Files, folder, main));
+        WriteDelphiPackage(record, "Delphi10", in.Delphi10, delphi10);
+        WriteDelphiPackage(record, "Delphi20", in.Delphi20, delphi20);
     }
 
     WriteShellKeys(folder);

@@ -21,4 +21,12 @@ using SlotNameDecoder = std::function<std::optional<std::string>(const std::stri
 std::vector<std::string> ListedFilePaths(const std::vector<uint8_t>& list, const std::string& folder, bool helpIndex,
                                          const SlotNameDecoder& decodeName = nullptr);
 
+// list followed by the slots of earlier whose names list lacks (ASCII letter case ignored) and for which
+// stillThere(name) holds: what an update keeps in the record of the version before, so that the uninstall also
+// removes the files only that version had. Both lists hold names as decodeName reads them; a slot of earlier that
+// it cannot decode, or that names no plain file, is dropped.
+std::vector<uint8_t> WithEarlierFiles(std::vector<uint8_t> list, const std::vector<uint8_t>& earlier,
+                                      const SlotNameDecoder& decodeName,
+                                      const std::function<bool(const std::string&)>& stillThere);
+
 }  // namespace qs

@@ -2,6 +2,7 @@
 // of Transfer lists, and the reading of installed-file lists.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -156,6 +157,29 @@ TEST(InstalledFileListTest, ListedFilePaths_SkipsNamesThatWouldReachOutsideTheFo
     EXPECT_EQ(qs::ListedFilePaths(list, "C:\\Q\\", true), (std::vector<std::string>{"C:\\Q\\GOOD.TXT"}));
     std::vector<uint8_t> control = Slot("A\tB", 3);
     EXPECT_TRUE(qs::ListedFilePaths(control, "C:\\Q\\", true).empty());
+}
+
+// What an update keeps of the version before: only names the new list lacks and that are still on disk, each once,
+// in the earlier order; names that could reach outside the folder never come back.
+TEST(InstalledFileListTest, WithEarlierFiles_AddsOnlyLeftoversStillOnDisk) {
+    const std::vector<uint8_t> now = List({"QUILSTR.EXE", "NEWS.TXT"});
+    const std::vector<uint8_t> earlier =
+        List({"quilstr.exe", "SAMPLE.QST", "GONE.TXT", "..\\BOOT.INI", "OLD.DLL", "sample.qst"});
+    std::vector<std::string> asked;
+    const auto onDisk = [&](const std::string& name) {
+        asked.push_back(name);
+        return name != "GONE.TXT";
+    };
+    const auto merged = qs::WithEarlierFiles(now, earlier, nullptr, onDisk);
+    EXPECT_EQ(qs::ListedFilePaths(merged, "C:\\Q\\", false),
+              (std::vector<std::string>{"C:\\Q\\QUILSTR.EXE", "C:\\Q\\NEWS.TXT", "C:\\Q\\SAMPLE.QST",
+                                        "C:\\Q\\OLD.DLL"}));
+    EXPECT_EQ(asked, (std::vector<std::string>{"SAMPLE.QST", "GONE.TXT", "OLD.DLL"}));
+    // Slots keep their bytes, padding included: the record is written as it was read.
+    EXPECT_TRUE(std::equal(earlier.begin() + 13, earlier.begin() + 26, merged.begin() + 26));
+    // A name the decoder cannot read is dropped rather than guessed.
+    const auto none = [](const std::string&) -> std::optional<std::string> { return std::nullopt; };
+    EXPECT_EQ(qs::WithEarlierFiles(now, earlier, none, onDisk), now);
 }
 
 }  // namespace

@@ -1,3 +1,8 @@
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "SetupFixture.h"
 
 #include "WinRegistry.h"
@@ -302,15 +307,20 @@ TEST_F(Startup, FreeSpaceIsComputedAtStartAndNeverNegative) {
     EXPECT_EQ(f.LabelSpaceFree.Color(), GetSysColor(COLOR_BTNFACE));
 }
 
-// The name is held while the guard lives and free again once it is gone: a later Setup.exe is never stopped by
-// one that has ended (the system drops the name with the process, also a killed one: tried end to end).
-TEST(SetupInstance, SecondClaimYields_NameFreeOnceTheFirstIsGone) {
-    {
-        const TSetupInstance first;
-        ASSERT_TRUE(first.First());
-        const TSetupInstance second;
-        EXPECT_FALSE(second.First());
-    }
-    const TSetupInstance later;
-    EXPECT_TRUE(later.First());
+// A second copy with no window of the first to show (the first still starting up, or ending) waits for its turn
+// and gets it as soon as the first is gone: never ends unseen. (The window case is tried end to end.)
+TEST(SetupInstance, SecondWaitsWhileTheFirstHoldsTheName_RunsOnceItIsGone) {
+    auto first = std::make_unique<TSetupInstance>();
+    ASSERT_TRUE(first->WaitForTurn());
+    std::promise<bool> turn;
+    std::future<bool> second = turn.get_future();
+    std::thread other([&turn] {
+        TSetupInstance instance;  // another thread: a mutex lets its owner thread in again, never another
+        turn.set_value(instance.WaitForTurn());
+    });
+    EXPECT_EQ(second.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+    first.reset();
+    ASSERT_EQ(second.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_TRUE(second.get());
+    other.join();
 }

@@ -136,16 +136,30 @@ TEST_F(DelphiTransferTest, AddTransfer_LongFolderNames_IniGetsShortFormRegistryL
     EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "1");
 }
 
-TEST_F(DelphiTransferTest, AddTransfer_TwoRuns_AppendTwoEntries) {
-    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "0");
+// An update finds the earlier install's entry between the user's own and renews it there; no second one.
+TEST_F(DelphiTransferTest, AddTransfer_EarlierEntry_RenewedInPlaceBetweenTheUsersOwn) {
+    SeedIniEntry(0, "&Grep", "C:\\TOOLS\\GREP.EXE");
+    SeedIniEntry(1, "&Quillostrand", "C:\\OLD\\QUILSTR.EXE");
+    SeedIniEntry(2, "&Notes", "C:\\TOOLS\\NOTES.EXE");
+    WritePrivateProfileStringA("Transfer", "Count", "3", "DELPHI.INI");
+    SeedRegEntry(0, "&Workshop", "C:\\D2\\WORKSHOP.EXE");
+    SeedRegEntry(1, "&Quillostrand", "C:\\OLD\\Quilstr.exe");
+    SeedRegEntry(2, "&Notes", "C:\\TOOLS\\NOTES.EXE");
+    SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "3");
     for (int run = 0; run < 2; ++run) {
         AddDelphi10Transfer("C:\\Q\\");
         AddDelphi20Transfer("C:\\Q\\");
     }
-    EXPECT_EQ(IniValue("Transfer", "Count"), "2");
-    EXPECT_EQ(IniEntry(1).title, "&Quillostrand");
-    EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "2");
+    EXPECT_EQ(IniValue("Transfer", "Count"), "3");
+    ExpectEntry(IniEntry(0), "&Grep", "WD0", "C:\\TOOLS\\GREP.EXE", "P0");
+    ExpectEntry(IniEntry(1), "&Quillostrand", "C:\\Q\\", "C:\\Q\\Quilstr.exe");
+    ExpectEntry(IniEntry(2), "&Notes", "WD2", "C:\\TOOLS\\NOTES.EXE", "P2");
+    EXPECT_FALSE(IniHasKey("Title3"));
+    EXPECT_EQ(SzOf(HKEY_CURRENT_USER, kDelphi20Key, "Count"), "3");
+    ExpectEntry(RegEntry(0), "&Workshop", "WD0", "C:\\D2\\WORKSHOP.EXE", "P0");
     ExpectEntry(RegEntry(1), "&Quillostrand", "C:\\Q\\", "C:\\Q\\Quilstr.exe");
+    ExpectEntry(RegEntry(2), "&Notes", "WD2", "C:\\TOOLS\\NOTES.EXE", "P2");
+    EXPECT_EQ(RegEntry(3).title, "<missing>");
 }
 
 // ---- Adding, Delphi 2.0
