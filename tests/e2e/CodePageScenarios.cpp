@@ -1,8 +1,10 @@
-#include "CodePageScenarios.h"
-
+// The code-page scenarios: Setup.exe under the ANSI code pages 1252, 1250 and 932 with names each can or cannot
+// hold. The code page is the process's own, from LANG: each runs in a driver started under the LANG that gives it
+// (its CTest test sets it), and Setup.exe inherits it.
 #include <algorithm>
 #include <optional>
 
+#include "Scenarios.h"
 #include "Steps.h"
 #include "framework/WideText.h"
 #include "setup/SetupPages.h"
@@ -339,7 +341,7 @@ void InstallFromUserFolders(Run& run, const Paks& paks) {
     ExpectUserToolMovedTo(1);
 }
 
-void CodePage1252(Run& run) {
+void Under1252(Run& run) {
     const Paks& paks = TestPaks(run.Src());
     RefuseFoldersOutsideCodePage(run, paks);
     Clean();
@@ -349,7 +351,7 @@ void CodePage1252(Run& run) {
 // ---- Folders the code page holds, with bytes that trip byte-wise path handling
 
 // Under 1250 the Polish folders install: the record holds their cp1250 bytes; the uninstall removes them.
-void CodePage1250(Run& run) {
+void Under1250(Run& run) {
     const Paks& paks = TestPaks(run.Src());
     LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q10));
     auto p = run.StartFromMedia();
@@ -391,7 +393,7 @@ void CodePage1250(Run& run) {
 }
 
 // Under 932 a folder whose bytes hold 0x5C inside a character installs, is found and updated, and goes whole.
-void CodePage932(Run& run) {
+void Under932(Run& run) {
     const Paks& paks = TestPaks(run.Src());
     const std::string dir = kJapaneseRoot + "\\Quillostrand", d10 = kJapaneseRoot + "\\Delphi";
     LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q10));
@@ -435,6 +437,7 @@ void CodePage932(Run& run) {
     ExpectEnds(*p, "Quit Setup");
     in.version = "2.0";
     in.quilstr = &paks.q20;
+    in.kept = {"Sample.qst"};
     ExpectInstalled(run, in);
     ExpectLinks(in);
 
@@ -444,52 +447,27 @@ void CodePage932(Run& run) {
     Expect(!IsFolder(d10) && IsFolder(kJapaneseRoot), "the Delphi 1.0 folder removed, its parent kept");
 }
 
-struct CodePageScenario {
-    unsigned codePage;
-    const char* title;
-    void (*run)(Run&);
-};
-
-const CodePageScenario kScenarios[] = {
-    {1252, "code page 1252: folders it cannot hold refused by name; media, shell folders and the temporary folder "
-           "outside it; the user's DELPHI.INI bytes kept",
-     CodePage1252},
-    {1250, "code page 1250: the Polish folders install, recorded in its bytes, and go again", CodePage1250},
-    {932, "code page 932: a folder with 0x5C inside a character installs, updates and goes whole", CodePage932},
-};
-
-const CodePageScenario* Find(unsigned codePage) {
-    for (const auto& s : kScenarios)
-        if (s.codePage == codePage) return &s;
-    return nullptr;
-}
-
-}  // namespace
-
-const char* CodePageScenarioTitle(unsigned codePage) {
-    const CodePageScenario* s = Find(codePage);
-    return s ? s->title : nullptr;
-}
-
-void RunCodePageScenario(unsigned codePage, const Settings& settings) {
-    const CodePageScenario* s = Find(codePage);
-    Expect(s != nullptr, "no scenario for the code page " + std::to_string(codePage));
+// Everything the scenarios make besides an install (the user's folders and their look-alikes) goes before and
+// after, also when the scenario fails.
+void UnderCodePage(Run& run, unsigned codePage, void (*body)(Run&)) {
     ExpectDriverCodePage(codePage);
-    Run run(settings, "cp" + std::to_string(codePage));
-    // Everything the scenarios make besides an install: media, the user's folders and their look-alikes.
-    const std::vector<std::string> folders = {run.Media(), "C:\\users\\Łukasz", LookAlike("C:\\users\\Łukasz"),
-                                              kPolishRoot, LookAlike(kPolishRoot), kPolishInstall,
-                                              LookAlike(kPolishInstall), kJapaneseRoot};
-    Clean();
+    const std::vector<std::string> folders = {"C:\\users\\Łukasz", LookAlike("C:\\users\\Łukasz"), kPolishRoot,
+                                              LookAlike(kPolishRoot), kPolishInstall, LookAlike(kPolishInstall),
+                                              kJapaneseRoot};
     struct Cleanup {
         const std::vector<std::string>& folders;
         ~Cleanup() {
-            Clean();
             for (const auto& f : folders) RemoveTree(f);
         }
     } cleanup{folders};
     for (const auto& f : folders) RemoveTree(f);
-    s->run(run);
+    body(run);
 }
+
+}  // namespace
+
+void CodePage1252(Run& run) { UnderCodePage(run, 1252, Under1252); }
+void CodePage1250(Run& run) { UnderCodePage(run, 1250, Under1250); }
+void CodePage932(Run& run) { UnderCodePage(run, 932, Under932); }
 
 }  // namespace e2e

@@ -78,12 +78,13 @@ Package MakeQuilstrPak(const Sources& src, const std::string& version) {
     std::vector<MediaFile> files = {
         FromDisk(src.quilstrExe, "Quilstr.exe"),
         FromDisk(app + "Quilstr.hlp", "Quilstr.hlp"),
-        FromDisk(app + "Sample.qst", "Sample.qst"),
         {"Samples.lib", SampleLibrary(3u << 20)},
     };
     if (version == "1.0") {
+        files.push_back(FromDisk(app + "Sample.qst", "Sample.qst"));
         files.push_back(FromDisk(app + "ReadMe.txt", "ReadMe.txt"));
     } else {
+        // Later versions drop the sample project: an update leaves it, and the uninstall must still remove it.
         files.push_back({"ReadMe.txt", Bytes("Quillostrand " + version + "\r\nWhat is new: see News.txt.\r\n")});
         files.push_back({"News.txt", Bytes("Version " + version + ": faster compiles, new topic browser.\r\n")});
     }

@@ -30,7 +30,7 @@ struct Sources {
 extern const uint32_t kFileTime;
 
 // "Quilstr.pak" of a version: the application, its help file, read-me, sample project and a sample library
-// large enough to watch the gauge move. Version "2.0" has another read-me and one more file.
+// large enough to watch the gauge move. Other versions have another read-me, one more file and no sample project.
 Package MakeQuilstrPak(const Sources& src, const std::string& version);
 Package MakeDelphiPak(const Sources& src, int delphi);  // 10 or 20
 

@@ -16,6 +16,10 @@ std::string Join(const std::vector<std::string>& v) {
     return "[" + s + "]";
 }
 
+std::string KB(long long bytes) { return std::to_string(bytes / 1024) + " kB"; }
+
+long long FileSize(const std::string& path) { return (long long)ReadBytes(path).size(); }
+
 std::string Hex(const std::string& bytes) {
     std::string out;
     char b[4];
@@ -170,14 +174,16 @@ std::vector<std::string> SlotsOf(const Package& pak) {
     return names;
 }
 
-void ExpectList(const char* sizeName, const char* listName, const Package& pak) {
+void ExpectList(const char* sizeName, const char* listName, const Package& pak,
+                const std::vector<std::string>& kept = {}) {
+    std::vector<std::string> want = SlotsOf(pak);
+    for (const auto& name : kept) want.push_back(qs::AsciiUpper(name));
     const auto size = ReadDword(HKEY_LOCAL_MACHINE, kRecordKey, sizeName);
-    Expect(size && *size == pak.files.size() * 13, std::string("record: ") + sizeName);
+    Expect(size && *size == want.size() * 13, std::string("record: ") + sizeName);
     const auto list = ReadRaw(HKEY_LOCAL_MACHINE, kRecordKey, listName);
     Expect(list && list->type == REG_BINARY && list->bytes.size() == *size, std::string("record: ") + listName);
-    Expect(SlotNames(list->bytes) == SlotsOf(pak), std::string("record: ") + listName + " holds " +
-                                                       Join(SlotNames(list->bytes)) + ", expected " +
-                                                       Join(SlotsOf(pak)));
+    Expect(SlotNames(list->bytes) == want, std::string("record: ") + listName + " holds " +
+                                               Join(SlotNames(list->bytes)) + ", expected " + Join(want));
 }
 
 void ExpectShellEntries(const std::string& dir) {
@@ -213,7 +219,9 @@ void ExpectLinks(const Installed& in) {
 }
 
 void ExpectInstalled(const Run& run, const Installed& in) {
-    ExpectFiles(in.dir, *in.quilstr, {"Setup.exe"});
+    std::vector<std::string> extra = in.kept;
+    extra.push_back("Setup.exe");
+    ExpectFiles(in.dir, *in.quilstr, extra);
     Expect(ReadBytes(in.dir + "Setup.exe") == ReadBytes(run.Media() + "Setup.exe"),
            "the installed Setup.exe is not a copy of the one on the media");
     if (in.d10) ExpectFiles(in.d10Dir, *in.d10, {});
@@ -224,7 +232,7 @@ void ExpectInstalled(const Run& run, const Installed& in) {
     ExpectEq(*version, in.version, "record: Version");
     ExpectBytes(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir"), AnsiBytesOf(in.dir),
                 "record: InstallDir " + in.dir);
-    ExpectList("InstallFilesSize", "InstallFiles", *in.quilstr);
+    ExpectList("InstallFilesSize", "InstallFiles", *in.quilstr, in.kept);
     if (in.d10) {
         ExpectBytes(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir"), AnsiBytesOf(in.d10Dir),
                     "record: Delphi10Dir " + in.d10Dir);
@@ -358,6 +366,66 @@ void CheckEverythingInstalled(const Run& run, const Installed& in) {
             Expect(KeyExistsInView(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY) &&
                        !KeyExistsInView(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY),
                    std::string("HKEY_LOCAL_MACHINE\\") + key + " is not in the 32-bit registry view alone");
+}
+
+Installed InstallEverything(Run& run, const Package& q, const Package& d10, const Package& d20, bool shots) {
+    SeedIde();
+    auto p = run.StartFromMedia();
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
+    ExpectTabs(w, {"Welcome", "Delphi", "Install"}, kWelcome, "fresh install");
+    if (shots) run.Shot(w, "welcome");
+
+    w.SelectTab("Delphi");
+    Expect(w.Checked("CheckDelphi10") && w.Enabled("CheckDelphi10"), "Delphi 1.0 found: its box ticked");
+    ExpectEq(w.Text("EditDelphi10"), kDelphi1Lib, "Delphi 1.0 folder from DELPHI.INI");
+    Expect(w.Visible("LabelDelphi10") && w.Enabled("EditDelphi10"), "Delphi 1.0 hint shown, folder enabled");
+    Expect(w.Checked("CheckDelphi20") && w.Enabled("CheckDelphi20"), "Delphi 2.0 found: its box ticked");
+    ExpectEq(w.Text("EditDelphi20"), kDelphi2Lib, "Delphi 2.0 folder from RootDir");
+    Expect(w.Visible("LabelDelphi20"), "Delphi 2.0 hint shown");
+    if (shots) run.Shot(w, "delphi");
+
+    w.SelectTab("Install");
+    ExpectEq(w.Text("EditInstallDir"), DefaultInstallDir(), "proposed install folder");
+    ExpectEq(w.Text("LabelVersion"), "1.0", "version shown");
+    long long need = FileSize(run.Media() + "Setup.exe");
+    for (const Package* pak : {&q, &d10, &d20})
+        for (const auto& f : pak->files) need += (long long)f.data.size();
+    ExpectEq(w.Text("LabelSpaceNeeded"), KB(need), "space needed with both Delphi packages");
+    // Plenty of room on C: in the prefix: the free-space figure keeps the button face, no red warning.
+    Expect(w.LabelColor("LabelSpaceFree") == GetSysColor(COLOR_BTNFACE), "free space shown without the red warning");
+    Expect(w.Checked("CheckDesktop") && !w.Checked("CheckStartMenu") && w.Checked("CheckPrograms"),
+           "shortcut boxes start as Desktop and Programs");
+    w.SetEditText("EditInstallDir", kInstallDir);
+    ExpectEq(w.Text("EditInstallDir"), kInstallDir, "typed install folder");
+    w.SetChecked("CheckStartMenu", true);
+    if (shots) run.Shot(w, "install");
+
+    PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, shots);
+    ExpectTabs(w, {"Finished"}, kFinished, "after the install");
+    if (shots) run.Shot(w, "finished");
+    w.Click("QuitBtn");
+    ExpectEnds(*p, "Quit Setup");
+
+    Installed in;
+    in.dir = kInstallDir + "\\";
+    in.version = "1.0";
+    in.quilstr = &q;
+    in.d10 = &d10;
+    in.d10Dir = kDelphi1Lib;
+    in.d20 = &d20;
+    in.d20Dir = kDelphi2Lib;
+    in.desktop = in.startMenu = in.programs = true;
+    return in;
+}
+void CheckEverythingRemoved(const Installed& in) {
+    const std::string traces = InstallTraces();
+    Expect(traces.empty(), "left after the uninstall:" + traces);
+    Expect(KeyExists(HKEY_LOCAL_MACHINE, "Software\\QV"), "the key Software\\QV itself stays");
+    Expect(IsFolder(kInstallRoot), "the folder above the install folder stays");
+    if (in.d10) Expect(!IsFolder(in.d10Dir) && IsFolder(kDelphi1Root), "Delphi 1.0 folder removed, its parent kept");
+    if (in.d20) Expect(!IsFolder(in.d20Dir) && IsFolder(kDelphi2Root), "Delphi 2.0 folder removed, its parent kept");
+    ExpectSeededIdeWithoutEntry();
+    Expect(Exists(TempDir() + "DeleteMe.exe"), "DeleteMe.exe stays in the temporary folder");
 }
 
 void UninstallFromInstalledCopy(Run& run, const Installed& in, bool shots) {

@@ -36,6 +36,8 @@ std::string Hex(const std::string& bytes);            // "43 61 66 E9"
 // Equal bytes (a text in the ANSI code page), or a Failure showing both in hex.
 void ExpectBytes(const std::optional<std::string>& got, const std::string& want, const std::string& what);
 std::string ShortPath(const std::string& path);       // the 8.3 form; Failure when there is none
+std::string KB(long long bytes);                      // "1234 kB", as the window shows sizes
+long long FileSize(const std::string& path);
 
 // One scenario's run: where its media lie, its screenshots, and the checks it shares with the others.
 class Run {
@@ -93,6 +95,7 @@ struct Installed {
     const Package* d20 = nullptr;
     std::string d20Dir;
     bool desktop = true, startMenu = false, programs = true;
+    std::vector<std::string> kept;  // files of an earlier version an update left in dir, listed in the record too
 };
 
 // The folder holds the package's files (with their bytes and times) and the extra names, nothing else.
@@ -104,6 +107,11 @@ void ExpectLinks(const Installed& in);
 void ExpectInstalled(const Run& run, const Installed& in);
 // ExpectInstalled, the IDE settings of SeedIde with the application's entry, the shortcuts and the registry view.
 void CheckEverythingInstalled(const Run& run, const Installed& in);
+// Starts from the media, checks the fresh-install pages, chooses a folder with blanks, both Delphi packages and
+// all three shortcuts, installs, checks the Finished page and quits.
+Installed InstallEverything(Run& run, const Package& q, const Package& d10, const Package& d20, bool shots);
+// Nothing of the install is left but the folders above it, the user's IDE settings and DeleteMe.exe.
+void CheckEverythingRemoved(const Installed& in);
 
 // ---- The IDE settings a Delphi user already has
 

@@ -1,11 +1,11 @@
 // e2e_driver: runs the end-to-end scenarios against the real Setup.exe, or the headless demo.
-//   e2e_driver --scenario N      one scenario (1..12; exit code 77 when it cannot run here)
-//   e2e_driver --all             every scenario, one after the other
+//   e2e_driver --scenario NAME   one scenario of ScenarioList.cpp (exit code 77 when it cannot run here); one with
+//                                a LANG runs only under it
+//   e2e_driver --all             every scenario without a LANG or a wrapper, one after the other
+//   e2e_driver --list            the scenarios' names and titles
 //   e2e_driver --demo MEDIA OUT  install from MEDIA and uninstall again, screenshots to OUT
 //   e2e_driver --cross SETUP     the other Windows build's SETUP and this one's, each undoing the other's work;
 //                                77 (not run) where the host runs no 32-bit code
-//   e2e_driver --codepage N      the scenario for the ANSI code page N (1252, 1250, 932); run it under the LANG
-//                                that gives N (C.UTF-8, pl_PL.UTF-8, ja_JP.UTF-8)
 #include <objbase.h>
 #include <windows.h>
 
@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "CodePageScenarios.h"
 #include "Driver.h"
 #include "Machine.h"
 #include "Scenarios.h"
@@ -22,7 +21,7 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: e2e_driver --scenario N | --all | --demo MEDIA OUTDIR | --cross SETUP | --codepage N\n");
+                 "usage: e2e_driver --scenario NAME | --all | --list | --demo MEDIA OUTDIR | --cross SETUP\n");
     return 2;
 }
 
@@ -50,8 +49,8 @@ int RunLogged(const std::string& name, const std::string& title, Scenario run) {
     return ok ? 0 : 1;
 }
 
-int RunOne(int n, const e2e::Settings& settings) {
-    return RunLogged("scenario " + std::to_string(n), e2e::ScenarioTitle(n), [&] { e2e::RunScenario(n, settings); });
+int RunOne(const e2e::Scenario& s, const e2e::Settings& settings) {
+    return RunLogged(std::string("scenario ") + s.name, s.title, [&] { e2e::RunScenario(s, settings); });
 }
 
 }  // namespace
@@ -69,14 +68,16 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     int rc = 0;
     if (mode == "--scenario" && argc == 3) {
-        const int n = std::atoi(argv[2]);
-        if (n < 1 || n > e2e::kScenarioCount) return Usage();
+        const e2e::Scenario* s = e2e::FindScenario(argv[2]);
+        if (!s) return Usage();
         e2e::MakeFolders(settings.shots);
-        rc = RunOne(n, settings);
+        rc = RunOne(*s, settings);
     } else if (mode == "--all" && argc == 2) {
         e2e::MakeFolders(settings.shots);
-        for (int n = 1; n <= e2e::kScenarioCount; ++n)
-            if (RunOne(n, settings) == 1) rc = 1;
+        for (const e2e::Scenario& s : e2e::AllScenarios())
+            if (!s.lang && s.wrapper == e2e::Wrapper::None && RunOne(s, settings) == 1) rc = 1;
+    } else if (mode == "--list" && argc == 2) {
+        for (const e2e::Scenario& s : e2e::AllScenarios()) std::printf("%-26s %s\n", s.name, s.title);
     } else if (mode == "--demo" && argc == 4) {
         settings.shots = e2e::WithSlash(e2e::DosPath(argv[3]));
         e2e::MakeFolders(settings.shots);
@@ -86,13 +87,6 @@ int main(int argc, char** argv) {
             e2e::Log(std::string("demo FAILED: ") + e.what());
             rc = 1;
         }
-    } else if (mode == "--codepage" && argc == 3) {
-        const unsigned codePage = unsigned(std::atoi(argv[2]));
-        const char* title = e2e::CodePageScenarioTitle(codePage);
-        if (!title) return Usage();
-        e2e::MakeFolders(settings.shots);
-        rc = RunLogged("code-page scenario " + std::to_string(codePage), title,
-                       [&] { e2e::RunCodePageScenario(codePage, settings); });
     } else if (mode == "--cross" && argc == 3) {
         // scripts/wine-run says whether the host runs 32-bit code, and one of the builds is 32-bit.
         const char* host32 = std::getenv("WINE_RUN_HOST32");
