@@ -195,20 +195,4 @@ std::optional<UINT> AnsiCodePageOf(HANDLE process) {
     return UINT(code);
 }
 
-// ---- The ANSI code page
-
-std::optional<std::string> AnsiBytes(const std::string& text) {
-    const std::wstring wide = Widen(text);
-    if (wide.empty()) return std::string();
-    BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0,
-                                      nullptr, &usedDefault);
-    if (n <= 0 || usedDefault) return std::nullopt;
-    std::string bytes(size_t(n), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), bytes.data(), n, nullptr,
-                        &usedDefault);
-    if (usedDefault) return std::nullopt;
-    return bytes;
-}
-
 }  // namespace qs::test::utf8

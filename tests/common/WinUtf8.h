@@ -45,8 +45,4 @@ std::string ImagePath(DWORD pid);
 // process cannot be reached. The process must have this program's bitness.
 std::optional<UINT> AnsiCodePageOf(HANDLE process);
 
-// ---- The ANSI code page
-// The text in this process's ANSI code page, exactly; nothing when a character has no place there (no best fit).
-std::optional<std::string> AnsiBytes(const std::string& text);
-
 }  // namespace qs::test::utf8

@@ -350,36 +350,44 @@ void Under1252(Run& run) {
 
 // ---- Folders the code page holds, with bytes that trip byte-wise path handling
 
-// Under 1250 the Polish folders install: the record holds their cp1250 bytes; the uninstall removes them.
-void Under1250(Run& run) {
+// Installs 1.0 under the code page into dir with the Delphi 1.0 editor in d10, both typed as a user types them,
+// and checks the install, with the record holding the folders in the code page's bytes (dirBytes, d10Bytes).
+Installed InstallTyped(Run& run, unsigned codePage, const std::string& dir, const std::string& d10,
+                       const std::string& dirBytes, const std::string& d10Bytes) {
     const Paks& paks = TestPaks(run.Src());
     LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q10));
     auto p = run.StartFromMedia();
-    ExpectProgramCodePage(*p, 1250);
+    ExpectProgramCodePage(*p, codePage);
     SetupWindow w = SetupWindow::Attach(*p, kStartMs);
     w.SelectTab("Delphi");
     w.SetChecked("CheckDelphi10", true);
-    w.SetEditText("EditDelphi10", kPolishDelphi);
+    w.SetEditText("EditDelphi10", d10);
     w.SelectTab("Install");
-    w.SetEditText("EditInstallDir", kPolishInstall);
-    ExpectEq(w.Text("EditInstallDir"), kPolishInstall, "the install folder as typed");
-    run.Shot(w, "install-polish");
+    w.SetEditText("EditInstallDir", dir);
+    ExpectEq(w.Text("EditInstallDir"), dir, "the install folder as typed");
+    run.Shot(w, "install");
     PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, false);
     w.Click("QuitBtn");
     ExpectEnds(*p, "Quit Setup");
 
     Installed in;
-    in.dir = kPolishInstall + "\\";
+    in.dir = dir + "\\";
     in.version = "1.0";
     in.quilstr = &paks.q10;
     in.d10 = &paks.d10;
-    in.d10Dir = kPolishDelphi;
+    in.d10Dir = d10;
     ExpectInstalled(run, in);
-    ExpectBytes(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir"), kPolishInstall1250 + "\\",
-                "record: InstallDir in code page 1250");
-    ExpectBytes(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir"), kPolishRoot1250 + "\\Delphi",
-                "record: Delphi10Dir in code page 1250");
+    const std::string cp = " in code page " + std::to_string(codePage);
+    ExpectBytes(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir"), dirBytes, "record: InstallDir" + cp);
+    ExpectBytes(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir"), d10Bytes, "record: Delphi10Dir" + cp);
     ExpectLinks(in);
+    return in;
+}
+
+// Under 1250 the Polish folders install: the record holds their cp1250 bytes; the uninstall removes them.
+void Under1250(Run& run) {
+    const Installed in = InstallTyped(run, 1250, kPolishInstall, kPolishDelphi, kPolishInstall1250 + "\\",
+                                      kPolishRoot1250 + "\\Delphi");
     const std::string shortDir = ShortPath(in.dir);
     ExpectEq(IniRead("Transfer", "Count"), "1", "DELPHI.INI Transfer Count");
     ExpectEq(IniRead("Transfer", "Path0"), shortDir + "Quilstr.exe", "DELPHI.INI Path0 (short form)");
@@ -395,37 +403,13 @@ void Under1250(Run& run) {
 // Under 932 a folder whose bytes hold 0x5C inside a character installs, is found and updated, and goes whole.
 void Under932(Run& run) {
     const Paks& paks = TestPaks(run.Src());
-    const std::string dir = kJapaneseRoot + "\\Quillostrand", d10 = kJapaneseRoot + "\\Delphi";
-    LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q10));
-    auto p = run.StartFromMedia();
-    ExpectProgramCodePage(*p, 932);
-    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
-    w.SelectTab("Delphi");
-    w.SetChecked("CheckDelphi10", true);
-    w.SetEditText("EditDelphi10", d10);
-    w.SelectTab("Install");
-    w.SetEditText("EditInstallDir", dir);
-    ExpectEq(w.Text("EditInstallDir"), dir, "the install folder as typed");
-    PressAndWaitPage(run, w, *p, "NowBtn2", kFinished, false);
-    w.Click("QuitBtn");
-    ExpectEnds(*p, "Quit Setup");
-
-    Installed in;
-    in.dir = dir + "\\";
-    in.version = "1.0";
-    in.quilstr = &paks.q10;
-    in.d10 = &paks.d10;
-    in.d10Dir = d10;
-    ExpectInstalled(run, in);
-    ExpectBytes(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir"), kJapaneseRoot932 + "\\Quillostrand\\",
-                "record: InstallDir in code page 932");
-    ExpectBytes(ReadCounted(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir"), kJapaneseRoot932 + "\\Delphi",
-                "record: Delphi10Dir in code page 932");
-    ExpectLinks(in);
+    const std::string d10 = kJapaneseRoot + "\\Delphi";
+    Installed in = InstallTyped(run, 932, kJapaneseRoot + "\\Quillostrand", d10,
+                                kJapaneseRoot932 + "\\Quillostrand\\", kJapaneseRoot932 + "\\Delphi");
 
     LayOutMedia(run.Media(), run.Src(), AllThree(paks, paks.q20));
-    p = run.StartFromMedia();
-    w = SetupWindow::Attach(*p, kStartMs);
+    auto p = run.StartFromMedia();
+    SetupWindow w = SetupWindow::Attach(*p, kStartMs);
     ExpectTabs(w, {"Delphi", "Update", "Uninstall"}, kUpdate, "the installed version found");
     ExpectEq(w.Text("LabelOldVersion"), "1.0", "installed version shown");
     w.SelectTab("Delphi");

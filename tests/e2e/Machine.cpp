@@ -82,7 +82,7 @@ FILETIME LastWrite(const std::string& path) {
 // ---- Registry
 
 std::string AnsiBytesOf(const std::string& text) {
-    const auto bytes = qs::test::utf8::AnsiBytes(text);
+    const auto bytes = qs::ToAnsi(text);
     if (!bytes) throw Failure("\"" + text + "\" has no exact form in the ANSI code page " + std::to_string(GetACP()));
     return *bytes;
 }

@@ -11,6 +11,7 @@
 
 #include "ProcessDriver.h"
 #include "WinTestSupport.h"
+#include "WinUtf8.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/WideText.h"
@@ -234,31 +235,27 @@ TEST(SelfRemoval, StartSelfRemoval_RunningProgramRemovedAfterItEnds) {
             << made.message() << ": names outside ASCII need a UTF-8 Unix locale for Wine (LANG=C.UTF-8)";
         ASSERT_TRUE(fs::copy_file(Wide(Application().ExeName()), Wide(setup)));
 
-        std::optional<WideProcess> program;
-        {
-            EnvVar tmp("TMP", tempDir);
-            EnvVar temp("TEMP", tempDir);
-            EnvVar msg("QS_SR_MESSAGE", c.message);
-            EnvVar cap("QS_SR_CAPTION", c.caption);
-            program.emplace(Quote(setup) + " --gtest_also_run_disabled_tests "
-                                           "--gtest_filter=SelfRemovalChild.DISABLED_StartsHelperAndEnds");
-        }
-        ASSERT_TRUE(program->Started()) << "error " << program->StartError();
-        ASSERT_TRUE(program->WaitExit(60000));
-        EXPECT_EQ(program->ExitCode(), 0u) << "the copy's own check failed";
+        Process program(Launch{Quote(setup) + " --gtest_also_run_disabled_tests "
+                                               "--gtest_filter=SelfRemovalChild.DISABLED_StartsHelperAndEnds",
+                               "",
+                               {{"TMP", tempDir}, {"TEMP", tempDir}, {"QS_SR_MESSAGE", c.message},
+                                {"QS_SR_CAPTION", c.caption}}});
+        ASSERT_TRUE(program.Started()) << "error " << program.StartError();
+        ASSERT_TRUE(program.WaitExit(60000));
+        EXPECT_EQ(program.ExitCode(), 0u) << "the copy's own check failed";
 
         // The closing box, found by its exact caption and text as the -W calls read them.
         std::optional<Box> box;
         WaitUntil(
             [&] {
-                for (const auto& b : FindBoxes(0))
-                    if (!b.buttons.empty() && WideWindowText(b.hwnd) == c.caption && !WideBoxText(b).empty()) box = b;
+                for (const auto& b : FindBoxes(0, utf8::WindowText))
+                    if (!b.buttons.empty() && b.caption == c.caption && !b.text.empty()) box = b;
                 return box.has_value();
             },
             15000);
         ASSERT_TRUE(box.has_value()) << "no closing message from the helper";
         HANDLE helper = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, box->pid);
-        EXPECT_EQ(WideBoxText(*box), c.message);
+        EXPECT_EQ(box->text, c.message);
         EXPECT_EQ(box->buttons, std::vector<std::string>{"OK"});
         EXPECT_FALSE(fs::exists(Wide(setup)));
         EXPECT_FALSE(fs::exists(Wide(installDir)));
