@@ -14,7 +14,7 @@
 #include "LzhEncoder.h"
 #include "corpus.h"
 #include "model_decoder.h"
-#include "package/LZH_OP.h"
+#include "package/LzhMemory.h"
 
 namespace {
 
@@ -39,19 +39,10 @@ struct Figures {
 
 // One decode through the component's events; returns the number of bytes handed out.
 size_t DecodeWithComponent(qs::TLZHCompressor& lzh, const std::vector<uint8_t>& packed, std::vector<uint8_t>& out) {
-    size_t at = 0;
     out.clear();
-    lzh.OnGetBytes = [&](qs::TLZHCompressor&, void* dta, uint16_t room, uint16_t& got) {
-        const size_t n = std::min<size_t>(room, packed.size() - at);
-        std::memcpy(dta, packed.data() + at, n);
-        at += n;
-        got = static_cast<uint16_t>(n);
-    };
-    lzh.OnPutBytes = [&](qs::TLZHCompressor&, const void* dta, uint16_t n, uint16_t& put) {
-        const auto* p = static_cast<const uint8_t*>(dta);
-        out.insert(out.end(), p, p + n);
-        put = n;
-    };
+    qs::MemorySource source(packed);
+    qs::ReadFrom(lzh, source);
+    qs::AppendTo(lzh, out);
     lzh.Decompress();
     return out.size();
 }

@@ -14,6 +14,7 @@
 #include "framework/Text.h"
 #include "package/Extract.h"
 #include "package/LZH_OP.h"
+#include "package/LzhMemory.h"
 #include "package/PakFormat.h"
 
 using namespace qs;
@@ -63,23 +64,16 @@ double DecodeToNull(const std::vector<Packed>& all, uint64_t& outBytes) {
     TLZHCompressor d;
     d.SetReadBufSize(32768);
     d.SetWriteBufSize(32768);
-    const Packed* cur = nullptr;
-    size_t pos = 0;
+    MemorySource source(nullptr, 0);
+    ReadFrom(d, source);
     outBytes = 0;
-    d.OnGetBytes = [&](TLZHCompressor&, void* dta, uint16_t n, uint16_t& got) {
-        const size_t left = cur->data.size() - pos;
-        got = uint16_t(left < n ? left : n);
-        std::memcpy(dta, cur->data.data() + pos, got);
-        pos += got;
-    };
     d.OnPutBytes = [&](TLZHCompressor&, const void*, uint16_t n, uint16_t& put) {
         put = n;
         outBytes += n;
     };
     const double t0 = Now();
     for (const Packed& p : all) {
-        cur = &p;
-        pos = 0;
+        source = MemorySource(p.data);
         d.Decompress();
     }
     return Now() - t0;

@@ -12,6 +12,7 @@
 #include "TestData.h"
 #include "model_decoder.h"
 #include "package/LZH_OP.h"
+#include "package/LzhMemory.h"
 
 using namespace qs;
 using qs::pak::detail::LzhOp;
@@ -29,14 +30,10 @@ struct DecodeRun {
 
 DecodeRun Decode(TLZHCompressor& lzh, const Bytes& packed, size_t chunk = 0) {
     DecodeRun run;
-    size_t at = 0;
+    MemorySource source(packed, chunk);
     lzh.OnGetBytes = [&](TLZHCompressor&, void* dta, uint16_t room, uint16_t& got) {
         ++run.getCalls;
-        size_t n = std::min<size_t>(room, packed.size() - at);
-        if (chunk) n = std::min(n, chunk);
-        if (n) std::memcpy(dta, packed.data() + at, n);
-        at += n;
-        got = static_cast<uint16_t>(n);
+        got = source.Take(dta, room);
     };
     lzh.OnPutBytes = [&](TLZHCompressor&, const void* dta, uint16_t n, uint16_t& put) {
         const auto* p = static_cast<const uint8_t*>(dta);
@@ -125,16 +122,13 @@ TEST(LzhDecoder, BufferSizesSetDuringARun_AreIgnored) {
     const Bytes data = Text(5000);
     const Bytes packed = pak::EncodeLzh(data);
     bool seenRunning = false;
-    size_t at = 0;
+    MemorySource source(packed);
     Bytes out;
     lzh.OnGetBytes = [&](TLZHCompressor& s, void* dta, uint16_t room, uint16_t& got) {
         seenRunning = !s.Finished();
         s.SetReadBufSize(100);
         s.SetWriteBufSize(200);
-        const size_t n = std::min<size_t>(room, packed.size() - at);
-        std::memcpy(dta, packed.data() + at, n);
-        at += n;
-        got = static_cast<uint16_t>(n);
+        got = source.Take(dta, room);
     };
     lzh.OnPutBytes = [&](TLZHCompressor&, const void* dta, uint16_t n, uint16_t&) {
         EXPECT_TRUE(n == 1024 || out.size() + n == data.size()) << n;
@@ -395,9 +389,7 @@ TEST(LzhDecoder, SourceThatFailsOrResumes_EndsLikeTheModel) {
         lzh.OnGetBytes = [&](TLZHCompressor&, void* dta, uint16_t room, uint16_t& got) {
             got = source2(static_cast<uint8_t*>(dta), room);
         };
-        lzh.OnPutBytes = [&](TLZHCompressor&, const void* d, uint16_t n, uint16_t&) {
-            out.insert(out.end(), static_cast<const uint8_t*>(d), static_cast<const uint8_t*>(d) + n);
-        };
+        AppendTo(lzh, out);
         EXPECT_NO_THROW(lzh.Decompress());
         EXPECT_TRUE(lzh.Finished());
         EXPECT_EQ(out, expected);
@@ -410,13 +402,8 @@ TEST(LzhDecoder, SinkFailingInTheFinalHandOver_LeavesDecompressIdle) {
     const Bytes packed = pak::EncodeLzh(data);
     TLZHCompressor lzh;
     int finishedCalls = 0, processed = 0;
-    size_t at = 0;
-    lzh.OnGetBytes = [&](TLZHCompressor&, void* dta, uint16_t room, uint16_t& got) {
-        const size_t n = std::min<size_t>(room, packed.size() - at);
-        std::memcpy(dta, packed.data() + at, n);
-        at += n;
-        got = static_cast<uint16_t>(n);
-    };
+    MemorySource source(packed);
+    ReadFrom(lzh, source);
     int puts = 0;
     lzh.OnPutBytes = [&](TLZHCompressor&, const void*, uint16_t n, uint16_t&) {
         ++puts;
@@ -433,7 +420,7 @@ TEST(LzhDecoder, SinkFailingInTheFinalHandOver_LeavesDecompressIdle) {
     EXPECT_EQ(finishedCalls, 1);
     EXPECT_EQ(puts, 3);  // 1024, 1024, then the remainder that fails
     // The component is usable again.
-    at = 0;
+    source = MemorySource(packed);
     lzh.OnPutBytes = [&](TLZHCompressor&, const void*, uint16_t, uint16_t&) {};
     EXPECT_NO_THROW(lzh.Decompress());
     EXPECT_EQ(finishedCalls, 2);
@@ -443,13 +430,8 @@ TEST(LzhDecoder, SinkFailingMidStream_EndsTheRunQuietlyAndHandsTheBufferOverOnce
     const Bytes data = Text(5000);
     const Bytes packed = pak::EncodeLzh(data);
     TLZHCompressor lzh;
-    size_t at = 0;
-    lzh.OnGetBytes = [&](TLZHCompressor&, void* dta, uint16_t room, uint16_t& got) {
-        const size_t n = std::min<size_t>(room, packed.size() - at);
-        std::memcpy(dta, packed.data() + at, n);
-        at += n;
-        got = static_cast<uint16_t>(n);
-    };
+    MemorySource source(packed);
+    ReadFrom(lzh, source);
     std::vector<uint16_t> sizes;
     lzh.OnPutBytes = [&](TLZHCompressor&, const void*, uint16_t n, uint16_t&) {
         sizes.push_back(n);
@@ -464,20 +446,15 @@ TEST(LzhDecoder, DecompressDuringARun_DoesNothing) {
     const Bytes data = Text(4000);
     const Bytes packed = pak::EncodeLzh(data);
     TLZHCompressor lzh;
-    size_t at = 0;
+    MemorySource source(packed);
     int gets = 0;
     lzh.OnGetBytes = [&](TLZHCompressor& s, void* dta, uint16_t room, uint16_t& got) {
         ++gets;
         s.Decompress();  // ignored
-        const size_t n = std::min<size_t>(room, packed.size() - at);
-        std::memcpy(dta, packed.data() + at, n);
-        at += n;
-        got = static_cast<uint16_t>(n);
+        got = source.Take(dta, room);
     };
     Bytes out;
-    lzh.OnPutBytes = [&](TLZHCompressor&, const void* d, uint16_t n, uint16_t&) {
-        out.insert(out.end(), static_cast<const uint8_t*>(d), static_cast<const uint8_t*>(d) + n);
-    };
+    AppendTo(lzh, out);
     lzh.Decompress();
     EXPECT_EQ(out, data);
 }
