@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "DelphiIni.h"
 #include "Driver.h"
 #include "framework/WideText.h"
 
@@ -99,14 +100,11 @@ std::vector<std::string> SlotNames(const std::string& list) {
 std::string IniPath() { return WindowsDir() + "DELPHI.INI"; }
 
 std::string IniRead(const std::string& section, const std::string& key) {
-    wchar_t buf[1024];
-    GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), L"", buf, 1024, L"DELPHI.INI");
-    return Narrow(buf);
+    return qs::test::DelphiIniValue(section, key).value_or("");
 }
 
 void IniWrite(const std::string& section, const std::string& key, const std::string& value) {
-    if (!WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(), L"DELPHI.INI"))
-        throw Failure("cannot write DELPHI.INI");
+    if (!qs::test::WriteDelphiIni(section, key, value)) throw Failure("cannot write DELPHI.INI");
 }
 
 // ---- Shortcuts

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "PakWriter.h"
+#include "WinFolderFiles.h"
 #include "framework/Bitness.h"
 #include "framework/Text.h"
 #include "framework/WideText.h"
@@ -157,14 +158,9 @@ void ExpectFiles(const std::string& folder, const Package& pak, const std::vecto
     for (const auto& f : pak.files) {
         const std::string path = WithSlash(folder) + f.name;
         Expect(ReadBytes(path) == f.data, path + " differs from the packed file");
-        FILETIME local;
-        const FILETIME utc = LastWrite(path);
-        FileTimeToLocalFileTime(&utc, &local);
-        WORD date = 0, time = 0;
-        FileTimeToDosDateTime(&local, &date, &time);
-        Expect((uint32_t(date) << 16 | time) == f.dosTime,
-               path + " carries the time " + qs::pak::DosTimeText(uint32_t(date) << 16 | time) + ", not " +
-                   qs::pak::DosTimeText(f.dosTime));
+        const uint32_t dosTime = qs::test::LocalDosTimeOf(path);
+        Expect(dosTime == f.dosTime, path + " carries the time " + qs::pak::DosTimeText(dosTime) + ", not " +
+                                         qs::pak::DosTimeText(f.dosTime));
     }
 }
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "PakBytes.h"
+#include "WinFolderFiles.h"
 #include "WinTestSupport.h"
 #include "framework/Exceptions.h"
 #include "package/Extract.h"
@@ -128,13 +129,7 @@ TEST_F(Extraction, LongNameOnDiskAndCutInSlot_DuplicateNamesLeaveTheLater) {
 TEST_F(Extraction, FileTimeIsTheStoredLocalTime) {
     const uint32_t dos = (uint32_t(0x4A21) << 16) | 0x7C2F;  // 2017-01-01 15:33:30
     Run({Entry("t.txt", "t", dos)}, Dst());
-    WIN32_FILE_ATTRIBUTE_DATA a;
-    ASSERT_TRUE(GetFileAttributesExA((Dst() + "t.txt").c_str(), GetFileExInfoStandard, &a));
-    FILETIME local;
-    FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
-    WORD date = 0, time = 0;
-    FileTimeToDosDateTime(&local, &date, &time);
-    EXPECT_EQ((uint32_t(date) << 16) | time, dos);
+    EXPECT_EQ(LocalDosTimeOf(Dst() + "t.txt"), dos);
 }
 
 TEST_F(Extraction, DamagedPackedByte_PackageErrorEvenWhenFileAlsoWrong) {

@@ -62,13 +62,7 @@ TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
     EXPECT_EQ(ReadFileBytes(Dir() + "App\\Setup.exe"), std::string(3000, 'S'));
 
     // The stored DOS time, taken as local time.
-    WIN32_FILE_ATTRIBUTE_DATA a;
-    ASSERT_TRUE(GetFileAttributesExA((Dir() + "App\\Quilstr.exe").c_str(), GetFileExInfoStandard, &a));
-    FILETIME local;
-    FileTimeToLocalFileTime(&a.ftLastWriteTime, &local);
-    WORD date = 0, time = 0;
-    FileTimeToDosDateTime(&local, &date, &time);
-    EXPECT_EQ((uint32_t(date) << 16) | time, 0x5A8F6000u);
+    EXPECT_EQ(LocalDosTimeOf(Dir() + "App\\Quilstr.exe"), 0x5A8F6000u);
 
     EXPECT_EQ(f.Gauge.MaxValue(), RunState(f).SpaceNeeded());
     EXPECT_EQ(f.Gauge.Progress(), f.Gauge.MaxValue());

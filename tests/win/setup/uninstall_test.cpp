@@ -1,3 +1,4 @@
+#include "DelphiIni.h"
 #include "SetupFixture.h"
 
 #include "framework/Exceptions.h"
@@ -16,11 +17,7 @@ std::string ShellFolder(const char* name) {
             .value_or(""));
 }
 
-std::string IniValue(const char* key) {
-    char buf[1024];
-    GetPrivateProfileStringA("Transfer", key, "<none>", buf, sizeof buf, "DELPHI.INI");
-    return buf;
-}
+std::string IniValue(const char* key) { return DelphiIniValue("Transfer", key).value_or("<none>"); }
 
 class Uninstall : public SetupFixture {
 protected:

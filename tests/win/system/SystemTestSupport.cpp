@@ -48,12 +48,6 @@ std::string WindowsDir() {
 
 std::string DelphiIniPath() { return WindowsDir() + "DELPHI.INI"; }
 
-std::string IniValue(const std::string& section, const std::string& key) {
-    char buf[2048];
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), "<missing>", buf, sizeof buf, "DELPHI.INI");
-    return buf;
-}
-
 void ResetSystemStores() {
     DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\QV");
     DeleteRegTree(HKEY_CURRENT_USER, "Software\\QV");

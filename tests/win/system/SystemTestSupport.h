@@ -7,13 +7,13 @@
 
 #include <string>
 
+#include "DelphiIni.h"
 #include "WinTestSupport.h"
 
 namespace qs::test {
 
 std::string WindowsDir();    // ends in "\"
 std::string DelphiIniPath();  // DELPHI.INI in the Windows folder
-std::string IniValue(const std::string& section, const std::string& key);  // "<missing>" when absent
 
 constexpr char kDelphi20Key[] = "Software\\Borland\\Delphi\\2.0\\Transfer";
 
