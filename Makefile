@@ -1,7 +1,8 @@
 # make test    - install what is missing, build the three trees, run every suite the host can run, print the summary
 # make release - install what is missing, build what a vendor ships into build/release/ (signed when SIGN_CERT
 #                and SIGN_KEY name a PEM certificate and its key)
-# make demo    - build, lay out the demo media folder with the release Setup.exe and start it under Wine
+# make demo    - the vendor's flow on the demo files, in trees and a prefix of its own: a keyed Setup.exe, signed
+#                packages, the one-file download build/demo/QstSetup.exe, started under Wine
 # make bench   - decoder, mkpak (one thread and every core) and extraction benchmarks (optimised builds, prints
 #                figures)
 # make fuzz    - libFuzzer targets, FUZZ_SECONDS each (default 60)
@@ -39,7 +40,7 @@ test: build
 release: bootstrap
 	@scripts/release
 
-demo: build release
+demo: bootstrap
 	@scripts/demo
 
 bench: bootstrap
@@ -48,8 +49,11 @@ bench: bootstrap
 fuzz: bootstrap
 	@scripts/fuzz
 
+# The test prefixes and the demo's (with whatever the demo installed).
 reset-prefix:
-	@scripts/wine-run --reset && WINE_RUN_ARCH=win64 scripts/wine-run --reset
+	@scripts/wine-run --reset && WINE_RUN_ARCH=win64 scripts/wine-run --reset && \
+	  WINEPREFIX=$(B)/wineprefix-demo scripts/wine-run --reset && \
+	  WINEPREFIX=$(B)/wineprefix-demo64 WINE_RUN_ARCH=win64 scripts/wine-run --reset
 
 clean:
 	rm -rf $(B)

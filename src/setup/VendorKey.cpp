@@ -33,8 +33,7 @@ private:
 }  // namespace
 
 std::string SignatureRefusalText(const std::string& pakName, SignatureCheck check) {
-    return "File " + pakName + (check == SignatureCheck::Changed ? " has been changed since it was signed"
-                                                                 : " is not signed");
+    return "File " + pakName + (check == SignatureCheck::Mismatch ? " does not match its signature" : " is not signed");
 }
 
 TVendorKey::~TVendorKey() { Release(); }
@@ -135,7 +134,7 @@ SignatureCheck TVendorKey::Check(BinFile& pak, const std::string& pakPath, const
     std::reverse(sig.bytes.begin(), sig.bytes.end());
     return CryptVerifySignatureW(signedHash.Get(), sig.bytes.data(), DWORD(sig.bytes.size()), key_, nullptr, 0)
                ? SignatureCheck::Good
-               : SignatureCheck::Changed;
+               : SignatureCheck::Mismatch;
 }
 
 }  // namespace qs

@@ -17,10 +17,11 @@ namespace qs {
 enum class SignatureCheck {
     Good,       // signed by the vendor key, for this name and these bytes
     NotSigned,  // no signature file, one that cannot be a signature by this key, or no usable key in the program
-    Changed,    // a signature that does not match: other bytes, another name, or another key
+    Mismatch,   // a signature that does not match: other bytes, another name, or another key (which, the
+                // program cannot tell)
 };
 
-// "File Quilstr.pak is not signed", "File Quilstr.pak has been changed since it was signed".
+// "File Quilstr.pak is not signed", "File Quilstr.pak does not match its signature".
 std::string SignatureRefusalText(const std::string& pakName, SignatureCheck check);
 
 // A package refused by its check. For "Quilstr.pak" start-up shows the text with a stop icon, without a full stop

@@ -114,6 +114,15 @@ void Process::Started(BOOL created, const PROCESS_INFORMATION& pi) {
     pid_ = pi.dwProcessId;
 }
 
+Process::Process(DWORD pid) {
+    // What the drivers do with a process: wait for it, end it, and copy structures into and out of it.
+    handle_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | PROCESS_VM_OPERATION |
+                              PROCESS_VM_READ | PROCESS_VM_WRITE,
+                          FALSE, pid);
+    if (handle_) pid_ = pid;
+    else startError_ = GetLastError();
+}
+
 Process::~Process() {
     if (!handle_) return;
     Kill();  // a failed check may leave the program waiting or its box open: nothing later is to meet it

@@ -36,6 +36,9 @@ public:
     // ANSI code page.
     explicit Process(const std::string& cmdLine, const std::string& dir = "");
     explicit Process(const Launch& launch);
+    // A process another program started (a child of one started here), opened by its id: Started() is false when
+    // it cannot be opened.
+    explicit Process(DWORD pid);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

@@ -123,7 +123,7 @@ void SignedPackages(Run& run) {
     if (run.Src().signedMedia.empty()) throw Skipped("the build made no signed packages (no host mkpak)");
     const auto f = SignedFiles(run.Src());
     const std::string notSigned = "File Quilstr.pak is not signed";
-    const std::string changed = "File Quilstr.pak has been changed since it was signed";
+    const std::string changed = "File Quilstr.pak does not match its signature";
     const auto withMain = [&](const std::vector<uint8_t>& pak, const std::vector<uint8_t>& sig) {
         Images files = {{"Quilstr.pak", pak}, {"Delphi10.pak", f.at("Delphi10.pak")},
                         {"Delphi10.sig", f.at("Delphi10.sig")}};

@@ -38,6 +38,10 @@ const std::vector<Scenario>& AllScenarios() {
          CodePage1250, "pl_PL.UTF-8"},
         {"codepage_932", "code page 932: a folder with 0x5C inside a character installs, updates and goes whole",
          CodePage932, "ja_JP.UTF-8"},
+        {"bundle_download",
+         "QstSetup.exe: one download installs from any folder and leaves nothing; damaged or cut ones refused",
+         BundleDownload},
+        {"bundle_folder_acl", "QstSetup.exe: the extracted folder only administrators can change", BundleFolderAcl},
     };
     return kAll;
 }

@@ -42,7 +42,7 @@ const Scenario* FindScenario(const std::string& name);
 void RunScenario(const Scenario& scenario, const Settings& settings);
 
 // The scenarios, by theme (PackageScenarios.cpp, InstallScenarios.cpp, WindowScenarios.cpp,
-// CodePageScenarios.cpp).
+// CodePageScenarios.cpp, BundleScenarios.cpp).
 void NoPackage(Run& run);
 void DamagedPackage(Run& run);
 void SignedPackages(Run& run);
@@ -58,6 +58,14 @@ void OneAtATime(Run& run);
 void CodePage1252(Run& run);
 void CodePage1250(Run& run);
 void CodePage932(Run& run);
+// The same bytes from the same media; damaged and cut bundles refused before anything is extracted; installs
+// through the window from a downloads folder with a plain name and from one outside every code page, with the
+// temporary folder outside them too; the extracted folder gone afterwards, also when Setup.exe was ended by
+// force; two copies started together run one after the other; a large payload shows the progress window.
+void BundleDownload(Run& run);
+// The extracted folder and its files carry the administrators-only access list. Skipped where the file system
+// keeps no access lists (Wine maps them to Unix permission bits).
+void BundleFolderAcl(Run& run);
 
 // Installs, updates and uninstalls with this driver's Setup.exe alone, then with otherSetup (the other Windows
 // build) doing the install, then the update and uninstall; throws Failure unless the machine is the same after

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "../common/CmdLineModel.h"
+#include "../common/MiniPe.h"
 #include "deleteme/CmdLine.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
@@ -27,8 +28,10 @@
 #include "package/Crc32.h"
 #include "package/Extract.h"
 #include "package/LZH_OP.h"
+#include "package/LzhMemory.h"
 #include "package/PakFormat.h"
 #include "package/PakSignature.h"
+#include "stub/BundleFormat.h"
 #include "system/InstalledFileList.h"
 #include "system/SearchPath.h"
 
@@ -177,16 +180,12 @@ inline DecodeResult DecodeOnce(TLZHCompressor& d, const uint8_t* stream, size_t 
     d.SetReadBufSize(readSize);
     d.SetWriteBufSize(writeSize);
     DecodeResult r;
-    size_t at = 0;
+    MemorySource source(stream, size, chunk);
     int puts = 0;
     bool lastPutShort = false;
     d.OnGetBytes = [&](TLZHCompressor&, void* dta, uint16_t n, uint16_t& got) {
         QS_FUZZ_CHECK(n >= 1 && n <= d.ReadBufSize());
-        size_t give = std::min<size_t>(n, size - at);
-        if (chunk) give = std::min(give, chunk);
-        if (give) std::memcpy(dta, stream + at, give);
-        at += give;
-        got = uint16_t(give);
+        got = source.Take(dta, n);
     };
     d.OnPutBytes = [&](TLZHCompressor&, const void* dta, uint16_t n, uint16_t& put) {
         // Full blocks while more output follows; only the final hand-over may be shorter.
@@ -447,5 +446,56 @@ inline void SigFileOne(const uint8_t* data, size_t size) {
     }
     if (sig.fault != F::None) QS_FUZZ_CHECK(sig.bytes.empty());
 }
+
+// ---- QstSetup.exe's payload ------------------------------------------------------------------------------------
+// The input follows a minimal Windows program, as a payload follows the stub; the first byte's low bit appends a
+// certificate table as a signing tool does (its padding and size from the other bits). Whatever the reader accepts
+// lies inside the image, back to back up to the directory, under plain names given once, Setup.exe among them.
+inline void BundleOne(const uint8_t* data, size_t size) {
+    if (size < 1 || size > kMaxInput) return;
+    std::vector<uint8_t> image = qs::test::MiniPe(512);
+    image.insert(image.end(), data + 1, data + size);
+    if (data[0] & 1) qs::test::AppendCertificateTable(image, data[0] >> 5, 8 + ((data[0] >> 1) & 15));
+    QsbBundle b;
+    const QsbResult r = QsbRead(image.data(), image.size(), &b);
+    QS_FUZZ_CHECK(r == QSB_OK || r == QSB_NO_PAYLOAD || r == QSB_DAMAGED);
+    if (r != QSB_OK) return;
+    QS_FUZZ_CHECK(b.end <= image.size() && b.end >= QSB_TRAILER_SIZE);
+    QS_FUZZ_CHECK(b.directoryOffset + b.directorySize + QSB_TRAILER_SIZE <= b.end);
+    QS_FUZZ_CHECK(b.fileCount >= 1 && b.fileCount <= QSB_MAX_FILES);
+    uint64_t at = b.payloadOffset;
+    bool setup = false;
+    for (uint32_t i = 0; i < b.fileCount; ++i) {
+        const QsbFile& f = b.files[i];
+        QS_FUZZ_CHECK(f.offset == at && f.size <= b.directoryOffset - at);
+        at += f.size;
+        const size_t len = std::strlen(f.name);
+        QS_FUZZ_CHECK(QsbPlainName(reinterpret_cast<const uint8_t*>(f.name), len));
+        for (uint32_t j = 0; j < i; ++j) QS_FUZZ_CHECK(!QsbSameName(b.files[j].name, f.name));
+        setup = setup || QsbSameName(f.name, QSB_SETUP_NAME);
+    }
+    QS_FUZZ_CHECK(at == b.directoryOffset && setup);
+    QsbBundle again;
+    QS_FUZZ_CHECK(QsbRead(image.data(), image.size(), &again) == QSB_OK && std::memcmp(&again, &b, sizeof b) == 0);
+}
+
+// Every target: its name (the program fuzz_<name>, the folders corpus/<name> and regressions/<name>), its check,
+// and the longest input the fuzzer makes. The one list: tests/fuzz/CMakeLists.txt, scripts/fuzz and the host
+// tests read these rows, one a line.
+struct Target {
+    const char* name;
+    void (*check)(const uint8_t*, size_t);
+    size_t maxLen;
+};
+inline constexpr Target kTargets[] = {
+    {"pak_scan", PakScanOne, 4096},
+    {"lzh_decode", LzhDecodeOne, 16384},
+    {"extract", ExtractOne, 16384},
+    {"file_list", FileListOne, 4096},
+    {"cmdline", CmdLineOne, 4096},
+    {"search_path", SearchPathOne, 4096},
+    {"sig_file", SigFileOne, 70000},  // past the 64 KB limit of a signature file
+    {"bundle", BundleOne, 4096},
+};
 
 }  // namespace qs::fuzz

@@ -2,11 +2,14 @@
 // library. Run by `scripts/fuzz --seeds`; the output is committed, so fuzzing never depends on this program.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "../common/MiniPe.h"
+#include "PakBundle.h"
 #include "PakWriter.h"
 
 using qs::pak::FileToPack;
@@ -120,5 +123,17 @@ int main(int argc, char** argv) {
     Put("sig_file", "cut", 0, std::vector<uint8_t>(383, 0x5A));
     Put("sig_file", "empty", 1, {});
     Put("sig_file", "pem", 2, Bytes("-----BEGIN SIGNATURE-----\nAAAA\n-----END SIGNATURE-----\n"));
+
+    // QstSetup.exe's payload: flag byte (bit 0: signed afterwards) + what follows the 512-byte stub. The reader
+    // checks no hash, so the seeds carry a stand-in for them.
+    const auto noHash = [](const uint8_t*, size_t, uint8_t(&digest)[32]) { std::fill(digest, digest + 32, 0x11); };
+    const std::vector<uint8_t> bundle = qs::pak::BuildBundle(
+        qs::test::MiniPe(512),
+        {{"Setup.exe", Bytes("MZ setup")}, {"Quilstr.pak", mainPak}, {"Quilstr.sig", std::vector<uint8_t>(384, 0x5A)}},
+        noHash);
+    const std::vector<uint8_t> payload(bundle.begin() + 512, bundle.end());
+    Put("bundle", "media", 0, payload);
+    Put("bundle", "signed", 0x41, payload);
+    Put("bundle", "cut", 0, std::vector<uint8_t>(payload.begin(), payload.end() - 9));
     return 0;
 }

@@ -21,13 +21,7 @@ struct FuzzViolation : std::runtime_error {
 
 namespace {
 
-using Body = std::function<void(const uint8_t*, size_t)>;
-
-struct Target {
-    const char* name;
-    Body body;
-};
-void PrintTo(const Target& t, std::ostream* os) { *os << t.name; }
+using qs::fuzz::Target;
 
 std::vector<std::string> FilesIn(const std::string& dir) {
     std::vector<std::string> files;
@@ -56,7 +50,7 @@ protected:
         for (const std::string& file : FilesIn(dir)) {
             const std::vector<uint8_t> data = ReadAll(file);
             try {
-                GetParam().body(data.data(), data.size());
+                GetParam().check(data.data(), data.size());
             } catch (const FuzzViolation& v) {
                 ADD_FAILURE() << file << ": " << v.what();
             } catch (const std::exception& e) {
@@ -74,14 +68,7 @@ TEST_P(FuzzInputs, SavedFindings_PassEveryCheck) {
     if (RunFolder("regressions") == 0) GTEST_SKIP() << "no findings saved for this target";
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs,
-                         ::testing::Values(Target{"pak_scan", qs::fuzz::PakScanOne},
-                                           Target{"lzh_decode", qs::fuzz::LzhDecodeOne},
-                                           Target{"extract", qs::fuzz::ExtractOne},
-                                           Target{"file_list", qs::fuzz::FileListOne},
-                                           Target{"cmdline", qs::fuzz::CmdLineOne},
-                                           Target{"search_path", qs::fuzz::SearchPathOne},
-                                           Target{"sig_file", qs::fuzz::SigFileOne}),
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzInputs, ::testing::ValuesIn(qs::fuzz::kTargets),
                          [](const ::testing::TestParamInfo<Target>& p) { return std::string(p.param.name); });
 
 // The checks themselves must be able to fail, or a clean fuzz run means nothing.

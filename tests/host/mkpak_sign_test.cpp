@@ -123,7 +123,7 @@ TEST_F(Signing, MkpakVerify_RefusesAndSaysWhy) {
         const char* pubKey;
         std::string said;
     } cases[] = {
-        {"one changed byte", changed, sig, "vendor", "has been changed since it was signed"},
+        {"one changed byte", changed, sig, "vendor", "does not match its signature"},
         {"another key's public half", good, sig, "other", "was not made with the key"},
         {"no signature", good, {}, "vendor", "Delphi10.sig is missing"},
         {"cut signature", good, cut, "vendor", "must be 384 bytes long"},
@@ -158,6 +158,31 @@ TEST_F(Signing, MkpakSign_RefusesKeysOfTheWrongKindAndWritesNothing) {
     }
     EXPECT_EQ(Mkpak("verify " + pak + " --pubkey " + Key("vendor")), 1) << "a private key where the public one belongs";
     EXPECT_EQ(Mkpak("sign " + pak), 2) << "no key: usage";
+}
+
+TEST_F(Signing, MkpakSign_RefusesWhatIsNotAPackage_AsksAPassphraseOnce) {
+    Write(At("Notes.pak"), Bytes(600, 'n'));
+    EXPECT_EQ(Mkpak("sign Notes.pak --key " + Key("vendor")), 1);
+    EXPECT_NE(output_.find("Notes.pak is not a package"), std::string::npos) << output_;
+    EXPECT_FALSE(fs::exists(At("Notes.sig")));
+
+    const std::string pak = MakePak("Quilstr.pak");
+    ASSERT_EQ(Run("openssl pkey -in " + Key("vendor") + " -aes256 -passout pass:Łódź-secret -out protected.pem"), 0)
+        << output_;
+    // Without a terminal (setsid), so the passphrase is read from standard input as a script would give it.
+    const auto sign = [&](const std::string& passphrase) {
+        return Run("printf '" + passphrase + "\\n' | setsid -w " + std::string(QS_BUILD_DIR) +
+                   "/tools/mkpak/mkpak sign Quilstr.pak --key protected.pem");
+    };
+    EXPECT_EQ(sign("wrong"), 1) << output_;
+    EXPECT_NE(output_.find("Wrong passphrase for the key file protected.pem"), std::string::npos) << output_;
+    EXPECT_FALSE(fs::exists(At("Quilstr.sig")));
+
+    ASSERT_EQ(sign("Łódź-secret"), 0) << output_;
+    const size_t first = output_.find("Passphrase for protected.pem");
+    ASSERT_NE(first, std::string::npos) << output_;
+    EXPECT_EQ(output_.find("Passphrase for", first + 1), std::string::npos) << "asked twice: " << output_;
+    EXPECT_EQ(Mkpak("verify Quilstr.pak --pubkey " + Pub("vendor")), 0) << output_;
 }
 
 TEST(PakSignature, SignatureFileAndMessage) {

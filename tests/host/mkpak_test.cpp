@@ -117,6 +117,32 @@ TEST(PakWriter, SetupProgramsHeaderScanReadsTheWrittenPackage) {
     EXPECT_EQ(s.DirPos, ParsePackage(ReadWholeFile(pak.string()), "p").dirPos);
 }
 
+// A version longer than the format's 32 bytes (made by another tool): Setup.exe's scan and mkpak list read the same
+// first 32 bytes, cut before a character that would not fit whole, and list says it was cut.
+TEST(PakWriter, LongVersion_SetupAndMkpakListReadTheSame) {
+    TempDir dir;
+    PakOptions o;
+    o.version = "1.0";
+    Bytes image = BuildPackage({}, o);
+    const size_t at = 5 + 2 + 4 + o.product.size();  // magic, reserved, product length and text
+    const std::string longVersion = std::string(31, 'a') + "\xC5\x82" + std::string(7, 'b');  // "ł" across byte 32
+    image[at] = uint8_t(longVersion.size());
+    image.erase(image.begin() + std::ptrdiff_t(at + 4), image.begin() + std::ptrdiff_t(at + 4 + o.version.size()));
+    image.insert(image.begin() + std::ptrdiff_t(at + 4), longVersion.begin(), longVersion.end());
+    const fs::path pak = dir.path / "Quilstr.pak";
+    WriteFile(pak, image);
+
+    const std::string shown(31, 'a');
+    EXPECT_EQ(ScanPackage(pak.string(), PakRole::Main).VersionText, shown);
+    const PakInfo info = ParsePackage(image, "Quilstr.pak");
+    EXPECT_EQ(info.version, shown);
+    EXPECT_EQ(info.versionLength, 40);
+    std::string out;
+    ASSERT_EQ(RunMkpak("list " + pak.string(), dir, &out), 0) << out;
+    EXPECT_NE(out.find("Version: " + shown + " (stored 40 bytes; Setup.exe reads the first 32)"), std::string::npos)
+        << out;
+}
+
 TEST(PakWriter, Refusals) {
     const auto one = [](const std::string& name) { return std::vector<FileToPack>{{name, {1, 2, 3}, 0, ""}}; };
     for (const char* bad : {"", "a/b.txt", "a\\b.txt", "c:x", "..", ".", "CON", "nul.txt", "com1", "tab\there"})

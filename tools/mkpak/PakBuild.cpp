@@ -15,7 +15,7 @@ namespace {
 
 void CheckText(const std::string& text, const char* what) {
     if (text.size() > kMaxPakText)
-        throw Exception(std::string(what) + " \"" + text + "\" is longer than 32 characters");
+        throw Exception(std::string(what) + " \"" + text + "\" is longer than 32 bytes, all that Setup.exe reads");
 }
 
 void CheckSize(const std::string& name, size_t size) {

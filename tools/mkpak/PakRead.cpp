@@ -3,6 +3,7 @@
 
 #include "PakWriter.h"
 #include "framework/ByteIO.h"
+#include "framework/WideText.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 
@@ -22,8 +23,9 @@ public:
     [[noreturn]] void PastEnd(const char* field) override {
         Damaged(std::string(field) + " lies past the end of the file");
     }
+    // Longer texts are read as Setup.exe reads them (the first 32 bytes kept), not refused.
     void TextLength(const char* lengthField, int32_t n) override {
-        if (n < 0 || size_t(n) > kMaxPakText) Damaged(std::string(lengthField) + " " + std::to_string(n));
+        if (n < 0) Damaged(std::string(lengthField) + " " + std::to_string(n));
     }
     [[noreturn]] void Damaged(const std::string& why) const { throw Exception(what_ + " is damaged: " + why); }
 
@@ -42,8 +44,10 @@ PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what)
     const PakHeader h = ReadPakHeader(in, in);
     PakInfo info;
     info.reserved = h.reserved;
-    info.product = h.product;
-    info.version = h.version;
+    info.product = std::string(Utf8Prefix(h.product, kMaxPakText));
+    info.productLength = h.productLength;
+    info.version = std::string(Utf8Prefix(h.version, kMaxPakText));
+    info.versionLength = h.versionLength;
     info.extraNames = h.extraNames;
     info.dirPos = h.dirPos;
     const int32_t count = h.entryCount;

@@ -5,6 +5,7 @@
 #include <openssl/rsa.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -31,13 +32,29 @@ using PkeyCtx = std::unique_ptr<EVP_PKEY_CTX, PkeyCtxFree>;
 
 enum class KeyHalf { Private, Public };
 
+// Asks for the passphrase of an encrypted private key, once (no second entry to confirm: a wrong one is said so
+// right away), on the terminal or, without one, from standard input.
+struct PassphrasePrompt {
+    std::string prompt;
+    bool asked = false;
+};
+
+int AskPassphrase(char* buf, int size, int /*rwflag*/, void* u) {
+    auto* p = static_cast<PassphrasePrompt*>(u);
+    p->asked = true;
+    if (EVP_read_pw_string(buf, size, p->prompt.c_str(), 0) != 0) return -1;
+    return int(std::strlen(buf));
+}
+
 Pkey ReadKey(const std::string& path, KeyHalf half) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) throw Exception("Cannot read the key file " + path);
-    EVP_PKEY* k = half == KeyHalf::Private ? PEM_read_PrivateKey(f, nullptr, nullptr, nullptr)
+    PassphrasePrompt prompt{"Passphrase for " + path + ":"};
+    EVP_PKEY* k = half == KeyHalf::Private ? PEM_read_PrivateKey(f, nullptr, AskPassphrase, &prompt)
                                            : PEM_read_PUBKEY(f, nullptr, nullptr, nullptr);
     std::fclose(f);
     const char* kind = half == KeyHalf::Private ? "a PEM private key" : "a PEM public key";
+    if (!k && prompt.asked) throw Exception("Wrong passphrase for the key file " + path);
     if (!k) throw Exception("The key file " + path + " does not hold " + std::string(kind));
     Pkey key(k);
     if (EVP_PKEY_get_base_id(k) != EVP_PKEY_RSA || EVP_PKEY_get_bits(k) < kMinPackageKeyBits)
@@ -81,6 +98,12 @@ bool OpensWithKey(EVP_PKEY* key, const std::vector<uint8_t>& sig) {
 
 }  // namespace
 
+void Sha256(const uint8_t* data, size_t size, uint8_t (&digest)[32]) {
+    unsigned len = 0;
+    if (!EVP_Digest(data, size, digest, &len, EVP_sha256(), nullptr) || len != 32)
+        throw Exception("SHA-256 is not available");
+}
+
 std::string SignPackage(const std::string& pakPath, const std::string& keyPath) {
     const Pkey key = ReadKey(keyPath, KeyHalf::Private);
     const std::vector<uint8_t> message = MessageOf(pakPath);
@@ -117,7 +140,8 @@ std::string VerifyPackage(const std::string& pakPath, const std::string& pubPath
         return "";
     if (!OpensWithKey(key.get(), sig.bytes))
         return "The signature " + sigPath + " was not made with the key in " + pubPath + " (or it is damaged)";
-    return pakPath + " has been changed since it was signed, or the signature belongs to a package of another name";
+    return pakPath + " does not match its signature: the package was changed after it was signed, or the signature "
+                     "belongs to a package of another name";
 }
 
 }  // namespace qs::pak

@@ -1,18 +1,25 @@
 // Signing and checking packages on the vendor's machine, with OpenSSL's libcrypto (the message and the
 // signature file are described in package/PakSignature.h).
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace qs::pak {
 
 // Signs the package at pakPath with the RSA private key in the PEM file keyPath (3072 bits or more) and writes
-// the signature beside it (SignatureFileName). Returns the signature file's path. Raises qs::Exception with a
-// plain reason for an unreadable package or key, a key of the wrong kind or size, or a failed write.
+// the signature beside it (SignatureFileName). Returns the signature file's path. A key protected by a passphrase
+// asks for it once (terminal, else standard input). Raises qs::Exception with a plain reason for an unreadable
+// package or key, a wrong passphrase, a key of the wrong kind or size, or a failed write. The caller checks that
+// the file is a package.
 std::string SignPackage(const std::string& pakPath, const std::string& keyPath);
 
 // Checks the signature beside the package at pakPath against the RSA public key in the PEM file pubPath.
 // Returns "" when it holds, else why not, in a sentence that names the file. Raises qs::Exception for an
 // unreadable package or an unusable key file.
 std::string VerifyPackage(const std::string& pakPath, const std::string& pubPath);
+
+// The SHA-256 of size bytes (for the bundle's directory). Raises qs::Exception when libcrypto offers none.
+void Sha256(const uint8_t* data, size_t size, uint8_t (&digest)[32]);
 
 }  // namespace qs::pak

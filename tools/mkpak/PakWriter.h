@@ -25,8 +25,8 @@ struct FileToPack {
 };
 
 struct PakOptions {
-    std::string product = "Quillostrand";  // at most 32 characters
-    std::string version;                   // at most 32 characters
+    std::string product = "Quillostrand";  // at most 32 bytes: all that Setup.exe reads
+    std::string version;                   // at most 32 bytes: all that Setup.exe reads and shows
     bool extraNames = false;
     uint16_t reserved = 0;
     LzhParse parse = LzhParse::Optimal;
@@ -60,15 +60,20 @@ void CreatePackageFile(const std::string& path, const std::vector<PakSource>& fi
 
 struct PakInfo {
     uint16_t reserved = 0;
+    // The texts as Setup.exe reads them: at most their first 32 bytes (whole UTF-8 characters); the lengths as
+    // stored.
     std::string product;
     std::string version;
+    int32_t productLength = 0;
+    int32_t versionLength = 0;
     bool extraNames = false;
     int32_t dirPos = 0;
     std::vector<PakDirRecord> entries;
 };
 
 // Parses header and directory of a package image. Raises "<what> is not a package" on a wrong magic and
-// "<what> is damaged: ..." on any field past the end or out of range (texts over 32 characters included).
+// "<what> is damaged: ..." on any field past the end or out of range. A text over 32 bytes is cut as Setup.exe
+// cuts it.
 PakInfo ParsePackage(const std::vector<uint8_t>& image, const std::string& what);
 
 // Unpacks one entry of a parsed image and checks both CRC-32 values and the size; raises

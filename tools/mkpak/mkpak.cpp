@@ -5,6 +5,7 @@
 //   mkpak extract [--jobs N] PAK DIR
 //   mkpak sign PAK --key KEY.pem        writes the detached signature beside PAK (Quilstr.sig for Quilstr.pak)
 //   mkpak verify PAK --pubkey PUB.pem   checks it, and says why it fails
+//   mkpak bundle OUT --stub STUB MEDIA   QstSetup.exe: the stub with Setup.exe and the packages of MEDIA appended
 // create, test and extract work on N threads (default: one per core); the results do not depend on N.
 // Exit code 0 on success, 1 on any refusal or damage (with a message on stderr), 2 on wrong usage.
 #include <sys/stat.h>
@@ -25,6 +26,7 @@
 #ifdef QS_MKPAK_SIGNS
 #include "PakSign.h"
 #endif
+#include "PakBundle.h"
 #include "PakWriter.h"
 #include "package/Extract.h"
 #include "package/PakFormat.h"
@@ -42,6 +44,7 @@ int Usage() {
                  "       mkpak extract [--jobs N] PAK DIR\n"
                  "       mkpak sign PAK --key KEY.pem\n"
                  "       mkpak verify PAK --pubkey PUB.pem\n"
+                 "       mkpak bundle OUT.exe --stub QstSetupStub.exe MEDIA_DIR\n"
                  "       --jobs N: threads to use, 1 or more (default: one per core)\n");
     return 2;
 }
@@ -116,8 +119,15 @@ int Create(std::vector<std::string> args) {
 int List(const std::string& pak) {
     const std::vector<uint8_t> image = ReadWholeFile(pak);
     const PakInfo info = ParsePackage(image, pak);
-    std::printf("Product: %s\nVersion: %s\nExtra names: %s\nFiles: %zu\n", info.product.c_str(),
-                info.version.c_str(), info.extraNames ? "yes" : "no", info.entries.size());
+    // A text longer than the format's 32 bytes is shown as Setup.exe shows it, and said so.
+    const auto cut = [](int32_t stored) {
+        return stored > int32_t(kMaxPakText)
+                   ? " (stored " + std::to_string(stored) + " bytes; Setup.exe reads the first 32)"
+                   : std::string();
+    };
+    std::printf("Product: %s%s\nVersion: %s%s\nExtra names: %s\nFiles: %zu\n", info.product.c_str(),
+                cut(info.productLength).c_str(), info.version.c_str(), cut(info.versionLength).c_str(),
+                info.extraNames ? "yes" : "no", info.entries.size());
     for (const PakDirRecord& e : info.entries) {
         std::printf("%10" PRId32 " %10" PRId32 "  %s  %08" PRIX32 " %08" PRIX32 "  %s", e.unpackedSize,
                     e.packedSize, DosTimeText(e.dosTime).c_str(), e.fileCrc, e.dataCrc, e.name.c_str());
@@ -190,6 +200,8 @@ int Sign(const std::vector<std::string>& args) {
     std::string pak, key;
     if (!TakeKeyArgs(args, "--key", pak, key)) return Usage();
 #ifdef QS_MKPAK_SIGNS
+    // A signature on anything but a package would only be found out on the customer's machine.
+    ParsePackage(ReadWholeFile(pak), pak);
     std::printf("%s: signed, %s\n", pak.c_str(), SignPackage(pak, key).c_str());
     return 0;
 #else
@@ -213,6 +225,38 @@ int Verify(const std::vector<std::string>& args) {
 #endif
 }
 
+// OUT, "--stub STUB" and MEDIA_DIR, the option anywhere.
+int Bundle(std::vector<std::string> args) {
+    std::string stub;
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "--stub") continue;
+        stub = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        break;
+    }
+    if (stub.empty() || args.size() != 2 || args[0].rfind("--", 0) == 0 || args[1].rfind("--", 0) == 0)
+        return Usage();
+#ifdef QS_MKPAK_SIGNS
+    const std::string& out = args[0];
+    const std::vector<BundleFile> files = ReadMediaFolder(args[1]);
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = BuildBundle(ReadWholeFile(stub), files, Sha256);
+    } catch (const Exception& e) {
+        throw Exception(stub + ": " + e.what());
+    }
+    WriteThroughTemporary(out, [&](std::ostream& f) {
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    });
+    std::string names;
+    for (const BundleFile& f : files) names += (names.empty() ? "" : ", ") + f.name;
+    std::printf("%s: %s (%zu bytes)\n", out.c_str(), names.c_str(), bytes.size());
+    return 0;
+#else
+    throw Exception("this build of mkpak cannot make bundles; use the one built for the building machine");
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -224,6 +268,7 @@ int main(int argc, char** argv) {
         if (cmd == "list" && args.size() == 1) return List(args[0]);
         if (cmd == "sign") return Sign(args);
         if (cmd == "verify") return Verify(args);
+        if (cmd == "bundle") return Bundle(args);
         const unsigned jobs = cmd == "test" || cmd == "extract" ? TakeJobs(args) : 1;
         if (cmd == "test" && args.size() == 1) return Test(args[0], jobs);
         if (cmd == "extract" && args.size() == 2) return Extract(args[0], args[1], jobs);
