@@ -10,7 +10,11 @@ namespace qs {
 
 const char* const TSetupForm::kPakNames[kPackageSlots] = {"Quilstr.pak", "Delphi10.pak", "Delphi20.pak"};
 
-TSetupForm::TSetupForm() : SelfRemoval(StartSelfRemoval) {
+TSetupForm::TSetupForm()
+    : SelfRemoval([](const std::string& Message, const std::string& Caption) {
+          StartSelfRemoval(Message, Caption, Application().ExeName());
+          Application().Terminate();
+      }) {
     LZHCompressor.SetReadBufSize(kFileBlockSize);
     LZHCompressor.SetWriteBufSize(kFileBlockSize);
     // The decoder reads and writes through the extractor's handlers, however the window is built.

@@ -11,7 +11,7 @@
 #include "framework/Text.h"
 #include "framework/WideText.h"
 #include "setup/FolderCheck.h"
-#include "setup/SetupDetect.h"
+#include "system/MachineDetect.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
 #include "system/Shortcuts.h"
@@ -123,8 +123,10 @@ void TSetupForm::ShowFinishedPage() {
 }
 
 void TSetupForm::CreateShortcuts() {
-    qs::CreateShortcuts(ShellLink, InstallPath, CheckDesktop.Checked(), CheckStartMenu.Checked(),
-                        CheckPrograms.Checked());
+    // A failure is told, and the run goes on: the application works without its shortcuts.
+    if (!qs::CreateShortcuts(ShellLink, InstallPath, CheckDesktop.Checked(), CheckStartMenu.Checked(),
+                             CheckPrograms.Checked()))
+        Application().ShowMessageBox(kShortcutsFailed, kSetupCaption, MB_OK);
 }
 
 void TSetupForm::WriteInstallRecord() {

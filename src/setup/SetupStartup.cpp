@@ -10,7 +10,7 @@
 #include "framework/WideText.h"
 #include "package/PakFormat.h"
 #include "package/PakSignature.h"
-#include "setup/SetupDetect.h"
+#include "system/MachineDetect.h"
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
 #include "system/SearchPath.h"

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "framework/Application.h"
 #include "framework/Bitness.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
@@ -69,12 +68,10 @@ bool WriteHelperAndStart(HMODULE module, const std::string& helperPath, const st
     return true;
 }
 
-void StartSelfRemoval(const std::string& Message, const std::string& Caption) {
+void StartSelfRemoval(const std::string& Message, const std::string& Caption, const std::string& program) {
     const std::string helper = HelperPathFor(TempFolder());
     // The start is not checked: without the helper the program still ends; its copy then simply stays.
-    WriteHelperAndStart(GetModuleHandleW(nullptr), helper,
-                        BuildDeleteMeCommandLine(helper, Application().ExeName(), Message, Caption));
-    Application().Terminate();
+    WriteHelperAndStart(GetModuleHandleW(nullptr), helper, BuildDeleteMeCommandLine(helper, program, Message, Caption));
 }
 
 }  // namespace qs

@@ -38,9 +38,9 @@ void WriteHelperFile(HMODULE module, const std::string& helperPath);
 bool WriteHelperAndStart(HMODULE module, const std::string& helperPath, const std::string& commandLine,
                          HANDLE* process = nullptr);
 
-// Writes DeleteMe.exe to the temporary folder, starts it to remove the running program's file and then show
-// Message with Caption, and asks the application to end. Raises (and then starts nothing and leaves the
-// application running) when the helper file cannot be written; a helper that cannot be started is not reported.
-void StartSelfRemoval(const std::string& Message, const std::string& Caption);
+// Writes DeleteMe.exe to the temporary folder and starts it to remove program (the running program's own file) once
+// it has ended, and then show Message with Caption; the caller then ends. Raises (and then starts nothing) when the
+// helper file cannot be written; a helper that cannot be started is not reported.
+void StartSelfRemoval(const std::string& Message, const std::string& Caption, const std::string& program);
 
 }  // namespace qs

@@ -4,7 +4,6 @@
 
 #include <optional>
 
-#include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/FileSys.h"
 #include "framework/Text.h"
@@ -27,7 +26,7 @@ std::optional<std::string> ShortcutIn(const RegKey& key, const char* valueName) 
 
 }  // namespace
 
-void CreateShortcuts(TShellLink& link, const std::string& installPath, bool desktop, bool startMenu,
+bool CreateShortcuts(TShellLink& link, const std::string& installPath, bool desktop, bool startMenu,
                      bool programs) {
     try {
         const std::string folder = IncludeTrailingBackslash(installPath);
@@ -40,8 +39,9 @@ void CreateShortcuts(TShellLink& link, const std::string& installPath, bool desk
             const std::optional<std::string> path = ShortcutIn(key, kFolderValues[i]);
             if (path && chosen[i]) link.WriteLink(*path);
         }
+        return true;
     } catch (...) {
-        Application().ShowMessageBox("Error creating shortcuts", kSetupCaption, MB_OK);
+        return false;
     }
 }
 

@@ -10,12 +10,14 @@ namespace qs {
 constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kShortcutName[] = "Quillostrand.lnk";
 
+// What the install run tells the user when CreateShortcuts fails.
+constexpr char kShortcutsFailed[] = "Error creating shortcuts";
+
 // Sets the link's Target and IconLocation to installPath + "Quilstr.exe" and its WorkingDir to installPath (its
 // other properties are used as they are), then writes the shortcut into each ticked folder, in the order Desktop,
 // Start Menu, Programs. A folder whose value is missing, too long or empty is skipped. Never raises: the first
-// error ends the walk with the message box "Error creating shortcuts" (caption "Quillostrand Setup", OK), and
-// the shortcuts written before it stay.
-void CreateShortcuts(TShellLink& link, const std::string& installPath, bool desktop, bool startMenu, bool programs);
+// error ends the walk and gives false; the shortcuts written before it stay.
+bool CreateShortcuts(TShellLink& link, const std::string& installPath, bool desktop, bool startMenu, bool programs);
 
 // Deletes "Quillostrand.lnk" from all three folders, whatever was chosen at install time; failures are ignored.
 void DeleteShortcuts();

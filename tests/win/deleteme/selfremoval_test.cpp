@@ -182,7 +182,7 @@ TEST(SelfRemoval, WriteHelperAndStart_ProgramThatCannotStart_FalseAndTheFileWrit
 }
 
 // A helper file that cannot be written (an earlier helper still runs from it) ends StartSelfRemoval with the
-// file error before anything starts; the application is not asked to end.
+// file error before anything starts.
 TEST(SelfRemoval, StartSelfRemoval_HelperFileBusy_RaisesAndKeepsRunning) {
     ScratchDir dir("selfrem");
     WriteHelperFile(GetModuleHandleW(nullptr), dir.Path() + "DeleteMe.exe");
@@ -192,9 +192,8 @@ TEST(SelfRemoval, StartSelfRemoval_HelperFileBusy_RaisesAndKeepsRunning) {
     {
         EnvVar tmp("TMP", dir.Path());
         EnvVar temp("TEMP", dir.Path());
-        EXPECT_THROW(StartSelfRemoval("Msg", "Cap"), EInOutError);
+        EXPECT_THROW(StartSelfRemoval("Msg", "Cap", Application().ExeName()), EInOutError);
     }
-    EXPECT_FALSE(Application().Terminated());
     Sleep(500);
     EXPECT_EQ(FindBoxes(0).size(), 1u) << "a helper was started after all";
     EXPECT_EQ(AnswerBox(*box, "OK"), "");
@@ -203,8 +202,7 @@ TEST(SelfRemoval, StartSelfRemoval_HelperFileBusy_RaisesAndKeepsRunning) {
 
 // Run only inside the copy started by the test below: hands this program's own file to DeleteMe and ends.
 TEST(SelfRemovalChild, DISABLED_StartsHelperAndEnds) {
-    StartSelfRemoval(EnvText("QS_SR_MESSAGE"), EnvText("QS_SR_CAPTION"));
-    EXPECT_TRUE(Application().Terminated());
+    StartSelfRemoval(EnvText("QS_SR_MESSAGE"), EnvText("QS_SR_CAPTION"), Application().ExeName());
 }
 
 // The whole hand-over: a copy of this program installed as "Setup.exe" calls StartSelfRemoval and ends; DeleteMe,

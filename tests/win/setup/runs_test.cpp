@@ -1,9 +1,12 @@
 #include "SetupFixture.h"
 
+#include <optional>
+
 #include "WinFolderFiles.h"
 #include "framework/BinFile.h"
 #include "framework/Exceptions.h"
 #include "framework/Text.h"
+#include "system/Shortcuts.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -73,6 +76,29 @@ TEST_F(Runs, Install_WritesFilesTimesCopyAndEndsOnFinishedPage) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&RunState(f).InstallFiles()[1]), 11), "QUILSTR.EXE");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));
     EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+// A shortcut folder that cannot take the shortcut: one message, and the install still ends with its record.
+TEST_F(Runs, Install_ShortcutsFail_OneMessageAndTheRunCompletes) {
+    // The user's Desktop as the system keeps it and as programs read it, pointed at no folder for this test.
+    struct MissingDesktop {
+        const char* key;
+        std::optional<RawValue> saved = ReadRaw(HKEY_CURRENT_USER, key, "Desktop");
+        ~MissingDesktop() {
+            if (saved) SetRaw(HKEY_CURRENT_USER, key, "Desktop", saved->type, saved->bytes);
+            else DeleteValue(HKEY_CURRENT_USER, key, "Desktop");
+        }
+    } kept[] = {{"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"}, {kShellFoldersKey}};
+    for (const auto& k : kept) SetSz(HKEY_CURRENT_USER, k.key, "Desktop", Dir() + "NoSuchDesktop");
+    TSetupForm& f = StartWithPackages();
+    f.CheckDesktop.SetChecked(true);
+    f.NowBtnClick();
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text, "Error creating shortcuts");
+    EXPECT_EQ(boxes_.Boxes()[0].caption, "Quillostrand Setup");
+    EXPECT_EQ(boxes_.Boxes()[0].flags, UINT(MB_OK));
+    EXPECT_EQ(f.Pages.ActivePage(), FinishedSheet);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKey));
 }
 
 TEST_F(Runs, Install_OnlyMainPackage_GaugeCountsMainAndSetupAndEndsFull) {

@@ -1,4 +1,4 @@
-#include "setup/SetupDetect.h"
+#include "system/MachineDetect.h"
 
 #include <windows.h>
 
