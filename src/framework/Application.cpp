@@ -1,4 +1,5 @@
 #include "framework/Application.h"
+#include "framework/BitBtn.h"
 #include "framework/Exceptions.h"
 #include "framework/PageControl.h"
 #include "framework/WideText.h"
@@ -48,9 +49,10 @@ void TApplication::Run() {
 }
 
 bool TApplication::TranslateKeys(MSG& msg) const {
-    // Tab walks the tab strip and the shown page, Ctrl+Tab the pages; the arrow keys move between controls
-    // as in a dialog. The pages set no default or cancel button, so Enter and Escape still press nothing.
-    return TranslatePageKey(msg) || (mainWindow_ && IsDialogMessageW(mainWindow_, &msg));
+    // Tab walks the tab strip and the shown page, Ctrl+Tab the pages, the arrows the tabs of the strip; Enter
+    // presses the focused button; the arrow keys move between controls as in a dialog. The pages set no default or
+    // cancel button, so Enter elsewhere and Escape press nothing.
+    return TranslatePageKey(msg) || TranslateButtonKey(msg) || (mainWindow_ && IsDialogMessageW(mainWindow_, &msg));
 }
 
 void TApplication::Terminate() {

@@ -25,7 +25,14 @@ int TBitBtn::NumGlyphs() const {
 
 void TBitBtn::Setup(const form::ControlDef& def) {
     spacing_ = def.spacing;
-    SetGlyph(LoadPictureBitmap(def.picture));
+    picture_ = def.picture;
+    SetGlyph(LoadPictureBitmap(picture_, dpi_));
+}
+
+void TBitBtn::ApplyDpi(const form::ControlDef& row, int dpi) {
+    const bool redraw = dpi != dpi_;
+    TControl::ApplyDpi(row, dpi);
+    if (redraw && picture_ != form::Picture::None) SetGlyph(LoadPictureBitmap(picture_, dpi_));
 }
 
 bool TBitBtn::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -69,7 +76,7 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
         glyphW = bm.bmWidth / glyphs;
         glyphH = bm.bmHeight;
     }
-    const int gap = glyph_ && !caption.empty() ? spacing_ : 0;
+    const int gap = glyph_ && !caption.empty() ? Scaled(spacing_) : 0;
     const int total = glyphW + gap + textW;
     const int shift = pushed ? 1 : 0;
     const int x0 = rect.left + (rect.right - rect.left - total + 1) / 2 + shift;
@@ -107,6 +114,14 @@ void TBitBtn::PaintContent(HDC dc, RECT rect, bool pushed, bool focused) {
         InflateRect(&fr, 2, 1);
         DrawFocusRect(dc, &fr);
     }
+}
+
+bool TranslateButtonKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+    if (!dynamic_cast<TBitBtn*>(TControl::ViewOf(msg.hwnd)) || !IsWindowEnabled(msg.hwnd)) return false;
+    // The road of a click by the mouse: the button shows itself pressed and notifies its parent.
+    SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+    return true;
 }
 
 }  // namespace qs

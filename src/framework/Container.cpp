@@ -8,6 +8,7 @@
 #include "framework/ContainerData.h"
 #include "framework/DirList.h"
 #include "framework/Graphics.h"
+#include "framework/UiResources.h"
 
 namespace qs {
 
@@ -29,7 +30,8 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_NCCREATE: {
         const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
-        auto* data = new ContainerData{static_cast<form::FontKind>(INT_PTR(cs->lpCreateParams)), {}, {}};
+        const auto params = INT_PTR(cs->lpCreateParams);  // the font kind and, above it, the DPI
+        auto* data = new ContainerData{static_cast<form::FontKind>(params & 0xFF), int(params >> 8), {}, {}, {}};
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
         break;
     }
@@ -56,7 +58,8 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // Owner-drawn list items are measured while the list is created, before its view is bound.
         auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
         if (mi->CtlType == ODT_LISTBOX) {
-            mi->itemHeight = TDirectoryListBox::kItemHeight;
+            const ContainerData* d = DataOf(hwnd);
+            mi->itemHeight = form::Scale(TDirectoryListBox::kItemHeight, d ? d->dpi : form::kBaseDpi);
             return TRUE;
         }
         break;
@@ -69,12 +72,30 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 const char* ContainerClassName() { return kContainerClass; }
 
-HWND CreateContainer(HWND parent, const RECT& rect, int id, form::FontKind font) {
+HWND CreateContainer(HWND parent, const RECT& rect, int id, form::FontKind font, int dpi) {
     InitControls();
-    return CreateWindowExW(WS_EX_CONTROLPARENT, Widen(kContainerClass).c_str(), L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                           rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                           reinterpret_cast<HMENU>(INT_PTR(id)), Application().Instance(),
-                           reinterpret_cast<void*>(INT_PTR(font)));
+    const INT_PTR params = (INT_PTR(dpi) << 8) | INT_PTR(font);
+    return CreateWindowExW(WS_EX_CONTROLPARENT, Widen(kContainerClass).c_str(), L"",
+                           WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rect.left, rect.top, rect.right - rect.left,
+                           rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(INT_PTR(id)),
+                           Application().Instance(), reinterpret_cast<void*>(params));
+}
+
+int ContainerDpi(HWND container) {
+    const ContainerData* d = DataOf(container);
+    return d ? d->dpi : form::kBaseDpi;
+}
+
+void ScaleContainer(HWND container, int dpi) {
+    ContainerData* d = DataOf(container);
+    if (!d) return;
+    d->dpi = dpi;
+    for (ContainerGraphic& g : d->graphics)
+        if (g.def.kind == form::Kind::Image)
+            g.icon.Reset(LoadPictureIcon(g.def.picture, form::Scale(g.def.rect.width, dpi)));
+    for (const ContainerWindow& w : d->windows)
+        if (TControl* view = TControl::ViewOf(GetDlgItem(container, w.id))) view->ApplyDpi(w.def, dpi);
+    InvalidateRect(container, nullptr, TRUE);
 }
 
 std::vector<form::ControlDef> ContainerGraphics(HWND container) {
@@ -88,7 +109,7 @@ void PaintContainer(HWND container, HDC dc, const RECT& clip) {
     FillRect(dc, &clip, GetSysColorBrush(COLOR_BTNFACE));
     const ContainerData* d = DataOf(container);
     if (!d) return;
-    for (const ContainerGraphic& g : d->graphics) PaintGraphic(dc, g.def, g.icon.Get());
+    for (const ContainerGraphic& g : d->graphics) PaintGraphic(dc, g.def, g.icon.Get(), d->dpi);
 }
 
 }  // namespace qs

@@ -17,9 +17,17 @@ struct ContainerGraphic {
     ScopedIcon icon;
 };
 
+// A row that became a window, with the control id it was given.
+struct ContainerWindow {
+    form::ControlDef def;
+    int id;
+};
+
 struct ContainerData {
     form::FontKind font;
+    int dpi;  // the DPI its rows are laid out for
     std::vector<ContainerGraphic> graphics;
+    std::vector<ContainerWindow> windows;
     std::vector<std::unique_ptr<TControl>> views;  // of the rows no member of the owner takes
 };
 

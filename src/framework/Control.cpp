@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "framework/UiResources.h"
 #include "framework/WideText.h"
 
 namespace qs {
@@ -48,7 +49,23 @@ void SetTextOf(HWND hwnd, const std::string& text) { SetWindowTextW(hwnd, Widen(
 
 std::string TControl::Text() const { return TextOf(hwnd_); }
 
-void TControl::SetText(const std::string& text) { SetTextOf(hwnd_, text); }
+void TControl::SetText(const std::string& text) {
+    SetTextOf(hwnd_, text);
+    FitFontTo(text);
+}
+
+void TControl::ApplyDpi(const form::ControlDef& row, int dpi) {
+    dpi_ = dpi;
+    FitFontTo(Text());
+    const form::Rect r = form::Scale(row.rect, dpi);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TControl::FitFontTo(const std::string& text) {
+    HFONT font = UiFontFor(fontKind_, dpi_, text);
+    if (reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)) != font)
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
 
 TControl* TControl::ViewOf(HWND hwnd) {
     return hwnd ? static_cast<TControl*>(GetPropW(hwnd, kViewProp)) : nullptr;

@@ -40,6 +40,14 @@ public:
 
     // Kind-specific set-up from a table row, after the window exists and is bound (colours, pictures, ticks).
     virtual void Setup(const form::ControlDef&) {}
+    // The font kind the window shows its text in (its page's, or the bold variant), set before ApplyDpi.
+    void SetFontKind(form::FontKind kind) { fontKind_ = kind; }
+    // Places the window where its row says, scaled to dpi, with its font at that DPI; each kind then scales what it
+    // draws itself. At 96 DPI the row as it stands.
+    virtual void ApplyDpi(const form::ControlDef& row, int dpi);
+    int Dpi() const { return dpi_; }
+    // A length of the tables (pixels at 96 DPI) at the window's DPI.
+    int Scaled(int px) const { return form::Scale(px, dpi_); }
     // Takes the handler a table row names, as the kind's own event (a click, a change); kinds without an
     // event ignore it.
     virtual void BindHandler(TNotifyEvent) {}
@@ -47,7 +55,12 @@ public:
     virtual bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 protected:
+    // Gives the window the font of its kind that shows text (UiFontFor), repainting when that changes.
+    void FitFontTo(const std::string& text);
+
     HWND hwnd_ = nullptr;
+    int dpi_ = form::kBaseDpi;
+    form::FontKind fontKind_ = form::FontKind::Window;
 };
 
 // A window's text, and setting it, in UTF-8.

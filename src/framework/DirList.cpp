@@ -10,6 +10,7 @@
 #include "framework/GdiGuards.h"
 #include "framework/ScopedWin.h"
 #include "framework/Text.h"
+#include "framework/UiResources.h"
 #include "framework/WideText.h"
 #include "framework/FileSys.h"
 
@@ -37,24 +38,26 @@ bool SameText(const std::string& a, const std::string& b) { return AsciiUpper(a)
 // Item data: level in the low 16 bits, bit 16 set for the folders of the path (shown open).
 constexpr LPARAM kOpenBit = 1 << 16;
 
-void DrawFolder(HDC dc, int x, int y, bool open, bool selected) {
+// dpi scales the picture, drawn for 96 DPI.
+void DrawFolder(HDC dc, int x, int y, bool open, bool selected, int dpi) {
     // A small folder: tab and body in yellow with a dark outline; an open one shows its lid tilted.
-    GdiPen pen(CreatePen(PS_SOLID, 1, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0)));
+    const auto at = [&](int dx, int dy) { return POINT{x + form::Scale(dx, dpi), y + form::Scale(dy, dpi)}; };
+    GdiPen pen(CreatePen(PS_SOLID, form::Scale(1, dpi), selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0)));
     GdiBrush body(CreateSolidBrush(RGB(255, 255, 0)));
     GdiBrush back(CreateSolidBrush(RGB(128, 128, 0)));
     ScopedSelect penInDC(dc, pen.Get());
-    const POINT tab[] = {{x + 1, y + 4}, {x + 2, y + 3}, {x + 6, y + 3}, {x + 7, y + 4}, {x + 13, y + 4},
-                         {x + 13, y + 12}, {x + 1, y + 12}};
+    const POINT tab[] = {at(1, 4), at(2, 3), at(6, 3), at(7, 4), at(13, 4), at(13, 12), at(1, 12)};
     {
         ScopedSelect brushInDC(dc, open ? back.Get() : body.Get());
         Polygon(dc, tab, 7);
     }
     ScopedSelect brushInDC(dc, body.Get());
     if (open) {
-        const POINT lid[] = {{x + 3, y + 7}, {x + 15, y + 7}, {x + 13, y + 12}, {x + 1, y + 12}};
+        const POINT lid[] = {at(3, 7), at(15, 7), at(13, 12), at(1, 12)};
         Polygon(dc, lid, 4);
     } else {
-        Rectangle(dc, x + 1, y + 6, x + 14, y + 13);
+        const POINT from = at(1, 6), to = at(14, 13);
+        Rectangle(dc, from.x, from.y, to.x, to.y);
     }
 }
 
@@ -164,8 +167,14 @@ std::string TDirectoryListBox::ItemPath(int index) const {
     return IncludeTrailingBackslash(Directory()) + ItemText(index);
 }
 
+void TDirectoryListBox::ApplyDpi(const form::ControlDef& row, int dpi) {
+    dpi_ = dpi;
+    // The items first: the list trims its height to whole items of the height it has.
+    SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, Scaled(kItemHeight));
+    TControl::ApplyDpi(row, dpi);
+}
+
 void TDirectoryListBox::Setup(const form::ControlDef&) {
-    SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, kItemHeight);
     // The list starts on the process's current folder, without an event.
     const std::string cwd = CurrentDir();
     if (!cwd.empty()) {
@@ -192,11 +201,13 @@ bool TDirectoryListBox::Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         const bool selected = (di->itemState & ODS_SELECTED) != 0;
         FillRect(di->hDC, &di->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
         const int level = int(di->itemData & 0xFFFF);
-        const int x = di->rcItem.left + 2 + level * kIndent;
-        DrawFolder(di->hDC, x, di->rcItem.top + 1, (di->itemData & kOpenBit) != 0, selected);
+        const int x = di->rcItem.left + Scaled(2 + level * kIndent);
+        DrawFolder(di->hDC, x, di->rcItem.top + Scaled(1), (di->itemData & kOpenBit) != 0, selected, dpi_);
         const std::string text = ItemText(int(di->itemID));
         RECT tr = di->rcItem;
-        tr.left = x + kGlyphW + 2;
+        tr.left = x + Scaled(kGlyphW + 2);
+        // Each name in the font that has its letters.
+        ScopedSelect fontInDC(di->hDC, UiFontFor(fontKind_, dpi_, text));
         SetBkMode(di->hDC, TRANSPARENT);
         SetTextColor(di->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         DrawTextW(di->hDC, Widen(text).c_str(), -1, &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -278,6 +289,25 @@ void TDriveComboBox::ListMovedTo(char letter) {
     drive_ = AsciiLower(letter);
     Select(drive_);
     if (OnChange) OnChange();
+}
+
+void TDriveComboBox::ApplyDpi(const form::ControlDef& row, int dpi) {
+    dpi_ = dpi;
+    std::string names;
+    const int n = int(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        std::wstring item(size_t(std::max<LRESULT>(SendMessageW(hwnd_, CB_GETLBTEXTLEN, i, 0), 0)) + 1, L'\0');
+        item.resize(size_t(std::max<LRESULT>(SendMessageW(hwnd_, CB_GETLBTEXT, i, LPARAM(item.data())), 0)));
+        names += Narrow(item);
+    }
+    // Room for a drop-down of 8 items; then the selection field as high as the row says (the frame takes 6 pixels),
+    // which the box takes out of the height it has.
+    const form::Rect r = form::Scale(row.rect, dpi);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height + 8 * Scaled(TDirectoryListBox::kItemHeight),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    FitFontTo(names);  // a volume name may need letters the bitmap face lacks
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, WPARAM(-1), Scaled(row.rect.height) - 6);
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, Scaled(TDirectoryListBox::kItemHeight));
 }
 
 void TDriveComboBox::Setup(const form::ControlDef&) {

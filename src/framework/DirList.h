@@ -26,9 +26,10 @@ public:
     int ItemCount() const;
     std::string ItemText(int index) const;
     int ItemLevel(int index) const;
-    static constexpr int kItemHeight = 16;
+    static constexpr int kItemHeight = 16;  // at 96 DPI
 
     void Setup(const form::ControlDef& def) override;
+    void ApplyDpi(const form::ControlDef& row, int dpi) override;
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
@@ -53,6 +54,7 @@ public:
     std::vector<char> Drives() const;
 
     void Setup(const form::ControlDef& def) override;
+    void ApplyDpi(const form::ControlDef& row, int dpi) override;
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:

@@ -73,16 +73,17 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
                     const HandlerLookup& handler) {
     InitControls();
     ContainerData* data = DataOf(container);
-    HFONT font = UiFont(page.font);
-    HFONT bold = UiBoldVariant(page.font);
+    const int dpi = data ? data->dpi : form::kBaseDpi;
+    const form::FontKind bold = page.font == form::FontKind::Window ? form::FontKind::WindowBold : page.font;
     std::vector<std::pair<int, HWND>> tabOrder;
+    std::vector<std::pair<const char*, HWND>> labels;  // labels that name a control, with its name
     for (size_t i = 0; i < page.count; ++i) {
         const form::ControlDef& row = page.controls[i];
         if (form::IsGraphic(row.kind)) {
             if (data) {
+                const int size = form::Scale(row.rect.width, dpi);
                 data->graphics.push_back(
-                    {row, ScopedIcon(row.kind == form::Kind::Image ? LoadPictureIcon(row.picture, row.rect.width)
-                                                                   : nullptr)});
+                    {row, ScopedIcon(row.kind == form::Kind::Image ? LoadPictureIcon(row.picture, size) : nullptr)});
             }
             continue;
         }
@@ -90,22 +91,17 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
         DWORD style = WS_CHILD | wk.style;
         if (!(row.style & form::style::Hidden)) style |= WS_VISIBLE;
         if (row.style & form::style::Disabled) style |= WS_DISABLED;
-        int height = row.rect.height;
-        if (row.kind == form::Kind::DriveCombo) height += 8 * TDirectoryListBox::kItemHeight;  // the drop-down
+        // Made where the row says at this DPI; ApplyDpi gives each kind its final size.
+        form::Rect at = form::Scale(row.rect, dpi);
+        if (row.kind == form::Kind::DriveCombo) at.height += 8 * form::Scale(TDirectoryListBox::kItemHeight, dpi);
         const int id = kFirstControlId + int(i);
-        HWND hwnd = CreateWindowExW(wk.exStyle, Widen(wk.cls).c_str(), Widen(row.text).c_str(), style, row.rect.left, row.rect.top,
-                                    row.rect.width, height, container, reinterpret_cast<HMENU>(INT_PTR(id)),
+        HWND hwnd = CreateWindowExW(wk.exStyle, Widen(wk.cls).c_str(), Widen(row.text).c_str(), style, at.left,
+                                    at.top, at.width, at.height, container, reinterpret_cast<HMENU>(INT_PTR(id)),
                                     Application().Instance(), nullptr);
         if (!hwnd) throw Exception(std::string("Cannot create control ") + row.name);
-        HFONT f = (row.kind == form::Kind::Label && (row.style & form::style::Bold)) ? bold : font;
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
-
-        if (row.kind == form::Kind::Label && form::AutoSizes(row.style)) SizeLabelToText(hwnd);
-        if (row.kind == form::Kind::DriveCombo) {
-            // The selection field as high as the row says (the frame takes 6 pixels).
-            SendMessageW(hwnd, CB_SETITEMHEIGHT, WPARAM(-1), row.rect.height - 6);
-            SendMessageW(hwnd, CB_SETITEMHEIGHT, 0, TDirectoryListBox::kItemHeight);
-        }
+        // The font before anything else: some controls measure their parts by it as they fill.
+        const form::FontKind font = row.kind == form::Kind::Label && (row.style & form::style::Bold) ? bold : page.font;
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(UiFontFor(font, dpi, row.text)), FALSE);
 
         TControl* view = member ? member(row) : nullptr;
         if (!view && data) {
@@ -114,19 +110,29 @@ void CreateControls(HWND container, const form::PageDef& page, const MemberLooku
         }
         if (view) {
             view->SetHandle(hwnd);
+            view->SetFontKind(font);
             view->Setup(row);
+            view->ApplyDpi(row, dpi);
             TNotifyEvent event = handler && row.handler ? handler(row.handler) : TNotifyEvent();
             if (event) view->BindHandler(std::move(event));
         }
+        if (data) data->windows.push_back({row, id});
         if (form::TakesFocus(row.kind)) tabOrder.emplace_back(row.tabOrder, hwnd);
+        if (row.kind == form::Kind::Label && row.focus) labels.emplace_back(row.focus, hwnd);
     }
-    // The tab key follows the z-order: put the focusable windows on top, in tab order.
+    // The tab key follows the z-order: put the focusable windows on top, in tab order. A screen reader names a
+    // control by the label just before it in z-order, so each goes right after the labels that name it.
     std::sort(tabOrder.begin(), tabOrder.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     HWND after = HWND_TOP;
-    for (const auto& [order, hwnd] : tabOrder) {
+    const auto place = [&after](HWND hwnd) {
         SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = hwnd;
+    };
+    for (const auto& [order, hwnd] : tabOrder) {
+        for (const auto& [focus, label] : labels)
+            if (RowWindow(container, page, focus) == hwnd) place(label);
+        place(hwnd);
     }
 }
 

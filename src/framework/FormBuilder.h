@@ -12,7 +12,8 @@ namespace qs {
 // windows with the common bits (child, id, font) plus their kind's own style, bound to the view member(row)
 // returns, with the event bound to handler(row.handler). A row without a member gets a view of its kind that
 // the container owns, so controls no code touches after creation need no member. Focusable windows are put
-// in tab order.
+// in tab order, each right after the labels that name it (a screen reader's label rule). Everything is laid out
+// for the container's DPI (ScaleContainer lays it out again for another).
 using MemberLookup = std::function<TControl*(const form::ControlDef& row)>;
 using HandlerLookup = std::function<TNotifyEvent(int handler)>;
 void CreateControls(HWND container, const form::PageDef& page, const MemberLookup& member,

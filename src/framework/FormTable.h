@@ -87,6 +87,23 @@ enum class FontKind : uint8_t {
     LargeBold,   // "MS Sans Serif" 10 point bold, height -13
 };
 
+// The tables give pixels at 96 pixels per inch; a window on a screen of another DPI scales them.
+constexpr int kBaseDpi = 96;
+// A length of the tables in pixels at dpi, rounded to the nearest.
+constexpr int Scale(int px, int dpi) {
+    return px >= 0 ? (px * dpi + kBaseDpi / 2) / kBaseDpi : -((-px * dpi + kBaseDpi / 2) / kBaseDpi);
+}
+// A rectangle of the tables at dpi: its edges scaled, so that what touches or lines up at 96 DPI still does.
+constexpr Rect Scale(Rect r, int dpi) {
+    const int left = Scale(r.left, dpi), top = Scale(r.top, dpi);
+    return {left, top, Scale(r.Right(), dpi) - left, Scale(r.Bottom(), dpi) - top};
+}
+// The height of a font of the kind at dpi, as a font asks for it (negative: the characters' height).
+constexpr int FontHeight(FontKind kind, int dpi) {
+    const int points = kind == FontKind::LargeBold ? 10 : 8;
+    return -((points * dpi + 36) / 72);
+}
+
 struct ControlDef {
     Kind kind;
     const char* name;
@@ -101,6 +118,8 @@ struct ControlDef {
     uint32_t lineColor;  // shape outline; gauge background
     int lineWidth;       // shape outline width (0 = none)
     int spacing;         // bit button: pixels between picture and caption
+    const char* focus;   // label: the control it names (a screen reader takes the label just before a control
+                         // in z-order as its name); null for none
 };
 
 struct PageDef {
@@ -136,45 +155,53 @@ constexpr int RoomRightOf(const PageDef& page, const char* name, int pageWidth, 
 // Row builders, so that a table reads like the form it describes.
 constexpr ControlDef Label(const char* name, Rect r, const char* text, uint32_t s = 0,
                            uint32_t textColor = kDefaultColor) {
-    return {Kind::Label, name, r, text, s, -1, 0, Picture::None, textColor, kDefaultColor, kDefaultColor, 0, 0};
+    return {Kind::Label, name, r, text, s, -1, 0, Picture::None, textColor, kDefaultColor, kDefaultColor, 0, 0,
+            nullptr};
+}
+// A label that names the control called focus; Hidden makes it a name only a screen reader reads.
+constexpr ControlDef LabelFor(const char* name, Rect r, const char* text, const char* focus, uint32_t s = 0) {
+    return {Kind::Label, name, r, text, s, -1, 0, Picture::None, kDefaultColor, kDefaultColor, kDefaultColor, 0, 0,
+            focus};
 }
 constexpr ControlDef Edit(const char* name, Rect r, int tab, int handler = 0, uint32_t s = 0) {
     return {Kind::Edit, name, r, "", s, tab, handler, Picture::None, kDefaultColor, kDefaultColor,
-            kDefaultColor, 0, 0};
+            kDefaultColor, 0, 0, nullptr};
 }
 constexpr ControlDef CheckBox(const char* name, Rect r, const char* text, int tab, int handler = 0,
                               uint32_t s = 0) {
     return {Kind::CheckBox, name, r, text, s, tab, handler, Picture::None, kDefaultColor, kDefaultColor,
-            kDefaultColor, 0, 0};
+            kDefaultColor, 0, 0, nullptr};
 }
 constexpr ControlDef BitBtn(const char* name, Rect r, const char* text, Picture pic, int tab, int handler,
                             int spacing = 4) {
     return {Kind::BitBtn, name, r, text, 0, tab, handler, pic, kDefaultColor, kDefaultColor, kDefaultColor, 0,
-            spacing};
+            spacing, nullptr};
 }
 constexpr ControlDef DirList(const char* name, Rect r, int tab, int handler) {
     return {Kind::DirList, name, r, "", 0, tab, handler, Picture::None, kDefaultColor, kDefaultColor,
-            kDefaultColor, 0, 0};
+            kDefaultColor, 0, 0, nullptr};
 }
 constexpr ControlDef DriveCombo(const char* name, Rect r, int tab, int handler) {
     return {Kind::DriveCombo, name, r, "", 0, tab, handler, Picture::None, kDefaultColor, kDefaultColor,
-            kDefaultColor, 0, 0};
+            kDefaultColor, 0, 0, nullptr};
 }
 constexpr ControlDef Gauge(const char* name, Rect r, uint32_t fill, uint32_t background) {
-    return {Kind::Gauge, name, r, "", 0, -1, 0, Picture::None, kDefaultColor, fill, background, 1, 0};
+    return {Kind::Gauge, name, r, "", 0, -1, 0, Picture::None, kDefaultColor, fill, background, 1, 0, nullptr};
 }
 constexpr ControlDef Image(const char* name, Rect r, Picture pic) {
-    return {Kind::Image, name, r, "", 0, -1, 0, pic, kDefaultColor, kDefaultColor, kDefaultColor, 0, 0};
+    return {Kind::Image, name, r, "", 0, -1, 0, pic, kDefaultColor, kDefaultColor, kDefaultColor, 0, 0, nullptr};
 }
 constexpr ControlDef Shape(const char* name, Rect r, uint32_t s, uint32_t fill, uint32_t line = kDefaultColor,
                            int lineWidth = 0) {
-    return {Kind::Shape, name, r, "", s, -1, 0, Picture::None, kDefaultColor, fill, line, lineWidth, 0};
+    return {Kind::Shape, name, r, "", s, -1, 0, Picture::None, kDefaultColor, fill, line, lineWidth, 0, nullptr};
 }
 constexpr ControlDef Bevel(const char* name, Rect r, uint32_t s) {
-    return {Kind::Bevel, name, r, "", s, -1, 0, Picture::None, kDefaultColor, kDefaultColor, kDefaultColor, 0, 0};
+    return {Kind::Bevel, name, r, "", s, -1, 0, Picture::None, kDefaultColor, kDefaultColor, kDefaultColor, 0, 0,
+            nullptr};
 }
 constexpr ControlDef Panel(const char* name, Rect r) {
-    return {Kind::Panel, name, r, "", 0, -1, 0, Picture::None, kDefaultColor, kDefaultColor, kDefaultColor, 1, 0};
+    return {Kind::Panel, name, r, "", 0, -1, 0, Picture::None, kDefaultColor, kDefaultColor, kDefaultColor, 1, 0,
+            nullptr};
 }
 
 }  // namespace qs::form

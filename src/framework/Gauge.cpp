@@ -1,3 +1,6 @@
+#include <windows.h>
+#include <oleacc.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
@@ -5,8 +8,10 @@
 #include <string>
 
 #include "framework/Gauge.h"
+#include "framework/Accessible.h"
 #include "framework/Exceptions.h"
 #include "framework/GdiGuards.h"
+#include "framework/WideText.h"
 
 namespace qs {
 
@@ -15,6 +20,9 @@ const char kGaugeClass[] = "QsGauge";
 constexpr int kFontSlot = 0;  // window extra bytes: the font set by WM_SETFONT
 
 TGauge* GaugeOf(HWND hwnd) { return dynamic_cast<TGauge*>(TControl::ViewOf(hwnd)); }
+
+// The percentage as the gauge writes it.
+std::string PercentText(int percent) { return std::to_string(percent) + "%"; }
 
 // Frame, background, fill and inverted percentage of the gauge window hwnd (its font), composed off screen and
 // copied to dc in one step so the bar never flickers.
@@ -36,8 +44,7 @@ void PaintBar(HWND hwnd, HDC dc, RECT rect, int percent, COLORREF fore, COLORREF
     }
 
     // The text goes in as white on black in a mask, then inverts what lies beneath it.
-    wchar_t text[16];
-    std::swprintf(text, std::size(text), L"%d%%", percent);
+    const std::wstring text = Widen(PercentText(percent));
     {
         MemoryDC maskDC(dc);
         GdiBitmap mask(CreateCompatibleBitmap(dc, w, h));
@@ -49,13 +56,20 @@ void PaintBar(HWND hwnd, HDC dc, RECT rect, int percent, COLORREF fore, COLORREF
                                     font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
             SetTextColor(maskDC.Get(), RGB(255, 255, 255));
             SetBkMode(maskDC.Get(), TRANSPARENT);
-            DrawTextW(maskDC.Get(), text, -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextW(maskDC.Get(), text.c_str(), -1, &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         }
         BitBlt(mem.Get(), 0, 0, w, h, maskDC.Get(), 0, 0, SRCINVERT);
     }
 
     BitBlt(dc, rect.left, rect.top, w, h, mem.Get(), 0, 0, SRCCOPY);
 }
+
+// A screen reader's view of the gauge: a progress bar whose value is the percentage it shows.
+std::string AccessibleValue(HWND hwnd) {
+    const TGauge* g = GaugeOf(hwnd);
+    return PercentText(g ? g->PercentDone() : gauge::GaugeState{}.Percent());
+}
+constexpr AccessibleOverrides kAccessible{ROLE_SYSTEM_PROGRESSBAR, AccessibleValue, nullptr};
 
 }  // namespace
 
@@ -69,6 +83,9 @@ LRESULT CALLBACK GaugeWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_GETFONT: return GetWindowLongPtrW(hwnd, kFontSlot);
     case WM_ERASEBKGND: return 1;
+    case WM_GETOBJECT:
+        if (const LRESULT answer = AnswerGetObject(hwnd, wp, lp, kAccessible)) return answer;
+        return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_PAINT:
     case WM_PRINTCLIENT: {
         PAINTSTRUCT ps{};
@@ -92,17 +109,25 @@ void TGauge::Setup(const form::ControlDef& def) {
 }
 
 void TGauge::SetMaxValue(int value) {
+    const int before = PercentDone();
     switch (state_.SetMaxValue(value)) {
     case gauge::GaugeState::MaxResult::Unchanged: return;
     case gauge::GaugeState::MaxResult::BelowMin:
         throw EInvalidOperation("Value must be between " + std::to_string(int64_t(state_.minValue) + 1) + " and " +
                                 std::to_string(INT32_MAX));
-    case gauge::GaugeState::MaxResult::Changed: RepaintNow(); return;
+    case gauge::GaugeState::MaxResult::Changed: {
+        RepaintNow();
+        if (PercentDone() != before) NotifyValueChanged(hwnd_);
+        return;
+    }
     }
 }
 
 void TGauge::SetProgress(int value) {
-    if (state_.SetProgress(value)) RepaintNow();
+    if (state_.SetProgress(value)) {
+        RepaintNow();
+        NotifyValueChanged(hwnd_);
+    }
 }
 
 void TGauge::RepaintNow() {

@@ -32,14 +32,15 @@ void Frame3D(HDC dc, RECT r, int topLeft, int bottomRight) {
 
 }  // namespace
 
-void PaintGraphic(HDC dc, const form::ControlDef& g, HICON icon) {
-    const RECT r{g.rect.left, g.rect.top, g.rect.Right(), g.rect.Bottom()};
+void PaintGraphic(HDC dc, const form::ControlDef& g, HICON icon, int dpi) {
+    const form::Rect at = form::Scale(g.rect, dpi);
+    const RECT r{at.left, at.top, at.Right(), at.Bottom()};
     switch (g.kind) {
     case form::Kind::Image:
-        if (icon) DrawIconEx(dc, r.left, r.top, icon, g.rect.width, g.rect.height, 0, nullptr, DI_NORMAL);
+        if (icon) DrawIconEx(dc, r.left, r.top, icon, at.width, at.height, 0, nullptr, DI_NORMAL);
         break;
     case form::Kind::Shape: {
-        const int w = g.lineWidth;
+        const int w = form::Scale(g.lineWidth, dpi);
         GdiBrush brush(CreateSolidBrush(g.fillColor));
         GdiPen pen(w > 0 ? CreatePen(PS_INSIDEFRAME, w, g.lineColor) : nullptr);
         ScopedSelect brushInDC(dc, brush.Get());
@@ -47,7 +48,7 @@ void PaintGraphic(HDC dc, const form::ControlDef& g, HICON icon) {
         const int grow = pen ? 0 : 1;
         if (g.style & form::style::RoundRect) {
             // The corner rounding follows the smaller side, a quarter of it, as a rounded rectangle shape does.
-            const int round = std::min(g.rect.width, g.rect.height) / 4;
+            const int round = std::min(at.width, at.height) / 4;
             RoundRect(dc, r.left, r.top, r.right + grow, r.bottom + grow, round, round);
         } else {
             Rectangle(dc, r.left, r.top, r.right + grow, r.bottom + grow);

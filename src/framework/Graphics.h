@@ -6,6 +6,8 @@
 
 namespace qs {
 
-void PaintGraphic(HDC dc, const form::ControlDef& g, HICON icon);
+// Paints the row where it lies at dpi; icon is the picture's, already at that size. Edges and bevel lines stay one
+// pixel wide, as the system's own are; a shape's outline grows with the DPI.
+void PaintGraphic(HDC dc, const form::ControlDef& g, HICON icon, int dpi = form::kBaseDpi);
 
 }  // namespace qs

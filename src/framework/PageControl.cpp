@@ -13,7 +13,8 @@
 namespace qs {
 
 HWND TPageControl::Create(HWND parent, const RECT& rect, int id, const std::vector<std::string>& captions,
-                          HFONT font) {
+                          HFONT font, int dpi) {
+    dpi_ = dpi;
     InitControls();
     HWND tab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
                                                         WS_TABSTOP | TCS_TABS | TCS_SINGLELINE,
@@ -32,11 +33,25 @@ HWND TPageControl::Create(HWND parent, const RECT& rect, int id, const std::vect
     }
     const RECT pr = PageRect();
     for (size_t i = 0; i < captions.size(); ++i) {
-        HWND page = CreateContainer(tab, pr, kPageIdBase + int(i), form::FontKind::Window);
+        HWND page = CreateContainer(tab, pr, kPageIdBase + int(i), form::FontKind::Window, dpi);
         SetTextOf(page, captions[i]);  // the caption a hidden tab returns with
     }
     SetActivePage(0);
     return tab;
+}
+
+void TPageControl::Rescale(int dpi, const RECT& rect, HFONT font) {
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const RECT pr = PageRect();
+    for (int p = 0; p < PageCount(); ++p) {
+        SetWindowPos(Page(p), nullptr, pr.left, pr.top, pr.right - pr.left, pr.bottom - pr.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        ScaleContainer(Page(p), dpi);
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 RECT TPageControl::PageRect() const {
@@ -99,15 +114,41 @@ void TPageControl::SetTabVisible(int page, bool visible) {
     else SetActivePage(page);
 }
 
-void TPageControl::SetActivePage(int page) {
-    if (page < 0 || page >= PageCount()) return;
-    HWND focus = GetFocus();
-    const bool focusHere = focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+bool TPageControl::ShowPage(int page) {
+    if (page < 0 || page >= PageCount()) return false;
     SendMessageW(hwnd_, TCM_SETCURSEL, TabIndexOf(page), 0);
     ShowWindow(Page(page), SW_SHOWNA);
     for (int p = 0; p < PageCount(); ++p)
         if (p != page) ShowWindow(Page(p), SW_HIDE);
+    return true;
+}
+
+void TPageControl::SetActivePage(int page) {
+    HWND focus = GetFocus();
+    const bool focusHere = focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+    if (!ShowPage(page)) return;
     if (focusHere && (focus == hwnd_ || !IsWindowVisible(focus))) FocusFirstControl();
+}
+
+bool TPageControl::StepTab(WPARAM key) {
+    const int count = int(SendMessageW(hwnd_, TCM_GETITEMCOUNT, 0, 0));
+    const int current = int(SendMessageW(hwnd_, TCM_GETCURSEL, 0, 0));
+    int to = current;
+    switch (key) {
+    case VK_LEFT:
+    case VK_UP: to = current - 1; break;
+    case VK_RIGHT:
+    case VK_DOWN: to = current + 1; break;
+    case VK_HOME: to = 0; break;
+    case VK_END: to = count - 1; break;
+    default: return false;
+    }
+    to = std::clamp(to, 0, std::max(count - 1, 0));
+    TCITEMW item{};
+    item.mask = TCIF_PARAM;
+    if (to != current && SendMessageW(hwnd_, TCM_GETITEMW, to, reinterpret_cast<LPARAM>(&item)))
+        ShowPage(int(item.lParam));
+    return true;
 }
 
 void TPageControl::FocusFirstControl() {
@@ -184,7 +225,12 @@ void TPageControl::MoveFocus(HWND from, bool back) {
 }
 
 bool TranslatePageKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    if (msg.message != WM_KEYDOWN) return false;
+    if (msg.wParam != VK_TAB) {
+        // Keys on the tab strip itself.
+        auto* strip = dynamic_cast<TPageControl*>(TControl::ViewOf(msg.hwnd));
+        return strip && strip->StepTab(msg.wParam);
+    }
     // A control that takes Tab for itself keeps it, as in a dialog.
     const LRESULT wants = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, LPARAM(&msg));
     if (wants & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) return false;

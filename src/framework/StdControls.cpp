@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "framework/Accessible.h"
 #include "framework/Application.h"
 #include "framework/Container.h"
 #include "framework/WideText.h"
@@ -21,6 +22,27 @@ void InvalidateOwnPlace(HWND hwnd) {
     GetWindowRect(hwnd, &r);
     MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
     InvalidateRect(parent, &r, TRUE);
+}
+
+const wchar_t kStaticProcProp[] = L"QsStaticProc";  // a described label's own window procedure
+
+std::string LabelDescription(HWND hwnd) {
+    const auto* label = dynamic_cast<const TLabel*>(TControl::ViewOf(hwnd));
+    return label ? label->Description() : std::string();
+}
+
+// A described label answers a screen reader with its description; the static control does all else.
+LRESULT CALLBACK DescribedLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto own = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kStaticProcProp));
+    if (msg == WM_GETOBJECT) {
+        static constexpr AccessibleOverrides kDescribed{0, nullptr, LabelDescription};
+        if (const LRESULT answer = AnswerGetObject(hwnd, wp, lp, kDescribed)) return answer;
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        RemovePropW(hwnd, kStaticProcProp);
+    }
+    return own ? CallWindowProcW(own, hwnd, msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace
@@ -44,6 +66,7 @@ void TLabel::SetCaption(const std::string& caption) {
     // The old text's place is cleared too when the label shrinks.
     if (autoSize_ || maxWidth_) InvalidateOwnPlace(hwnd_);
     SetTextOf(hwnd_, caption);
+    FitFontTo(caption);
     if (maxWidth_) FitWidth();
     else if (autoSize_) SizeLabelToText(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -65,10 +88,17 @@ void TLabel::FitWidth() {
     RECT r;
     GetClientRect(hwnd_, &r);
     const int height = autoSize_ ? int(text.cy) : int(r.bottom);
-    SetWindowPos(hwnd_, nullptr, 0, 0, std::clamp(int(text.cx), minWidth_, maxWidth_), height,
+    const int minWidth = Scaled(minWidth_), maxWidth = Scaled(maxWidth_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, std::clamp(int(text.cx), minWidth, maxWidth), height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    cut_ = text.cx > maxWidth_;
+    cut_ = text.cx > maxWidth;
     ShowWholeTextAsTip(cut_);
+}
+
+void TLabel::ApplyDpi(const form::ControlDef& row, int dpi) {
+    TControl::ApplyDpi(row, dpi);
+    if (maxWidth_) FitWidth();
+    else if (autoSize_) SizeLabelToText(hwnd_);
 }
 
 void TLabel::ShowWholeTextAsTip(bool show) {
@@ -101,6 +131,17 @@ void TLabel::SetColor(COLORREF color) {
 void TLabel::SetFontColor(COLORREF color) {
     fontColor_ = color;
     InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TLabel::SetDescription(const std::string& description) {
+    if (description == description_) return;
+    description_ = description;
+    if (!GetPropW(hwnd_, kStaticProcProp)) {
+        SetPropW(hwnd_, kStaticProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrW(hwnd_, GWLP_WNDPROC)));
+        SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DescribedLabelProc));
+    }
+    // A screen reader that shows the label reads it again.
+    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void TLabel::SetTransparent(bool transparent) {
@@ -151,6 +192,7 @@ void TEdit::SetText(const std::string& text) {
 
 bool TEdit::Reflect(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE) {
+        FitFontTo(Text());  // a folder name typed or pasted may need letters the bitmap face lacks
         if (!settingText_) RaiseFromUser(OnChange);
         result = 0;
         return true;

@@ -16,7 +16,8 @@ public:
     // Invalidates; the window repaints on its next update. A label without the centred, wrapping or right marks
     // sizes itself to the new text.
     void SetCaption(const std::string& caption);
-    // From now on the label's width follows its text, kept between minWidth and maxWidth, its left edge fixed.
+    // From now on the label's width follows its text, kept between minWidth and maxWidth (pixels at 96 DPI, scaled
+    // with the window), its left edge fixed.
     // A text wider than maxWidth shows what fits, ending in "...", and the whole text as the label's tooltip.
     void SetWidthLimits(int minWidth, int maxWidth);
     // True when the caption is wider than the label can show.
@@ -29,8 +30,12 @@ public:
     COLORREF FontColor() const { return fontColor_; }
     void SetTransparent(bool transparent);
     bool Transparent() const { return transparent_; }
+    // What a screen reader says of the label beyond its text (for what its colour alone shows); empty for nothing.
+    void SetDescription(const std::string& description);
+    const std::string& Description() const { return description_; }
 
     void Setup(const form::ControlDef& def) override;
+    void ApplyDpi(const form::ControlDef& row, int dpi) override;
     bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
@@ -43,6 +48,7 @@ private:
     bool autoSize_ = false;
     int minWidth_ = 0, maxWidth_ = 0;  // maxWidth_ 0: no limits set
     bool cut_ = false;
+    std::string description_;
     HWND tip_ = nullptr;  // the tooltip window, owned by the label's top-level window
     GdiBrush brush_;  // of color_
 };

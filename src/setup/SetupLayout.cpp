@@ -7,6 +7,10 @@
 #include "setup/SetupPages.h"
 #include "system/ProductNames.h"
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0  // Windows 8.1 and later
+#endif
+
 namespace qs {
 
 const char kSetupFormClass[] = "TSetupForm";
@@ -27,8 +31,37 @@ TNotifyEvent HandlerOf(TSetupForm& f, int handler) {
     }
 }
 
+// The outer size of the window whose client area is the tables' 468 x 289 at dpi.
+SIZE OuterSize(DWORD style, DWORD exStyle, int dpi) {
+    RECT r{0, 0, form::Scale(sp::kClientWidth, dpi), form::Scale(sp::kClientHeight, dpi)};
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    if (adjustForDpi) adjustForDpi(&r, style, FALSE, exStyle, UINT(dpi));
+    else AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// Lays the window's inside out for dpi: the page control filling the client area, every page and control scaled.
+void ScaleInside(HWND hwnd, int dpi) {
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(form::FontKind::Window, dpi)), FALSE);
+    if (auto* pages = dynamic_cast<TPageControl*>(TControl::ViewOf(GetDlgItem(hwnd, kPagesId)))) {
+        RECT client;
+        GetClientRect(hwnd, &client);
+        pages->Rescale(dpi, client, UiFont(form::FontKind::Window, dpi));
+    }
+}
+
 LRESULT CALLBACK SetupFormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_DPICHANGED: {
+        // Moved to a screen of another DPI (or its DPI changed): the place Windows suggests, the inside anew.
+        const RECT& to = *reinterpret_cast<const RECT*>(lp);
+        SetWindowPos(hwnd, nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        ScaleInside(hwnd, HIWORD(wp));
+        return 0;
+    }
     case WM_SYSCOMMAND:
         // A fixed-size window: no sizing, minimising or maximising, whoever asks.
         switch (wp & 0xFFF0) {
@@ -68,24 +101,30 @@ void TSetupForm::CreateWindowAndControls() {
     static HICON smallIcon = LoadPictureIcon(form::Picture::SetupIcon, 16);
     RegisterFormClass(kSetupFormClass, SetupFormProc, bigIcon);
 
-    // A single fixed border with the system menu only, the client area exactly 468 x 289, centred.
+    // A single fixed border with the system menu only, the client area exactly 468 x 289 at 96 DPI and as much
+    // larger as the screen's DPI is, centred. The DPI is the window's own: made first, then sized.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
-    RECT r{0, 0, sp::kClientWidth, sp::kClientHeight};
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    const POINT at = CentredOnScreen(w, h);
-    hwnd_ = CreateWindowExW(exStyle, Widen(kSetupFormClass).c_str(), Widen(kSetupCaption).c_str(), style, at.x, at.y, w, h, nullptr, nullptr,
-                            Application().Instance(), nullptr);
+    const SIZE atBase = OuterSize(style, exStyle, form::kBaseDpi);
+    const POINT guess = CentredOnScreen(atBase.cx, atBase.cy);
+    hwnd_ = CreateWindowExW(exStyle, Widen(kSetupFormClass).c_str(), Widen(kSetupCaption).c_str(), style, guess.x,
+                            guess.y, atBase.cx, atBase.cy, nullptr, nullptr, Application().Instance(), nullptr);
     if (!hwnd_) throw EInOutError(int(GetLastError()));
+    const int dpi = WindowDpi(hwnd_);
+    if (dpi != form::kBaseDpi) {
+        const SIZE outer = OuterSize(style, exStyle, dpi);
+        const POINT at = CentredOnScreen(outer.cx, outer.cy);
+        SetWindowPos(hwnd_, nullptr, at.x, at.y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(form::FontKind::Window)), FALSE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(form::FontKind::Window, dpi)), FALSE);
 
     std::vector<std::string> captions;
     for (const form::PageDef& p : sp::kPages) captions.push_back(p.caption);
-    Pages.Create(hwnd_, RECT{0, 0, sp::kClientWidth, sp::kClientHeight}, kPagesId, captions,
-                 UiFont(form::FontKind::Window));
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    Pages.Create(hwnd_, client, kPagesId, captions, UiFont(form::FontKind::Window, dpi), dpi);
     for (size_t i = 0; i < kPageCount; ++i)
         CreateControls(
             Pages.Page(int(i)), sp::kPages[i],

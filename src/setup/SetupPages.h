@@ -93,7 +93,7 @@ constexpr ControlDef kDelphi[] = {
     Bevel("Bevel1", {7, 77, 442, 8}, TopLine),
     CheckBox("CheckDelphi10", {42, 84, 323, 17},
              "Install Quillostrand's HelpContext property editor for Delphi 1.0", 0, kCheckDelphi10Click),
-    Label("Label10", {14, 112, 58, 13}, "Install it into:"),
+    LabelFor("Label10", {14, 112, 58, 13}, "Install it into:", "EditDelphi10"),
     Edit("EditDelphi10", {77, 105, 365, 21}, 1, kNoHandler, Disabled),
     Label("LabelDelphi10", {5, 133, 449, 29},
           "After the Quillostrand installation is complete, start Delphi 1.0, pick Options|Install components "
@@ -102,7 +102,7 @@ constexpr ControlDef kDelphi[] = {
     Bevel("Bevel2", {7, 168, 442, 8}, TopLine),
     CheckBox("CheckDelphi20", {42, 175, 323, 17},
              "Install Quillostrand's HelpContext property editor for Delphi 2.0", 2, kCheckDelphi20Click),
-    Label("Label8", {14, 203, 58, 13}, "Install it into:"),
+    LabelFor("Label8", {14, 203, 58, 13}, "Install it into:", "EditDelphi20"),
     Edit("EditDelphi20", {77, 196, 365, 21}, 3, kNoHandler, Disabled),
     Label("LabelDelphi20", {12, 224, 435, 29},
           "After the Quillostrand installation is complete, start Delphi 2.0, pick Component|Install from the "
@@ -112,10 +112,14 @@ constexpr ControlDef kDelphi[] = {
 
 constexpr ControlDef kInstall[] = {
     Label("Label11", {16, 14, 428, 13}, "Quillostrand installation options", Centre | Bold),
-    Label("Label12", {28, 42, 96, 13}, "Installation directory:"),
+    LabelFor("Label12", {28, 42, 96, 13}, "Installation directory:", "EditInstallDir"),
     Edit("EditInstallDir", {14, 56, 281, 21}, 0, kEditInstallDirChange),
     DirList("ListInstallDir", {301, 42, 145, 84}, 1, kListInstallDirChange),
     DriveCombo("ComboInstallDrive", {301, 126, 145, 19}, 2, kComboInstallDriveChange),
+    // The folder and drive lists have no label on the page: these name them for a screen reader. They lie where a
+    // label would, above the list and left of the drive box, and never at another control's place.
+    LabelFor("LabelListInstallDir", {301, 29, 145, 13}, "Folders:", "ListInstallDir", Hidden),
+    LabelFor("LabelComboInstallDrive", {270, 129, 28, 13}, "Drive:", "ComboInstallDrive", Hidden),
     Bevel("Bevel3", {14, 91, 253, 71}, Box),
     CheckBox("CheckDesktop", {21, 98, 239, 17}, "Put link to Quillostrand on the Desktop", 5, kNoHandler,
              Checked),

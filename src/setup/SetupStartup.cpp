@@ -27,9 +27,12 @@ std::string PackageText(const std::string& bytes, const std::string& pakName) {
     throw Exception(PackageErrorText(pakName));
 }
 
-// The free-space figure is red while the drive has no more room than the install needs.
-COLORREF SpaceFreeColor(int64_t spaceFree, int32_t spaceNeeded) {
-    return spaceFree > spaceNeeded ? GetSysColor(COLOR_BTNFACE) : COLORREF(form::kRed);
+// The free-space figure is red while the drive has no more room than the install needs, and says so in words to a
+// screen reader, which sees no colour.
+void ShowSpaceShortage(TLabel& figure, int64_t spaceFree, int32_t spaceNeeded) {
+    const bool enough = spaceFree > spaceNeeded;
+    figure.SetColor(enough ? GetSysColor(COLOR_BTNFACE) : COLORREF(form::kRed));
+    figure.SetDescription(enough ? "" : "Not enough disk space for the installation");
 }
 
 }  // namespace
@@ -208,7 +211,7 @@ void TSetupForm::ComboInstallDriveChange() {
         SpaceFree = 0;
     }
     LabelSpaceFree.SetCaption(FormatFreeSpace(SpaceFree));
-    LabelSpaceFree.SetColor(SpaceFreeColor(SpaceFree, SpaceNeeded));
+    ShowSpaceShortage(LabelSpaceFree, SpaceFree, SpaceNeeded);
 }
 
 void TSetupForm::DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint) {
@@ -218,7 +221,7 @@ void TSetupForm::DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint
     for (const PackageSlot slot : {Delphi10, Delphi20})
         if (OptionOf(slot).Checked()) SpaceNeeded += Packages[slot].Size;
     LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
-    LabelSpaceFree.SetColor(SpaceFreeColor(SpaceFree, SpaceNeeded));
+    ShowSpaceShortage(LabelSpaceFree, SpaceFree, SpaceNeeded);
 }
 
 void TSetupForm::CheckDelphi10Click() { DelphiOptionChanged(CheckDelphi10, EditDelphi10, LabelDelphi10); }

@@ -135,3 +135,56 @@ TEST(SplashPage, ControlsInsideTheWindowAndUniquelyNamed) {
     for (const ControlDef& c : kSplash) EXPECT_TRUE(seen.insert(c.name).second) << c.name;
     EXPECT_EQ(kSplash[0].kind, Kind::Panel);  // first, so that it is painted behind the rest
 }
+
+// A screen reader names an input by the label just before it; the layout puts a label there when the label names
+// the input. Every input has exactly one, on its own page; no label names anything else.
+TEST(SetupPages, EveryInputIsNamedByOneLabelOfItsPage) {
+    for (const PageDef& p : kPages) {
+        for (size_t i = 0; i < p.count; ++i) {
+            const ControlDef& c = p.controls[i];
+            int naming = 0;
+            for (size_t k = 0; k < p.count; ++k)
+                naming += p.controls[k].kind == Kind::Label && p.controls[k].focus &&
+                          std::strcmp(p.controls[k].focus, c.name) == 0;
+            const bool input = c.kind == Kind::Edit || c.kind == Kind::DirList || c.kind == Kind::DriveCombo;
+            EXPECT_EQ(naming, input ? 1 : 0) << c.name << " of " << p.name;
+            if (c.focus) {
+                EXPECT_EQ(c.kind, Kind::Label) << c.name;
+            }
+        }
+    }
+}
+
+// Tools that find the controls from outside (the end-to-end driver) know each by its place: no two windows of a
+// page start at the same point, invisible labels included.
+TEST(SetupPages, NoTwoWindowsOfAPageStartAtTheSamePlace) {
+    for (const PageDef& p : kPages)
+        for (size_t i = 0; i < p.count; ++i)
+            for (size_t k = i + 1; k < p.count; ++k) {
+                const ControlDef &a = p.controls[i], &b = p.controls[k];
+                if (IsGraphic(a.kind) || IsGraphic(b.kind)) continue;
+                EXPECT_FALSE(a.rect.left == b.rect.left && a.rect.top == b.rect.top) << a.name << " and " << b.name;
+            }
+}
+
+// The tables' pixels at other DPIs: unchanged at 96, rounded to the nearest, edges that meet still meeting; the
+// fonts at their point sizes (8 and 10 points, -11 and -13 at 96 DPI).
+TEST(DpiScale, LengthsRectanglesAndFontHeights) {
+    for (int px : {0, 1, 7, 13, 289, 468}) EXPECT_EQ(Scale(px, kBaseDpi), px);
+    EXPECT_EQ(Scale(13, 120), 16);   // 16.25
+    EXPECT_EQ(Scale(11, 144), 17);   // 16.5, half up
+    EXPECT_EQ(Scale(-11, 144), -17);
+    EXPECT_EQ(Scale(289, 192), 578);
+    const Rect a{14, 91, 253, 71}, b{267, 91, 10, 71};  // b starts where a ends
+    for (int dpi : {96, 120, 144, 168, 192}) {
+        EXPECT_EQ(Scale(a, dpi).Right(), Scale(b, dpi).left) << dpi;
+        EXPECT_EQ(Scale(a, dpi).Bottom(), Scale(b, dpi).Bottom()) << dpi;
+    }
+    EXPECT_EQ(FontHeight(FontKind::Window, 96), -11);
+    EXPECT_EQ(FontHeight(FontKind::WindowBold, 96), -11);
+    EXPECT_EQ(FontHeight(FontKind::LargeBold, 96), -13);
+    EXPECT_EQ(FontHeight(FontKind::Window, 120), -13);
+    EXPECT_EQ(FontHeight(FontKind::Window, 144), -16);
+    EXPECT_EQ(FontHeight(FontKind::LargeBold, 144), -20);
+    EXPECT_EQ(FontHeight(FontKind::Window, 192), -21);
+}

@@ -73,6 +73,17 @@ LOGFONTA FontOf(HWND h) {
     return lf;
 }
 
+// Presses the keys together, as the keyboard does (the first held while the next go down), then lets the message
+// loop take them.
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> in;
+    for (WORD k : keys) in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {k, 0, 0, 0, 0}}});
+    for (auto k = keys.end(); k != keys.begin();)
+        in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*--k, 0, KEYEVENTF_KEYUP, 0, 0}}});
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+    Application().ProcessMessages();
+}
+
 class SetupWindow : public ::testing::Test {
 protected:
     void SetUp() override { f.CreateWindowAndControls(); }
@@ -242,8 +253,8 @@ TEST_F(SetupWindow, CentredLabelWithoutWrapMark_StaysOnOneLine) {
 
 // The keyboard in the message loop's hands: Tab walks from the tab strip through the shown page's tab stops in
 // their order and round, Shift+Tab back; Ctrl+Tab and Ctrl+Shift+Tab show the next and previous visible page;
-// Enter and Escape press nothing.
-TEST_F(SetupWindow, Keyboard_TabWalksThePageCtrlTabSwitchesPagesEnterEscapePressNothing) {
+// Enter presses the focused button and nothing else, Escape nothing at all.
+TEST_F(SetupWindow, Keyboard_TabWalksThePageCtrlTabSwitchesPagesEnterPressesTheFocusedButton) {
     Application().SetMainWindow(f.Handle());
     ShowWindow(f.Handle(), SW_SHOW);
     SetForegroundWindow(f.Handle());
@@ -253,14 +264,7 @@ TEST_F(SetupWindow, Keyboard_TabWalksThePageCtrlTabSwitchesPagesEnterEscapePress
     int clicks = 0;
     for (const char* b : {"NowBtn2", "CancelBtn3", "UpdateBtn", "CancelBtn2"})
         ViewNamed<TBitBtn>(f, b).OnClick = [&clicks] { ++clicks; };
-    const auto press = [](std::initializer_list<WORD> keys) {
-        std::vector<INPUT> in;
-        for (WORD k : keys) in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {k, 0, 0, 0, 0}}});
-        for (auto k = keys.end(); k != keys.begin();)
-            in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*--k, 0, KEYEVENTF_KEYUP, 0, 0}}});
-        SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-        Application().ProcessMessages();
-    };
+    const auto press = PressKeys;
 
     const std::vector<HWND> walk = {f.EditInstallDir.Handle(),
                                     f.ListInstallDir.Handle(),
@@ -301,9 +305,47 @@ TEST_F(SetupWindow, Keyboard_TabWalksThePageCtrlTabSwitchesPagesEnterEscapePress
     f.Pages.SetActivePage(InstallSheet);
     SetFocus(nowBtn.Handle());
     press({VK_RETURN});
+    EXPECT_EQ(clicks, 1);
     press({VK_ESCAPE});
-    EXPECT_EQ(clicks, 0);
+    SetFocus(f.CheckStartMenu.Handle());
+    press({VK_RETURN});
+    SetFocus(f.EditInstallDir.Handle());
+    press({VK_RETURN});
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(f.CheckStartMenu.Checked());
     EXPECT_TRUE(IsWindow(f.Handle()));
+    EXPECT_EQ(f.Pages.ActivePage(), InstallSheet);
+    Application().SetMainWindow(nullptr);
+}
+
+// The arrows on the tab strip go from tab to tab, past hidden tabs, stopping at either end, and Home and End
+// jump to the first and last; the focus stays on the strip all along, so a second arrow goes on.
+TEST_F(SetupWindow, Keyboard_ArrowsOnTheTabStripMoveTabToTabTheFocusStaying) {
+    Application().SetMainWindow(f.Handle());
+    ShowWindow(f.Handle(), SW_SHOW);
+    SetForegroundWindow(f.Handle());
+    f.Pages.SetTabVisible(UpdateSheet, false);
+    f.Pages.SetActivePage(DelphiSheet);
+    SetFocus(f.Pages.Handle());
+    const auto step = [&](WORD key, int expected) {
+        PressKeys({key});
+        EXPECT_EQ(f.Pages.ActivePage(), expected) << "key " << key;
+        EXPECT_EQ(GetFocus(), f.Pages.Handle()) << "key " << key;
+        EXPECT_TRUE(IsWindowVisible(f.Pages.Page(expected)));
+    };
+    step(VK_RIGHT, InstallSheet);
+    step(VK_RIGHT, UninstallSheet);  // Update's tab is hidden
+    step(VK_DOWN, BusySheet);
+    step(VK_LEFT, UninstallSheet);
+    step(VK_UP, InstallSheet);
+    step(VK_HOME, WelcomeSheet);
+    step(VK_LEFT, WelcomeSheet);
+    step(VK_END, FinishedSheet);
+    step(VK_RIGHT, FinishedSheet);
+    // In a page the arrows stay the control's own: no page changes.
+    f.Pages.SetActivePage(InstallSheet);
+    SetFocus(f.ListInstallDir.Handle());
+    PressKeys({VK_RIGHT});
     EXPECT_EQ(f.Pages.ActivePage(), InstallSheet);
     Application().SetMainWindow(nullptr);
 }
