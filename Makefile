@@ -23,7 +23,7 @@ host: bootstrap
 
 # The two Windows trees: win32 (i686, the shipped build) and win64 (x86_64). The win64 tree's cross-build
 # scenario also drives the win32 tree's Setup.exe, so win32 builds first.
-WINDOWS_TREE = @scripts/configure . $(B)/$(1) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-$(2).cmake \
+WINDOWS_TREE = @scripts/configure --windows $(2) . $(B)/$(1) \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOST_TOOLS_DIR=$(B)/host/tools $(3) && cmake --build $(B)/$(1) -j$(JOBS)
 
 win32: host

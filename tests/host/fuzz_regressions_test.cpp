@@ -19,6 +19,10 @@ struct FuzzViolation : std::runtime_error {
 #define QS_FUZZ_FAIL(what) throw FuzzViolation(what)
 #include "../fuzz/FuzzTargets.h"
 
+namespace qs::fuzz {
+void PrintTo(const Target& t, std::ostream* os) { *os << t.name; }
+}  // namespace qs::fuzz
+
 namespace {
 
 using qs::fuzz::Target;
