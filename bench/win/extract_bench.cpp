@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "framework/BinFile.h"
-#include "framework/Text.h"
+#include "base/BinFile.h"
+#include "base/Text.h"
 #include "package/Extract.h"
 #include "package/LZH_OP.h"
 #include "package/LzhMemory.h"

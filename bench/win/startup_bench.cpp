@@ -15,8 +15,8 @@
 
 #include "BenchClock.h"
 #include "WinProcess.h"
-#include "framework/BinFile.h"
-#include "setup/VendorKey.h"
+#include "base/BinFile.h"
+#include "package/VendorKey.h"
 
 using namespace qs::test;
 

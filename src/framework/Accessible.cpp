@@ -4,8 +4,8 @@
 
 #include <atomic>
 
-#include "framework/SystemLibrary.h"
-#include "framework/WideText.h"
+#include "base/SystemLibrary.h"
+#include "base/WideText.h"
 
 namespace qs {
 

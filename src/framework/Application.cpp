@@ -1,8 +1,8 @@
 #include "framework/Application.h"
 #include "framework/BitBtn.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "framework/PageControl.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace qs {
 

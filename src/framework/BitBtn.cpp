@@ -1,8 +1,8 @@
 #include "framework/BitBtn.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 #include "framework/GdiGuards.h"
-#include "framework/SystemLibrary.h"
+#include "base/SystemLibrary.h"
 #include "framework/UiResources.h"
 
 namespace qs {

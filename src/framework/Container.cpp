@@ -1,5 +1,5 @@
 #include "framework/Container.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 #include <iterator>
 

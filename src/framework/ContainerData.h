@@ -7,7 +7,7 @@
 
 #include "framework/Control.h"
 #include "framework/FormTable.h"
-#include "framework/ScopedWin.h"
+#include "base/ScopedWin.h"
 
 namespace qs {
 

@@ -4,7 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/UiResources.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace qs {
 

@@ -5,10 +5,10 @@
 #include "framework/Application.h"
 #include "framework/Container.h"
 #include "framework/ContainerData.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "framework/Gauge.h"
-#include "framework/SystemLibrary.h"
-#include "framework/WideText.h"
+#include "base/SystemLibrary.h"
+#include "base/WideText.h"
 
 namespace qs {
 

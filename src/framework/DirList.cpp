@@ -6,13 +6,13 @@
 
 #include "framework/Application.h"
 #include "framework/DirList.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "framework/GdiGuards.h"
-#include "framework/ScopedWin.h"
-#include "framework/Text.h"
+#include "base/ScopedWin.h"
+#include "base/Text.h"
 #include "framework/UiResources.h"
-#include "framework/WideText.h"
-#include "framework/FileSys.h"
+#include "base/WideText.h"
+#include "base/FileSys.h"
 
 namespace qs {
 

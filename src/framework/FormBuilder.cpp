@@ -1,5 +1,5 @@
 #include "framework/FormBuilder.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 #include <algorithm>
 #include <memory>
@@ -11,7 +11,7 @@
 #include "framework/BitBtn.h"
 #include "framework/ContainerData.h"
 #include "framework/DirList.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "framework/Gauge.h"
 #include "framework/StdControls.h"
 #include "framework/UiResources.h"

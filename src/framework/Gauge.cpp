@@ -9,9 +9,9 @@
 
 #include "framework/Gauge.h"
 #include "framework/Accessible.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "framework/GdiGuards.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace qs {
 

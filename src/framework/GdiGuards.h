@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "framework/ScopedWin.h"
+#include "base/ScopedWin.h"
 
 namespace qs {
 

@@ -7,8 +7,8 @@
 
 #include "framework/Application.h"
 #include "framework/Container.h"
-#include "framework/Exceptions.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/WideText.h"
 
 namespace qs {
 

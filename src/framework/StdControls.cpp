@@ -7,7 +7,7 @@
 #include "framework/Accessible.h"
 #include "framework/Application.h"
 #include "framework/Container.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace qs {
 

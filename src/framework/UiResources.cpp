@@ -8,7 +8,7 @@
 
 #include "framework/ArtData.h"
 #include "framework/GdiGuards.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace qs {
 

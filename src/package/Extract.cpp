@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "framework/Exceptions.h"
-#include "framework/FileSys.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/FileSys.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/BinFile.h"
+#include "base/BinFile.h"
 #include "package/LZH_OP.h"
 
 namespace qs {

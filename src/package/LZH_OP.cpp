@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "package/LzhBitReader.h"
 #include "package/LzhDecoderState.h"
 #include "package/LzhOutputWindow.h"

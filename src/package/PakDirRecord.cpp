@@ -1,6 +1,6 @@
 #include "package/PakDirRecord.h"
 
-#include "framework/ByteIO.h"
+#include "base/ByteIO.h"
 
 namespace qs {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "framework/BinFile.h"
-#include "framework/ByteIO.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/BinFile.h"
+#include "base/ByteIO.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 
 namespace qs {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
 #include "package/PakDirRecord.h"
 
 namespace qs {

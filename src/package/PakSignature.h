@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/BinFile.h"
+#include "base/BinFile.h"
 
 namespace qs {
 

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 #include "package/PakFormat.h"
 
 namespace qs {

@@ -1,6 +1,6 @@
 #include "setup/SetupInstance.h"
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 #include "setup/SetupLayout.h"
 #include "system/ProductNames.h"
 

@@ -1,8 +1,8 @@
 #include "setup/SetupLayout.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 #include "framework/Application.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "setup/SetupMainForm.h"
 #include "setup/SetupPages.h"
 #include "system/ProductNames.h"

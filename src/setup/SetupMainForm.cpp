@@ -1,7 +1,7 @@
 #include "setup/SetupMainForm.h"
 
 #include "framework/Application.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "package/PakFormat.h"
 #include "system/SelfRemoval.h"
 #include "system/ProductNames.h"

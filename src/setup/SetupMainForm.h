@@ -14,7 +14,7 @@
 #include "package/LZH_OP.h"
 #include "setup/SetupMode.h"
 #include "setup/SetupPages.h"
-#include "setup/VendorKey.h"
+#include "package/VendorKey.h"
 #include "system/SheLink.h"
 
 namespace qs {

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "framework/Application.h"
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
-#include "framework/ScopedWin.h"
-#include "framework/FileSys.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
+#include "base/ScopedWin.h"
+#include "base/FileSys.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 #include "setup/FolderCheck.h"
 #include "system/MachineDetect.h"
 #include "setup/SetupMainForm.h"

@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include "framework/Application.h"
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
-#include "framework/FileSys.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
+#include "base/FileSys.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 #include "package/PakFormat.h"
 #include "package/PakSignature.h"
 #include "system/MachineDetect.h"

@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include "framework/Application.h"
-#include "framework/Exceptions.h"
-#include "framework/FileSys.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/FileSys.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 #include "setup/SetupMainForm.h"
 #include "system/DelphiTransfer.h"
 #include "system/InstallRecord.h"

@@ -6,9 +6,9 @@
 #include <iterator>
 #include <optional>
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 #include "system/IniFile.h"
 #include "system/Registry.h"
 #include "system/TransferList.h"

@@ -4,9 +4,9 @@
 
 #include <iterator>
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 
 namespace qs {
 

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "framework/Exceptions.h"
-#include "framework/FileSys.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/FileSys.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 #include "system/DelphiTransfer.h"
 #include "system/InstalledFileList.h"
 #include "system/Registry.h"

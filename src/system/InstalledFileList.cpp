@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 #include "package/PakFormat.h"
 
 namespace qs {

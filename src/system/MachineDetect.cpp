@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/Text.h"
+#include "base/Text.h"
 #include "system/DelphiTransfer.h"
 #include "system/IniFile.h"
 #include "system/Registry.h"

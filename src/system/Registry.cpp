@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <iterator>
 
-#include "framework/Bitness.h"
-#include "framework/Exceptions.h"
-#include "framework/WideText.h"
+#include "base/Bitness.h"
+#include "base/Exceptions.h"
+#include "base/WideText.h"
 
 namespace qs {
 

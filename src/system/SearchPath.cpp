@@ -1,7 +1,7 @@
 #include "system/SearchPath.h"
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 
 namespace qs {
 

@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "framework/Bitness.h"
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
-#include "framework/ScopedWin.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/Bitness.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
+#include "base/ScopedWin.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 
 namespace qs {
 

@@ -8,9 +8,9 @@
 #include <cwchar>
 #include <type_traits>
 
-#include "framework/Exceptions.h"
-#include "framework/ScopedWin.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/ScopedWin.h"
+#include "base/WideText.h"
 
 namespace qs {
 

@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "framework/Exceptions.h"
-#include "framework/FileSys.h"
-#include "framework/Text.h"
+#include "base/Exceptions.h"
+#include "base/FileSys.h"
+#include "base/Text.h"
 #include "system/Registry.h"
 #include "system/ProductNames.h"
 

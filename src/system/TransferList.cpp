@@ -1,7 +1,7 @@
 #include "system/TransferList.h"
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 #include "system/ProductNames.h"
 
 namespace qs {

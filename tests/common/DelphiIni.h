@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace qs::test {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/ByteIO.h"
+#include "base/ByteIO.h"
 #include "package/Crc32.h"
 
 namespace qs::test {

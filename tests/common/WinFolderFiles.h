@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace qs::test {
 

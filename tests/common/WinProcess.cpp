@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <exception>
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace qs::test {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "framework/Bitness.h"
+#include "base/Bitness.h"
 
 namespace qs::test {
 

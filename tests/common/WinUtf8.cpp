@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "framework/Bitness.h"
-#include "framework/WideText.h"
+#include "base/Bitness.h"
+#include "base/WideText.h"
 
 namespace qs::test::utf8 {
 

@@ -1,7 +1,7 @@
 // The shared helpers for names and texts outside the ANSI code page: UTF-8 in and out, a -W call inside, so that
 // nothing is lost or replaced by a look-alike on the way. For the end-to-end driver's code-page scenarios; the
 // ANSI helpers (WinProcess.h, WinRegistry.h, WinFolderFiles.h, WinRemoveTree.h) stay as they are. A text that is
-// not UTF-8 raises qs::EConvertError (framework/WideText.h).
+// not UTF-8 raises qs::EConvertError (base/WideText.h).
 #pragma once
 #include <windows.h>
 

@@ -14,7 +14,7 @@
 #include "PakBundle.h"
 #include "Scenarios.h"
 #include "Steps.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 // The stub of this build (tests/e2e/CMakeLists.txt gives its path); without it the scenario is skipped.
 #ifndef E2E_STUB_EXE

@@ -6,7 +6,7 @@
 
 #include "Scenarios.h"
 #include "Steps.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 #include "setup/SetupPages.h"
 
 namespace e2e {

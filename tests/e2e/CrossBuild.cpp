@@ -8,7 +8,7 @@
 
 #include "Scenarios.h"
 #include "Steps.h"
-#include "framework/Text.h"
+#include "base/Text.h"
 #include "package/Crc32.h"
 
 namespace e2e {

@@ -7,7 +7,7 @@
 
 #include "DelphiIni.h"
 #include "Driver.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace e2e {
 

@@ -5,7 +5,7 @@
 #include "Driver.h"
 #include "Machine.h"
 #include "PakWriter.h"
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 namespace e2e {
 

@@ -5,9 +5,9 @@
 
 #include "PakWriter.h"
 #include "WinFolderFiles.h"
-#include "framework/Bitness.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/Bitness.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 
 namespace e2e {
 

@@ -9,7 +9,7 @@
 
 #include "Scenarios.h"
 #include "framework/GdiGuards.h"
-#include "framework/Text.h"
+#include "base/Text.h"
 #include "Steps.h"
 
 namespace e2e {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 
 using namespace qs;
 

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "PakBytes.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "package/PakFormat.h"
 
 using namespace qs;

@@ -1,8 +1,8 @@
 // The UTF-8/UTF-16 conversion every -W call goes through.
 #include <gtest/gtest.h>
 
-#include "framework/Exceptions.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/WideText.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/ByteIO.h"
+#include "base/ByteIO.h"
 
 namespace {
 

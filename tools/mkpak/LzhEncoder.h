@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace qs::pak {
 

@@ -4,8 +4,8 @@
 #include <ostream>
 #include <set>
 
-#include "framework/ByteIO.h"
-#include "framework/Text.h"
+#include "base/ByteIO.h"
+#include "base/Text.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 

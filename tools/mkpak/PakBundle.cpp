@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "PakWriter.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "stub/BundleFormat.h"
 
 namespace qs::pak {

@@ -2,8 +2,8 @@
 #include <cstring>
 
 #include "PakWriter.h"
-#include "framework/ByteIO.h"
-#include "framework/WideText.h"
+#include "base/ByteIO.h"
+#include "base/WideText.h"
 #include "package/Crc32.h"
 #include "package/PakFormat.h"
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "package/PakSignature.h"
 
 namespace qs::pak {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "LzhEncoder.h"
-#include "framework/DosTime.h"
+#include "base/DosTime.h"
 #include "package/PakDirRecord.h"
 
 namespace qs::pak {

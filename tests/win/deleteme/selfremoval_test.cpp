@@ -13,8 +13,8 @@
 #include "WinTestSupport.h"
 #include "WinUtf8.h"
 #include "framework/Application.h"
-#include "framework/Exceptions.h"
-#include "framework/WideText.h"
+#include "base/Exceptions.h"
+#include "base/WideText.h"
 #include "system/SelfRemoval.h"
 
 using namespace qs;

@@ -4,7 +4,7 @@
 #include "PakBytes.h"
 #include "WinFolderFiles.h"
 #include "WinTestSupport.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "package/Extract.h"
 #include "package/PakFormat.h"
 

@@ -2,8 +2,8 @@
 // scratch folder, and the checks that a failed run left the window usable and wrote no record.
 #pragma once
 #include "../setup/SetupFixture.h"
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 #include "FaultFixture.h"
 
 #include "FileListBytes.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 
 using namespace qs;
 using namespace qs::test;

@@ -2,7 +2,7 @@
 // destination that fills up, a destination file another program holds open.
 #include "FaultFixture.h"
 
-#include "framework/BinFile.h"
+#include "base/BinFile.h"
 #include "package/Extract.h"
 #include "package/PakFormat.h"
 

@@ -9,7 +9,7 @@
 
 #include <psapi.h>  // after windows.h
 #include "SetupProcess.h"
-#include "framework/Text.h"
+#include "base/Text.h"
 
 using namespace qs;
 using namespace qs::test;

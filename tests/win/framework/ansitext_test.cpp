@@ -2,7 +2,7 @@
 // DELPHI.INI. The suites run under a Western code page (1252).
 #include <gtest/gtest.h>
 
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
 using namespace qs;
 

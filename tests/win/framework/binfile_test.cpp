@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
 
 using namespace qs;
 using qs::test::ScratchDir;

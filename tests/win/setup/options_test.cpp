@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 
 using namespace qs;
 using namespace qs::test;

@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "WinFolderFiles.h"
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 #include "system/Shortcuts.h"
 
 using namespace qs;

@@ -6,10 +6,10 @@
 #include "SetupFixture.h"
 
 #include "WinRegistry.h"
-#include "framework/Bitness.h"
-#include "framework/Exceptions.h"
+#include "base/Bitness.h"
+#include "base/Exceptions.h"
 #include "framework/GdiGuards.h"
-#include "framework/Text.h"
+#include "base/Text.h"
 #include "setup/SetupInstance.h"
 #include "setup/SetupPages.h"
 

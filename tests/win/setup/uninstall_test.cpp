@@ -1,8 +1,8 @@
 #include "DelphiIni.h"
 #include "SetupFixture.h"
 
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 
 using namespace qs;
 using namespace qs::test;

@@ -1,8 +1,8 @@
-// The test programs' side of the file layer's write seam (framework/WriteLimit.h): linked into every Windows-side
+// The test programs' side of the file layer's write seam (base/WriteLimit.h): linked into every Windows-side
 // test program as an object, so the linker never takes the program's unlimited seam from the library.
 #include "WriteBudget.h"
 
-#include "framework/WriteLimit.h"
+#include "base/WriteLimit.h"
 
 namespace {
 int64_t g_writeBudget = -1;

@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "SystemTestSupport.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "system/DelphiTransfer.h"
 #include "system/IniFile.h"
 #include "system/InstallRecord.h"

@@ -4,7 +4,7 @@
 
 #include "FileListBytes.h"
 #include "SystemTestSupport.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "system/DelphiTransfer.h"
 #include "system/InstallRecord.h"
 #include "system/Registry.h"

@@ -10,7 +10,7 @@
 #include <shobjidl.h>
 
 #include "SystemTestSupport.h"
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 #include "system/SheLink.h"
 #include "system/Shortcuts.h"
 

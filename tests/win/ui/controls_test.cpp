@@ -14,8 +14,8 @@
 #include "WinTestSupport.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 
 using namespace qs;
 using namespace qs::form;

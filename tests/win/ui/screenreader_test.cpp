@@ -11,9 +11,9 @@
 
 #include "../setup/SetupFixture.h"
 #include "WinProcess.h"
-#include "framework/ScopedWin.h"
-#include "framework/Text.h"
-#include "framework/WideText.h"
+#include "base/ScopedWin.h"
+#include "base/Text.h"
+#include "base/WideText.h"
 #include "setup/SetupLayout.h"
 #include "setup/SetupPages.h"
 

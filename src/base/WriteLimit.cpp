@@ -1,6 +1,6 @@
 // The program's side of the write seam: no limit. Nothing else may live in this file, or a test program that
 // defines the seam itself would link both.
-#include "framework/WriteLimit.h"
+#include "base/WriteLimit.h"
 
 namespace qs::detail {
 

@@ -1,11 +1,11 @@
-#include "setup/VendorKey.h"
+#include "package/VendorKey.h"
 
 #include <wincrypt.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "framework/SystemLibrary.h"
+#include "base/SystemLibrary.h"
 #include "package/PakSignature.h"
 
 namespace qs {

@@ -1,6 +1,6 @@
-#include "framework/FileSys.h"
-#include "framework/Exceptions.h"
-#include "framework/WideText.h"
+#include "base/FileSys.h"
+#include "base/Exceptions.h"
+#include "base/WideText.h"
 
 #include <windows.h>
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <type_traits>
 
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
 
 namespace qs {
 

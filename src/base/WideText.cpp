@@ -1,6 +1,6 @@
-#include "framework/WideText.h"
+#include "base/WideText.h"
 
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace qs {
 

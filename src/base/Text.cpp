@@ -1,9 +1,9 @@
-#include "framework/Text.h"
+#include "base/Text.h"
 
 #include <cstdint>
 #include <cstdio>
 
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace qs {
 

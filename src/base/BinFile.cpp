@@ -1,8 +1,8 @@
 // What both back ends of BinFile share: the process-wide read mode and the operations built on ReadSome,
 // WriteSome and Seek.
-#include "framework/BinFile.h"
-#include "framework/ByteIO.h"
-#include "framework/Exceptions.h"
+#include "base/BinFile.h"
+#include "base/ByteIO.h"
+#include "base/Exceptions.h"
 
 namespace qs {
 

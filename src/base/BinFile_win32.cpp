@@ -1,7 +1,7 @@
-#include "framework/BinFile.h"
-#include "framework/WriteLimit.h"
-#include "framework/Exceptions.h"
-#include "framework/WideText.h"
+#include "base/BinFile.h"
+#include "base/WriteLimit.h"
+#include "base/Exceptions.h"
+#include "base/WideText.h"
 
 #include <windows.h>
 

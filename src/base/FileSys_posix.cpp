@@ -1,6 +1,6 @@
-#include "framework/FileSys.h"
-#include "framework/BinFile.h"
-#include "framework/Exceptions.h"
+#include "base/FileSys.h"
+#include "base/BinFile.h"
+#include "base/Exceptions.h"
 
 #include <cerrno>
 #include <sys/stat.h>

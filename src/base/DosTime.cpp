@@ -1,4 +1,4 @@
-#include "framework/DosTime.h"
+#include "base/DosTime.h"
 
 #include <cstdio>
 

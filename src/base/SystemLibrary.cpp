@@ -1,5 +1,5 @@
-#include "framework/SystemLibrary.h"
-#include "framework/WideText.h"
+#include "base/SystemLibrary.h"
+#include "base/WideText.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "framework/Exceptions.h"
+#include "base/Exceptions.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
-#include "framework/BinFile.h"
-#include "framework/DosTime.h"
-#include "framework/WriteLimit.h"
-#include "framework/Exceptions.h"
-#include "framework/Text.h"
+#include "base/BinFile.h"
+#include "base/DosTime.h"
+#include "base/WriteLimit.h"
+#include "base/Exceptions.h"
+#include "base/Text.h"
 
 #include <cerrno>
 #include <ctime>
