@@ -7,18 +7,11 @@
 #include "base/ByteIO.h"
 #include "base/Text.h"
 #include "base/WideText.h"
+#include "package/Product.h"
 
 namespace qs {
 
 namespace {
-
-const char* CorruptMessage(PakRole role) {
-    switch (role) {
-    case PakRole::Main: return "PAK file corrupt";
-    case PakRole::Delphi10: return "File Delphi10.pak is corrupt";
-    default: return "File Delphi20.pak is corrupt";
-    }
-}
 
 // Checks of the setup program: a main package must name "Quillostrand" (compared as start-up does).
 class StartupChecks : public PakHeaderChecks {
@@ -67,7 +60,7 @@ void PakFileInput::PastEnd(const char*) { throw EInOutError(EInOutError::kReadBe
 bool IsQuillostrandProduct(const std::string& productName) {
     std::string p = productName;
     if (!p.empty() && p.back() == '\n') p.resize(p.size() >= 2 ? p.size() - 2 : 0);
-    return p == "Quillostrand";
+    return p == kProductName;
 }
 
 PakHeader ReadPakHeader(PakInput& in, PakHeaderChecks& checks) {
@@ -102,14 +95,14 @@ PackageSummary ScanPackage(BinFile& f, PakRole role) {
     f.Seek(0);
     char magic[5];
     f.ReadExact(magic, 5);
-    if (std::memcmp(magic, kPakMagic, 5) != 0) throw Exception(CorruptMessage(role));
+    if (std::memcmp(magic, kPakMagic, 5) != 0) throw Exception(FactsOf(role).CorruptText);
 
     PakFileInput in(f);
     StartupChecks checks(role);
     const PakHeader h = ReadPakHeader(in, checks);
     PackageSummary s;
     if (role == PakRole::Main) {
-        s.ProductName = "Quillostrand";
+        s.ProductName = kProductName;
         s.VersionText = std::string(Utf8Prefix(h.version, kMaxPakText));
     }
     s.HasExtraName = h.extraNames;

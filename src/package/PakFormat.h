@@ -9,6 +9,7 @@
 
 #include "base/BinFile.h"
 #include "base/Exceptions.h"
+#include "package/Packages.h"
 #include "package/PakDirRecord.h"
 
 namespace qs {
@@ -16,7 +17,6 @@ namespace qs {
 constexpr char kPakMagic[5] = {'Q', 'V', 'P', 'A', 'K'};
 constexpr size_t kMaxPakText = 32;  // ProductName and VersionText hold at most 32 characters
 
-enum class PakRole { Main, Delphi10, Delphi20 };
 
 // What start-up keeps of a package.
 struct PackageSummary {

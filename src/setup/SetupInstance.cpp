@@ -2,7 +2,7 @@
 
 #include "base/WideText.h"
 #include "setup/SetupLayout.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 

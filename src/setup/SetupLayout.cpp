@@ -5,7 +5,7 @@
 #include "base/Exceptions.h"
 #include "setup/SetupMainForm.h"
 #include "setup/SetupPages.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0  // Windows 8.1 and later

@@ -8,7 +8,7 @@
 #include "setup/SetupMainForm.h"
 #include "setup/SetupSplash.h"
 #include "system/SheLink.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace {
 

@@ -1,14 +1,12 @@
 #include "setup/SetupMainForm.h"
 
-#include "framework/Application.h"
 #include "base/Exceptions.h"
+#include "framework/Application.h"
 #include "package/PakFormat.h"
+#include "package/Product.h"
 #include "system/SelfRemoval.h"
-#include "system/ProductNames.h"
 
 namespace qs {
-
-const char* const TSetupForm::kPakNames[kPackageSlots] = {"Quilstr.pak", "Delphi10.pak", "Delphi20.pak"};
 
 TSetupForm::TSetupForm()
     : SelfRemoval([](const std::string& Message, const std::string& Caption) {
@@ -19,7 +17,7 @@ TSetupForm::TSetupForm()
     LZHCompressor.SetWriteBufSize(kFileBlockSize);
     // The decoder reads and writes through the extractor's handlers, however the window is built.
     extractor_.Attach(LZHCompressor);
-    ShellLink.SetDescription("Quillostrand");
+    ShellLink.SetDescription(kProductName);
     ShellLink.SetHotKey(0);
     ShellLink.SetShowCmd(0);
     ShellLink.SetIconNumber(0);
@@ -70,12 +68,11 @@ void TSetupForm::SetBusyText(const std::string& text) {
 
 void TSetupForm::AdvanceProgress(uint32_t bytesWritten) { Gauge.AddProgress(int(bytesWritten)); }
 
-void TSetupForm::ExtractPackage(PackageSlot slot, const std::string& destDir) {
-    Package& p = Packages[slot];
-    p.Files = p.File.IsOpen()
-                  ? extractor_.ExtractPackage(LZHCompressor, p.File, kPakNames[slot], destDir, p.DirPos, p.ExtraName)
-                  : extractor_.ExtractPackage(LZHCompressor, SourceDir, kPakNames[slot], destDir, p.DirPos,
-                                              p.ExtraName);
+void TSetupForm::ExtractPackage(PakRole role, const std::string& destDir) {
+    Package& p = PackageOf(role);
+    const char* const name = FactsOf(role).FileName;
+    p.Files = p.File.IsOpen() ? extractor_.ExtractPackage(LZHCompressor, p.File, name, destDir, p.DirPos, p.ExtraName)
+                              : extractor_.ExtractPackage(LZHCompressor, SourceDir, name, destDir, p.DirPos, p.ExtraName);
 }
 
 void TSetupForm::QuitBtnClick() { Close(); }

@@ -12,9 +12,11 @@
 #include "framework/Controls.h"
 #include "package/Extract.h"
 #include "package/LZH_OP.h"
+#include "package/Packages.h"
+#include "package/Product.h"
+#include "package/VendorKey.h"
 #include "setup/SetupMode.h"
 #include "setup/SetupPages.h"
-#include "package/VendorKey.h"
 #include "system/SheLink.h"
 
 namespace qs {
@@ -90,8 +92,6 @@ private:
         std::vector<uint8_t> Files;   // the installed-file list, once extracted
         BinFile File;                 // a signed build: the checked package, open until the program ends
     };
-    enum PackageSlot { Install, Delphi10, Delphi20, kPackageSlots };
-    static const char* const kPakNames[kPackageSlots];
 
     // The start-up, run by Create(), and its stretches.
     void FormCreate();
@@ -108,18 +108,20 @@ private:
     void ChooseMode();
     // A signed build's start on a package: opens it, writing denied to others, and checks its signature. Raises
     // ESignatureRefused when the check fails, EInOutError when the file cannot be read.
-    BinFile OpenCheckedPackage(PackageSlot slot);
+    BinFile OpenCheckedPackage(PakRole role);
     bool ChecksSignatures() const { return VendorKey.GetState() != TVendorKey::State::None; }
     void DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint);
     // A Delphi package's option and the folder edit of any package.
-    TCheckBox& OptionOf(PackageSlot delphi) { return delphi == Delphi10 ? CheckDelphi10 : CheckDelphi20; }
-    TEdit& FolderOf(PackageSlot slot) {
-        return slot == Install ? EditInstallDir : slot == Delphi10 ? EditDelphi10 : EditDelphi20;
+    TCheckBox& OptionOf(PakRole delphi) { return delphi == PakRole::Delphi10 ? CheckDelphi10 : CheckDelphi20; }
+    TEdit& FolderOf(PakRole role) {
+        TEdit* const edits[kPackageCount] = {&EditInstallDir, &EditDelphi10, &EditDelphi20};
+        return *edits[IndexOf(role)];
     }
+    Package& PackageOf(PakRole role) { return Packages[IndexOf(role)]; }
     void ExtractAndCopy();    // the part the install and update runs share
     void CheckFolders();      // refuses an install or chosen Delphi folder that cannot be used, before anything is written
-    // Unpacks the package in slot (sourced from SourceDir) into destDir and keeps its installed-file list.
-    void ExtractPackage(PackageSlot slot, const std::string& destDir);
+    // Unpacks the package (sourced from SourceDir) into destDir and keeps its installed-file list.
+    void ExtractPackage(PakRole role, const std::string& destDir);
     void CreateShortcuts();
     void WriteInstallRecord();
     void ShowFinishedPage();
@@ -133,8 +135,8 @@ private:
     // ---- State of a run (see the start-up, the runs and the extraction)
     std::string SourceDir;
     std::string InstallVersion;
-    std::string OldVersion = "None";
-    Package Packages[kPackageSlots];
+    std::string OldVersion = kNoVersion;
+    Package Packages[kPackageCount];
     int32_t SetupSize = 0;
     int32_t SpaceNeeded = 0;
     int64_t SpaceFree = 0;  // a true count: drives hold far more than 2 GB

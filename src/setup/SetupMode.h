@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "package/Product.h"
 #include "setup/SetupPages.h"
 
 namespace qs {
@@ -11,10 +12,10 @@ namespace qs {
 enum class SetupMode { FreshInstall, Update, UninstallOnly, Refusal };
 
 // Versions are compared as texts, exactly (no ordering: an older package offers the update too).
-// "None" as the recorded version means no earlier installation.
+// kNoVersion ("None") as the recorded version means no earlier installation.
 inline SetupMode ChooseSetupMode(bool mainPackageFound, const std::string& oldVersion,
                                  const std::string& installVersion) {
-    const bool earlier = oldVersion != "None";
+    const bool earlier = oldVersion != kNoVersion;
     if (!mainPackageFound) return earlier ? SetupMode::UninstallOnly : SetupMode::Refusal;
     if (!earlier) return SetupMode::FreshInstall;
     if (!installVersion.empty() && installVersion != oldVersion) return SetupMode::Update;

@@ -15,7 +15,7 @@
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
 #include "system/Shortcuts.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 
@@ -99,14 +99,14 @@ void TSetupForm::UpdateBtnClick() {
 void TSetupForm::CheckFolders() {
     // Named as typed, so that the user recognises it.
     CheckUsableFolder(EditInstallDir.Text().empty() ? InstallPath : EditInstallDir.Text());
-    for (const PackageSlot slot : {Delphi10, Delphi20})
-        if (OptionOf(slot).Checked()) CheckUsableFolder(FolderOf(slot).Text());
+    for (const PakRole role : kDelphiRoles)
+        if (OptionOf(role).Checked()) CheckUsableFolder(FolderOf(role).Text());
 }
 
 void TSetupForm::ExtractAndCopy() {
-    ExtractPackage(Install, InstallPath);
-    for (const PackageSlot slot : {Delphi10, Delphi20})
-        if (OptionOf(slot).Checked()) ExtractPackage(slot, FolderOf(slot).Text());
+    ExtractPackage(PakRole::Main, InstallPath);
+    for (const PakRole role : kDelphiRoles)
+        if (OptionOf(role).Checked()) ExtractPackage(role, FolderOf(role).Text());
     LabelBusy.SetCaption("Copying Setup.exe");
     RepaintNow();
     // Always as Setup.exe, whatever the started copy was called: the uninstall entry names that file.
@@ -133,9 +133,9 @@ void TSetupForm::WriteInstallRecord() {
     InstallRecordInput in;
     in.InstallVersion = InstallVersion;
     in.InstallPath = InstallPath;
-    in.Install.Files = Packages[Install].Files;
-    in.Delphi10 = {CheckDelphi10.Checked(), EditDelphi10.Text(), Packages[Delphi10].Files};
-    in.Delphi20 = {CheckDelphi20.Checked(), EditDelphi20.Text(), Packages[Delphi20].Files};
+    in.Of(PakRole::Main).Files = PackageOf(PakRole::Main).Files;
+    for (const PakRole role : kDelphiRoles)
+        in.Of(role) = {OptionOf(role).Checked(), FolderOf(role).Text(), PackageOf(role).Files};
     in.SpaceNeeded = SpaceNeeded;
     qs::WriteInstallRecord(in);
 }

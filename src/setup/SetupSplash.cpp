@@ -4,7 +4,7 @@
 #include "framework/Application.h"
 #include "base/Exceptions.h"
 #include "setup/SetupPages.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 

@@ -14,7 +14,7 @@
 #include "setup/SetupMainForm.h"
 #include "system/InstallRecord.h"
 #include "system/SearchPath.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 
@@ -62,25 +62,26 @@ void TSetupForm::FormCreate() {
 bool TSetupForm::MainPackageOpens() {
     try {
         BinFile probe;
-        probe.OpenRead(SourceDir + kPakNames[Install]);
+        probe.OpenRead(SourceDir + FactsOf(PakRole::Main).FileName);
     } catch (const EInOutError&) {
         return false;
     }
     // A signed build reads nothing of a package but its check until the check has passed.
-    if (ChecksSignatures()) Packages[Install].File = OpenCheckedPackage(Install);
+    if (ChecksSignatures()) PackageOf(PakRole::Main).File = OpenCheckedPackage(PakRole::Main);
     return true;
 }
 
 void TSetupForm::ReadPackages() {
-    const auto scan = [this](PackageSlot slot, PakRole role) {
-        const PackageSummary s = Packages[slot].File.IsOpen() ? ScanPackage(Packages[slot].File, role)
-                                                              : ScanPackage(SourceDir + kPakNames[slot], role);
-        Packages[slot].DirPos = s.DirPos;
-        Packages[slot].ExtraName = s.HasExtraName;
-        Packages[slot].Size = s.TotalSize;
+    const auto scan = [this](PakRole role) {
+        Package& p = PackageOf(role);
+        const PackageSummary s = p.File.IsOpen() ? ScanPackage(p.File, role)
+                                                 : ScanPackage(SourceDir + FactsOf(role).FileName, role);
+        p.DirPos = s.DirPos;
+        p.ExtraName = s.HasExtraName;
+        p.Size = s.TotalSize;
         return s;
     };
-    InstallVersion = PackageText(scan(Install, PakRole::Main).VersionText, kPakNames[Install]);
+    InstallVersion = PackageText(scan(PakRole::Main).VersionText, FactsOf(PakRole::Main).FileName);
     LabelVersion.SetCaption(InstallVersion);
 
     // The program copies itself into the install folder, so its own size counts in the space needed.
@@ -88,17 +89,17 @@ void TSetupForm::ReadPackages() {
     self.OpenRead(ProgramPath);
     SetupSize = int32_t(self.Size());
     self.Close();
-    SpaceNeeded = Packages[Install].Size + SetupSize;
+    SpaceNeeded = PackageOf(PakRole::Main).Size + SetupSize;
 
     // The Delphi packages are optional: any failure, a failed signature check too, disables their option, silently.
-    for (const PackageSlot slot : {Delphi10, Delphi20}) {
+    for (const PakRole role : kDelphiRoles) {
         try {
-            if (ChecksSignatures()) Packages[slot].File = OpenCheckedPackage(slot);
-            scan(slot, slot == Delphi10 ? PakRole::Delphi10 : PakRole::Delphi20);
+            if (ChecksSignatures()) PackageOf(role).File = OpenCheckedPackage(role);
+            scan(role);
         } catch (const std::exception&) {
-            Packages[slot].File = BinFile();
-            OptionOf(slot).SetChecked(false);
-            OptionOf(slot).SetEnabled(false);
+            PackageOf(role).File = BinFile();
+            OptionOf(role).SetChecked(false);
+            OptionOf(role).SetEnabled(false);
         }
     }
 }
@@ -138,24 +139,24 @@ void TSetupForm::FindDelphiFolders() {
 void TSetupForm::TakeInstallRecord() {
     const StartupRecord rec = ReadInstallRecordForStartup();
     OldVersion = rec.OldVersion;
-    if (rec.InstallDir) EditInstallDir.SetText(*rec.InstallDir);
+    if (const auto& dir = rec.DirOf(PakRole::Main)) EditInstallDir.SetText(*dir);
     // The earlier install's Delphi folders are shown as they were, and cannot be changed.
-    for (const PackageSlot slot : {Delphi10, Delphi20}) {
-        const std::optional<std::string>& dir = slot == Delphi10 ? rec.Delphi10Dir : rec.Delphi20Dir;
+    for (const PakRole role : kDelphiRoles) {
+        const std::optional<std::string>& dir = rec.DirOf(role);
         if (!dir) continue;
-        if (OptionOf(slot).Enabled()) OptionOf(slot).SetChecked(true);
-        FolderOf(slot).SetText(*dir);
-        FolderOf(slot).SetReadOnly(true);
+        if (OptionOf(role).Enabled()) OptionOf(role).SetChecked(true);
+        FolderOf(role).SetText(*dir);
+        FolderOf(role).SetReadOnly(true);
     }
 }
 
-BinFile TSetupForm::OpenCheckedPackage(PackageSlot slot) {
+BinFile TSetupForm::OpenCheckedPackage(PakRole role) {
     // Sharing reads only: nobody can write, replace or rename the package while this program holds it.
+    const std::string name = FactsOf(role).FileName;
     BinFile pak;
-    pak.OpenRead(SourceDir + kPakNames[slot]);
-    const SignatureCheck check =
-        VendorKey.Check(pak, kPakNames[slot], SignatureFileName(SourceDir + kPakNames[slot]));
-    if (check != SignatureCheck::Good) throw ESignatureRefused(kPakNames[slot], check);
+    pak.OpenRead(SourceDir + name);
+    const SignatureCheck check = VendorKey.Check(pak, name, SignatureFileName(SourceDir + name));
+    if (check != SignatureCheck::Good) throw ESignatureRefused(name, check);
     return pak;
 }
 
@@ -165,7 +166,7 @@ void TSetupForm::ChooseMode() {
         Application().ShowMessageBox("File Quilstr.pak not found", kSetupCaption, MB_OK | MB_ICONSTOP);
         return;
     }
-    if (OldVersion != "None") {
+    if (OldVersion != kNoVersion) {
         LabelOldVersion.SetCaption(OldVersion);
         LabelInstallVersion.SetCaption(InstallVersion);
     }
@@ -217,9 +218,9 @@ void TSetupForm::ComboInstallDriveChange() {
 void TSetupForm::DelphiOptionChanged(TCheckBox& check, TEdit& edit, TLabel& hint) {
     edit.SetEnabled(check.Checked());
     hint.SetVisible(check.Checked());
-    SpaceNeeded = Packages[Install].Size + SetupSize;
-    for (const PackageSlot slot : {Delphi10, Delphi20})
-        if (OptionOf(slot).Checked()) SpaceNeeded += Packages[slot].Size;
+    SpaceNeeded = PackageOf(PakRole::Main).Size + SetupSize;
+    for (const PakRole role : kDelphiRoles)
+        if (OptionOf(role).Checked()) SpaceNeeded += PackageOf(role).Size;
     LabelSpaceNeeded.SetCaption(FormatKB(SpaceNeeded));
     ShowSpaceShortage(LabelSpaceFree, SpaceFree, SpaceNeeded);
 }

@@ -34,12 +34,13 @@ void TSetupForm::UninstallBtnClick() {
     // Only plain names are deleted, so a damaged record can never reach outside the three folders.
     step("Deleting files");
     const std::string installDir = IncludeTrailingBackslash(EditInstallDir.Text());
-    for (const std::string& path : ListedFilePaths(lists.InstallFiles, installDir, true, FromAnsi)) DeleteFileNamed(path);
+    for (const std::string& path : ListedFilePaths(lists.FilesOf(PakRole::Main), installDir, true, FromAnsi))
+        DeleteFileNamed(path);
     if (DeleteFileNamed(installDir + "Setup.exe")) selfRemovalNeeded = false;
-    for (const PackageSlot slot : {Delphi10, Delphi20}) {
-        const std::vector<uint8_t>& listed = slot == Delphi10 ? lists.Delphi10Files : lists.Delphi20Files;
+    for (const PakRole role : kDelphiRoles) {
+        const std::vector<uint8_t>& listed = lists.FilesOf(role);
         if (listed.empty()) continue;
-        for (const std::string& path : ListedFilePaths(listed, IncludeTrailingBackslash(FolderOf(slot).Text()), false,
+        for (const std::string& path : ListedFilePaths(listed, IncludeTrailingBackslash(FolderOf(role).Text()), false,
                                                        FromAnsi))
             DeleteFileNamed(path);
     }
@@ -52,9 +53,9 @@ void TSetupForm::UninstallBtnClick() {
         SetCurrentDir(TempFolder());
     } catch (const std::exception&) {
     }
-    for (const PackageSlot slot : {Install, Delphi10, Delphi20}) {
+    for (const PakRole role : kPakRoles) {
         try {
-            RemoveDir(FolderOf(slot).Text());
+            RemoveDir(FolderOf(role).Text());
         } catch (const std::exception&) {
         }
     }

@@ -12,7 +12,7 @@
 #include "system/IniFile.h"
 #include "system/Registry.h"
 #include "system/TransferList.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 

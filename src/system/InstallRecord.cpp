@@ -13,7 +13,7 @@
 #include "system/InstalledFileList.h"
 #include "system/Registry.h"
 #include "system/ShellKeys.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 
@@ -53,11 +53,12 @@ struct EarlierPackage {
     std::vector<uint8_t> Files;
 };
 
-EarlierPackage ReadEarlierPackage(const RegKey& record, const std::string& dirName, const std::string& prefix) {
+EarlierPackage ReadEarlierPackage(const RegKey& record, PakRole role) {
     EarlierPackage p;
     if (!record) return p;
-    p.Dir = ReadCountedText(record, dirName);
-    if (const auto size = ReadNumber(record, prefix + "FilesSize")) p.Files = ReadList(record, prefix + "Files", *size);
+    const std::string name = FactsOf(role).RecordName;
+    p.Dir = ReadCountedText(record, name + "Dir");
+    if (const auto size = ReadNumber(record, name + "FilesSize")) p.Files = ReadList(record, name + "Files", *size);
     return p;
 }
 
@@ -107,26 +108,26 @@ void WriteInstallRecord(const InstallRecordInput& in) {
     const std::string folder = CutText(in.InstallPath);
     {
         const RegKey earlier = RegKey::Open(HKEY_LOCAL_MACHINE, kRecordKey, KEY_QUERY_VALUE);
-        const EarlierPackage main = ReadEarlierPackage(earlier, "InstallDir", "Install");
-        const EarlierPackage delphi10 = ReadEarlierPackage(earlier, "Delphi10Dir", "Delphi10");
-        const EarlierPackage delphi20 = ReadEarlierPackage(earlier, "Delphi20Dir", "Delphi20");
+        EarlierPackage before[kPackageCount];
+        for (const PakRole role : kPakRoles) before[IndexOf(role)] = ReadEarlierPackage(earlier, role);
         const RegKey record = RegKey::Create(HKEY_LOCAL_MACHINE, kRecordKey, KEY_WRITE);
         WriteCountedText(record, "Version", RecordVersion(CutText(in.InstallVersion, kMaxVersion)));
         WriteCountedText(record, "InstallDir", folder);
-        WriteList(record, "Install", RecordList(in.Install.Files, folder, main));
-        WriteDelphiPackage(record, "Delphi10", in.Delphi10, delphi10);
-        WriteDelphiPackage(record, "Delphi20", in.Delphi20, delphi20);
+        WriteList(record, FactsOf(PakRole::Main).RecordName,
+                  RecordList(in.Of(PakRole::Main).Files, folder, before[IndexOf(PakRole::Main)]));
+        for (const PakRole role : kDelphiRoles)
+            WriteDelphiPackage(record, FactsOf(role).RecordName, in.Of(role), before[IndexOf(role)]);
     }
 
     WriteShellKeys(folder);
     // Without this the shell shows the new icon and commands only after the next logon.
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 
-    if (in.Delphi10.Chosen) AddDelphi10Transfer(folder);
-    if (in.Delphi20.Chosen) AddDelphi20Transfer(folder);
+    if (in.Of(PakRole::Delphi10).Chosen) AddDelphi10Transfer(folder);
+    if (in.Of(PakRole::Delphi20).Chosen) AddDelphi20Transfer(folder);
 
     const RegKey entry = RegKey::Create(HKEY_LOCAL_MACHINE, kUninstallEntryKey, KEY_ALL_ACCESS);
-    WriteText(entry, "DisplayName", "Quillostrand");
+    WriteText(entry, "DisplayName", kProductName);
     WriteText(entry, "UninstallString", CutText(Quoted(folder + "Setup.exe")));
     // What today's list of programs shows; the uninstall deletes the whole key, so none of it is left behind.
     WriteText(entry, "DisplayIcon", CutText(folder + kProgramFile + ",0"));
@@ -151,12 +152,12 @@ StartupRecord ReadInstallRecordForStartup() {
     } else {
         const std::string folder = IncludeTrailingBackslash(*dir);
         if (FileExists(folder + kProgramFile))
-            r.InstallDir = folder;
+            r.Dirs[IndexOf(PakRole::Main)] = folder;
         else
             r.OldVersion = kNoVersion;  // a stale record: the application is no longer there
     }
-    r.Delphi10Dir = ReadCountedText(key, "Delphi10Dir");
-    r.Delphi20Dir = ReadCountedText(key, "Delphi20Dir");
+    for (const PakRole role : kDelphiRoles)
+        r.Dirs[IndexOf(role)] = ReadCountedText(key, std::string(FactsOf(role).RecordName) + "Dir");
     return r;
 }
 
@@ -166,12 +167,10 @@ UninstallLists ReadUninstallLists() {
     const std::optional<uint32_t> mainSize = ReadNumber(key, "InstallFilesSize");
     if (!mainSize) throw Exception(kCannotUninstall);
     UninstallLists l;
-    l.InstallFiles = ReadList(key, "InstallFiles", *mainSize);
-    if (const auto size = ReadNumber(key, "Delphi10FilesSize")) {
-        l.Delphi10Files = ReadList(key, "Delphi10Files", *size);
-    }
-    if (const auto size = ReadNumber(key, "Delphi20FilesSize")) {
-        l.Delphi20Files = ReadList(key, "Delphi20Files", *size);
+    l.Files[IndexOf(PakRole::Main)] = ReadList(key, "InstallFiles", *mainSize);
+    for (const PakRole role : kDelphiRoles) {
+        const std::string name = FactsOf(role).RecordName;
+        if (const auto size = ReadNumber(key, name + "FilesSize")) l.Files[IndexOf(role)] = ReadList(key, name + "Files", *size);
     }
     return l;
 }

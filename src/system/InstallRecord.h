@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "package/Packages.h"
+#include "package/Product.h"
 #include "system/InstalledFileList.h"
 
 namespace qs {
 
 constexpr char kRecordKey[] = "Software\\QV\\Quillostrand\\Installation";
 constexpr char kUninstallEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillostrand";
-constexpr char kNoVersion[] = "None";
 
 // One package's part of the record.
 struct PackageRecord {
@@ -25,9 +26,12 @@ struct PackageRecord {
 struct InstallRecordInput {
     std::string InstallVersion;  // at most 32 characters
     std::string InstallPath;     // the run's install folder, ending in "\"
-    PackageRecord Install;       // only Files counts: the main package's folder is InstallPath
-    PackageRecord Delphi10, Delphi20;
+    // By package; of the main package only Files counts: its folder is InstallPath.
+    PackageRecord Packages[kPackageCount];
     int32_t SpaceNeeded = 0;     // bytes, for the programs list's size
+
+    PackageRecord& Of(PakRole role) { return Packages[IndexOf(role)]; }
+    const PackageRecord& Of(PakRole role) const { return Packages[IndexOf(role)]; }
 };
 
 // Writes, in order: the record (Version, InstallDir, the main list; each Delphi folder and list only when its
@@ -38,10 +42,12 @@ void WriteInstallRecord(const InstallRecordInput& in);
 
 // What start-up learns from the record about an earlier installation.
 struct StartupRecord {
-    std::string OldVersion = kNoVersion;       // "None": no usable earlier installation
-    std::optional<std::string> InstallDir;     // the recorded folder with "\", only when it still holds Quilstr.exe
-    std::optional<std::string> Delphi10Dir;    // recorded Delphi folders, as stored
-    std::optional<std::string> Delphi20Dir;
+    std::string OldVersion = kNoVersion;  // "None": no usable earlier installation
+    // The recorded folders by package: the install folder with "\", only when it still holds Quilstr.exe; the Delphi
+    // folders as stored.
+    std::optional<std::string> Dirs[kPackageCount];
+
+    const std::optional<std::string>& DirOf(PakRole role) const { return Dirs[IndexOf(role)]; }
 };
 // The earlier-installation detection: Version (at most 32 characters; "None" or unreadable: no installation),
 // then InstallDir (a stale or unreadable folder makes OldVersion "None"), then the two Delphi folders, which are
@@ -50,9 +56,11 @@ StartupRecord ReadInstallRecordForStartup();
 
 // The installed-file lists as the uninstall run reads them back.
 struct UninstallLists {
-    // A list shorter than its recorded size, or missing, holds the bytes there are; a Delphi list without its size
-    // value is empty.
-    std::vector<uint8_t> InstallFiles, Delphi10Files, Delphi20Files;
+    // By package. A list shorter than its recorded size, or missing, holds the bytes there are; a Delphi list
+    // without its size value is empty.
+    std::vector<uint8_t> Files[kPackageCount];
+
+    const std::vector<uint8_t>& FilesOf(PakRole role) const { return Files[IndexOf(role)]; }
 };
 // Raises Exception "Cannot uninstall!\rUninstall data has been removed from the registry." when the record or its
 // InstallFilesSize cannot be read.

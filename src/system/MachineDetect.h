@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 

@@ -4,7 +4,7 @@
 
 #include <iterator>
 
-#include "system/ProductNames.h"
+#include "package/Product.h"
 #include "system/Registry.h"
 
 namespace qs {

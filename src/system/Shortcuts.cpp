@@ -8,7 +8,7 @@
 #include "base/FileSys.h"
 #include "base/Text.h"
 #include "system/Registry.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 

@@ -2,7 +2,7 @@
 
 #include "base/Exceptions.h"
 #include "base/Text.h"
-#include "system/ProductNames.h"
+#include "package/Product.h"
 
 namespace qs {
 

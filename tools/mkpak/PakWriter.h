@@ -12,6 +12,7 @@
 #include "LzhEncoder.h"
 #include "base/DosTime.h"
 #include "package/PakDirRecord.h"
+#include "package/Product.h"
 
 namespace qs::pak {
 
@@ -25,7 +26,7 @@ struct FileToPack {
 };
 
 struct PakOptions {
-    std::string product = "Quillostrand";  // at most 32 bytes: all that Setup.exe reads
+    std::string product = kProductName;  // at most 32 bytes: all that Setup.exe reads
     std::string version;                   // at most 32 bytes: all that Setup.exe reads and shows
     bool extraNames = false;
     uint16_t reserved = 0;

@@ -17,8 +17,8 @@ public:
     int32_t& SpaceNeeded() { return f_.SpaceNeeded; }
     int64_t& SpaceFree() { return f_.SpaceFree; }
     std::string& InstallPath() { return f_.InstallPath; }
-    int32_t InstallSize() const { return f_.Packages[TSetupForm::Install].Size; }
-    const std::vector<uint8_t>& InstallFiles() const { return f_.Packages[TSetupForm::Install].Files; }
+    int32_t InstallSize() const { return f_.Packages[IndexOf(PakRole::Main)].Size; }
+    const std::vector<uint8_t>& InstallFiles() const { return f_.Packages[IndexOf(PakRole::Main)].Files; }
     int32_t SetupSize() const { return f_.SetupSize; }
     const std::string& SourceDir() const { return f_.SourceDir; }
     const std::string& InstallVersion() const { return f_.InstallVersion; }

@@ -19,7 +19,7 @@ InstallRecordInput Input(const std::string& folder) {
     InstallRecordInput in;
     in.InstallVersion = "2.0";
     in.InstallPath = folder;
-    in.Install.Files = FileList({"QUILSTR.EXE", "QUILSTR.HLP", "README.TXT"});
+    in.Of(PakRole::Main).Files = FileList({"QUILSTR.EXE", "QUILSTR.HLP", "README.TXT"});
     in.SpaceNeeded = 1500000;
     return in;
 }
@@ -53,7 +53,7 @@ TEST_F(InstallRecordTest, WriteInstallRecord_ProgramFilesFolder_StoresRecordByte
 
 TEST_F(InstallRecordTest, WriteInstallRecord_PackageWithoutFiles_StoresEmptyList) {
     InstallRecordInput in = Input("C:\\Q\\");
-    in.Install.Files.clear();
+    in.Of(PakRole::Main).Files.clear();
     WriteInstallRecord(in);
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFilesSize", REG_DWORD, DwordBytes(0));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, "");
@@ -63,8 +63,8 @@ TEST_F(InstallRecordTest, WriteInstallRecord_LongTexts_CutTo255AndVersionTo32) {
     const std::string folder = "C:\\" + std::string(296, 'f') + "\\";  // 300 characters
     InstallRecordInput in = Input(folder);
     in.InstallVersion = std::string(40, 'v');
-    in.Delphi10.Chosen = true;
-    in.Delphi10.Dir = std::string(300, 'd');
+    in.Of(PakRole::Delphi10).Chosen = true;
+    in.Of(PakRole::Delphi10).Dir = std::string(300, 'd');
     WriteInstallRecord(in);
     const std::string cut = folder.substr(0, 255);
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText(cut));
@@ -79,43 +79,43 @@ TEST_F(InstallRecordTest, WriteInstallRecord_LongTexts_CutTo255AndVersionTo32) {
 
 TEST_F(InstallRecordTest, WriteInstallRecord_DelphiOptionsTicked_StoresFoldersAsLeftAndLists) {
     InstallRecordInput in = Input("C:\\Q\\");
-    in.Delphi10.Chosen = in.Delphi20.Chosen = true;
-    in.Delphi10.Dir = "C:\\DELPHI\\LIB";
-    in.Delphi20.Dir = "C:\\Delphi 2.0\\Lib";
-    in.Delphi10.Files = FileList({"QSPROP.DCU"});
-    in.Delphi20.Files = FileList({"QSPROP.DCU", "QSPROP.DCR"});
+    in.Of(PakRole::Delphi10).Chosen = in.Of(PakRole::Delphi20).Chosen = true;
+    in.Of(PakRole::Delphi10).Dir = "C:\\DELPHI\\LIB";
+    in.Of(PakRole::Delphi20).Dir = "C:\\Delphi 2.0\\Lib";
+    in.Of(PakRole::Delphi10).Files = FileList({"QSPROP.DCU"});
+    in.Of(PakRole::Delphi20).Files = FileList({"QSPROP.DCU", "QSPROP.DCR"});
     WriteInstallRecord(in);
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir", REG_BINARY, CountedText("C:\\DELPHI\\LIB"));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10FilesSize", REG_DWORD, DwordBytes(13));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Files", REG_BINARY, Bytes(in.Delphi10.Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Files", REG_BINARY, Bytes(in.Of(PakRole::Delphi10).Files));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Dir", REG_BINARY, CountedText("C:\\Delphi 2.0\\Lib"));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20FilesSize", REG_DWORD, DwordBytes(26));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Files", REG_BINARY, Bytes(in.Delphi20.Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Files", REG_BINARY, Bytes(in.Of(PakRole::Delphi20).Files));
 }
 
 TEST_F(InstallRecordTest, WriteInstallRecord_UpdateWithDelphiUnticked_KeepsEarlierDelphiValuesRewritesTheRest) {
     InstallRecordInput first = Input("C:\\Q\\");
-    first.Delphi10.Chosen = first.Delphi20.Chosen = true;
-    first.Delphi10.Dir = "C:\\D1\\LIB";
-    first.Delphi20.Dir = "C:\\D2\\LIB";
-    first.Delphi10.Files = FileList({"A.DCU"});
-    first.Delphi20.Files = FileList({"B.DCU"});
+    first.Of(PakRole::Delphi10).Chosen = first.Of(PakRole::Delphi20).Chosen = true;
+    first.Of(PakRole::Delphi10).Dir = "C:\\D1\\LIB";
+    first.Of(PakRole::Delphi20).Dir = "C:\\D2\\LIB";
+    first.Of(PakRole::Delphi10).Files = FileList({"A.DCU"});
+    first.Of(PakRole::Delphi20).Files = FileList({"B.DCU"});
     WriteInstallRecord(first);
     const auto openBefore = SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", "");
 
     InstallRecordInput update = Input("C:\\Q\\");
     update.InstallVersion = "2.1";
-    update.Install.Files = FileList({"QUILSTR.EXE", "NEW.DLL"});
-    update.Delphi10.Dir = "C:\\ELSEWHERE";  // unticked: must not be written
-    update.Delphi10.Files = FileList({"X.DCU", "Y.DCU"});
+    update.Of(PakRole::Main).Files = FileList({"QUILSTR.EXE", "NEW.DLL"});
+    update.Of(PakRole::Delphi10).Dir = "C:\\ELSEWHERE";  // unticked: must not be written
+    update.Of(PakRole::Delphi10).Files = FileList({"X.DCU", "Y.DCU"});
     WriteInstallRecord(update);
 
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Version", REG_BINARY, CountedText("2.1"));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFilesSize", REG_DWORD, DwordBytes(26));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, Bytes(update.Install.Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, Bytes(update.Of(PakRole::Main).Files));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText("C:\\Q\\"));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1\\LIB"));
-    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Files", REG_BINARY, Bytes(first.Delphi10.Files));
+    ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Files", REG_BINARY, Bytes(first.Of(PakRole::Delphi10).Files));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Dir", REG_BINARY, CountedText("C:\\D2\\LIB"));
     ExpectRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20FilesSize", REG_DWORD, DwordBytes(13));
     EXPECT_EQ(SzOf(HKEY_CLASSES_ROOT, "QuillostrandProject\\Shell\\Open\\Command", ""), openBefore);
@@ -161,7 +161,7 @@ TEST_F(InstallRecordTest, WriteInstallRecord_FolderDQ_WritesUninstallEntry) {
 TEST_F(InstallRecordTest, WriteInstallRecord_BadDelphi20Count_RaisesAndWritesNoUninstallEntry) {
     SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "two");
     InstallRecordInput in = Input("C:\\Q\\");
-    in.Delphi10.Chosen = in.Delphi20.Chosen = true;
+    in.Of(PakRole::Delphi10).Chosen = in.Of(PakRole::Delphi20).Chosen = true;
     try {
         WriteInstallRecord(in);
         FAIL() << "no error";
@@ -179,7 +179,7 @@ TEST_F(InstallRecordTest, WriteInstallRecord_UnwritableDelphiIni_RaisesBeforeDel
     CreateDirectoryA(DelphiIniPath().c_str(), nullptr);  // a folder where the file should be: every write fails
     SetSz(HKEY_CURRENT_USER, kDelphi20Key, "Count", "0");
     InstallRecordInput in = Input("C:\\Q\\");
-    in.Delphi10.Chosen = in.Delphi20.Chosen = true;
+    in.Of(PakRole::Delphi10).Chosen = in.Of(PakRole::Delphi20).Chosen = true;
     try {
         WriteInstallRecord(in);
         FAIL() << "no error";
@@ -196,23 +196,23 @@ TEST_F(InstallRecordTest, WriteInstallRecord_UnwritableDelphiIni_RaisesBeforeDel
 TEST_F(InstallRecordTest, ReadInstallRecordForStartup_NoRecord_GivesNone) {
     const StartupRecord r = ReadInstallRecordForStartup();
     EXPECT_EQ(r.OldVersion, "None");
-    EXPECT_FALSE(r.InstallDir);
-    EXPECT_FALSE(r.Delphi10Dir);
-    EXPECT_FALSE(r.Delphi20Dir);
+    EXPECT_FALSE(r.DirOf(PakRole::Main));
+    EXPECT_FALSE(r.DirOf(PakRole::Delphi10));
+    EXPECT_FALSE(r.DirOf(PakRole::Delphi20));
 }
 
 TEST_F(InstallRecordTest, ReadInstallRecordForStartup_AfterInstall_GivesVersionFolderAndDelphiFolders) {
     ScratchDir dir("rec");
     WriteFileBytes(dir.Path() + "Quilstr.exe", "MZ");
     InstallRecordInput in = Input(dir.Path());
-    in.Delphi10.Chosen = true;
-    in.Delphi10.Dir = "C:\\DELPHI\\LIB";
+    in.Of(PakRole::Delphi10).Chosen = true;
+    in.Of(PakRole::Delphi10).Dir = "C:\\DELPHI\\LIB";
     WriteInstallRecord(in);
     const StartupRecord r = ReadInstallRecordForStartup();
     EXPECT_EQ(r.OldVersion, "2.0");
-    EXPECT_EQ(r.InstallDir, dir.Path());
-    EXPECT_EQ(r.Delphi10Dir, "C:\\DELPHI\\LIB");
-    EXPECT_FALSE(r.Delphi20Dir);
+    EXPECT_EQ(r.DirOf(PakRole::Main), dir.Path());
+    EXPECT_EQ(r.DirOf(PakRole::Delphi10), "C:\\DELPHI\\LIB");
+    EXPECT_FALSE(r.DirOf(PakRole::Delphi20));
 }
 
 TEST_F(InstallRecordTest, ReadInstallRecordForStartup_FolderWithoutBackslash_GetsOne) {
@@ -223,7 +223,7 @@ TEST_F(InstallRecordTest, ReadInstallRecordForStartup_FolderWithoutBackslash_Get
     SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir", REG_BINARY, CountedText(bare));
     const StartupRecord r = ReadInstallRecordForStartup();
     EXPECT_EQ(r.OldVersion, "1.5");
-    EXPECT_EQ(r.InstallDir, dir.Path());
+    EXPECT_EQ(r.DirOf(PakRole::Main), dir.Path());
 }
 
 TEST_F(InstallRecordTest, ReadInstallRecordForStartup_VersionNone_ReadsNothingElse) {
@@ -234,8 +234,8 @@ TEST_F(InstallRecordTest, ReadInstallRecordForStartup_VersionNone_ReadsNothingEl
     SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10Dir", REG_BINARY, CountedText("C:\\D1"));
     const StartupRecord r = ReadInstallRecordForStartup();
     EXPECT_EQ(r.OldVersion, "None");
-    EXPECT_FALSE(r.InstallDir);
-    EXPECT_FALSE(r.Delphi10Dir);
+    EXPECT_FALSE(r.DirOf(PakRole::Main));
+    EXPECT_FALSE(r.DirOf(PakRole::Delphi10));
 }
 
 TEST_F(InstallRecordTest, ReadInstallRecordForStartup_StaleOrMissingFolder_GivesNoneButStillDelphiFolders) {
@@ -251,9 +251,9 @@ TEST_F(InstallRecordTest, ReadInstallRecordForStartup_StaleOrMissingFolder_Gives
             DeleteValue(HKEY_LOCAL_MACHINE, kRecordKey, "InstallDir");
         const StartupRecord r = ReadInstallRecordForStartup();
         EXPECT_EQ(r.OldVersion, "None") << folder.value_or("<missing>");
-        EXPECT_FALSE(r.InstallDir);
-        EXPECT_EQ(r.Delphi10Dir, "C:\\D1");
-        EXPECT_EQ(r.Delphi20Dir, "C:\\D2");
+        EXPECT_FALSE(r.DirOf(PakRole::Main));
+        EXPECT_EQ(r.DirOf(PakRole::Delphi10), "C:\\D1");
+        EXPECT_EQ(r.DirOf(PakRole::Delphi20), "C:\\D2");
     }
 }
 
@@ -291,13 +291,13 @@ TEST_F(InstallRecordTest, ReadUninstallLists_NoRecordOrNoSize_RaisesCannotUninst
 
 TEST_F(InstallRecordTest, ReadUninstallLists_AfterInstall_GivesTheThreeLists) {
     InstallRecordInput in = Input("C:\\Q\\");
-    in.Delphi20.Chosen = true;
-    in.Delphi20.Files = FileList({"A.DCU", "B.DCR"});
+    in.Of(PakRole::Delphi20).Chosen = true;
+    in.Of(PakRole::Delphi20).Files = FileList({"A.DCU", "B.DCR"});
     WriteInstallRecord(in);
     const UninstallLists l = ReadUninstallLists();
-    EXPECT_EQ(l.InstallFiles, in.Install.Files);
-    EXPECT_TRUE(l.Delphi10Files.empty());
-    EXPECT_EQ(l.Delphi20Files, in.Delphi20.Files);
+    EXPECT_EQ(l.FilesOf(PakRole::Main), in.Of(PakRole::Main).Files);
+    EXPECT_TRUE(l.FilesOf(PakRole::Delphi10).empty());
+    EXPECT_EQ(l.FilesOf(PakRole::Delphi20), in.Of(PakRole::Delphi20).Files);
 }
 
 TEST_F(InstallRecordTest, ReadUninstallLists_DamagedLists_GiveTheBytesThere) {
@@ -307,17 +307,17 @@ TEST_F(InstallRecordTest, ReadUninstallLists_DamagedLists_GiveTheBytesThere) {
     SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi10FilesSize", REG_DWORD, DwordBytes(13));             // list missing
     SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20Files", REG_BINARY, Bytes(three));              // size missing
     UninstallLists l = ReadUninstallLists();
-    EXPECT_EQ(Bytes(l.InstallFiles), Bytes(three).substr(0, 20));
-    EXPECT_TRUE(l.Delphi10Files.empty());
-    EXPECT_TRUE(l.Delphi20Files.empty());
+    EXPECT_EQ(Bytes(l.FilesOf(PakRole::Main)), Bytes(three).substr(0, 20));
+    EXPECT_TRUE(l.FilesOf(PakRole::Delphi10).empty());
+    EXPECT_TRUE(l.FilesOf(PakRole::Delphi20).empty());
 
     // Longer than recorded: the recorded size rules. A negative size: no entries.
     SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFilesSize", REG_DWORD, DwordBytes(13));
     SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "InstallFiles", REG_BINARY, Bytes(three));
     SetRaw(HKEY_LOCAL_MACHINE, kRecordKey, "Delphi20FilesSize", REG_DWORD, DwordBytes(uint32_t(-13)));
     l = ReadUninstallLists();
-    EXPECT_EQ(l.InstallFiles, FileList({"A"}));
-    EXPECT_TRUE(l.Delphi20Files.empty());
+    EXPECT_EQ(l.FilesOf(PakRole::Main), FileList({"A"}));
+    EXPECT_TRUE(l.FilesOf(PakRole::Delphi20).empty());
 }
 
 // ---- Removal
