@@ -27,7 +27,6 @@ public:
 
 constexpr uint16_t kMinBuf = 16;
 constexpr uint16_t kMaxBuf = 32768;
-static_assert(lzh::kHistory == TLZHCompressor::N);
 
 uint16_t ClampBufSize(uint16_t size) { return std::clamp(size, kMinBuf, kMaxBuf); }
 
@@ -142,7 +141,7 @@ QS_LZH_INLINE unsigned TLZHCompressor::State::MoveUp(unsigned n, unsigned k) {
 template <class Input>
 QS_LZH_INLINE unsigned TLZHCompressor::State::DecodeChar(Input& in, uint16_t* path, unsigned& depth) {
     depth = 0;
-    unsigned q = son[R];
+    unsigned q = son[lzh::kRootNode];
     if (in.Avail() < kTopUpBelow) in.TopUp();
     if (in.Avail() >= kTopBits + lzh::kRefillBelow && !in.InputEnded()) {
         if (topStale) BuildTop();
@@ -156,7 +155,7 @@ QS_LZH_INLINE unsigned TLZHCompressor::State::DecodeChar(Input& in, uint16_t* pa
         // No refill and no end check needed for these levels.
         const unsigned stop = depth + kBulkLevels;
         uint64_t b = in.Bits();
-        while (q < T && depth < stop) {
+        while (q < lzh::kTreeNodes && depth < stop) {
             const unsigned node = q + unsigned(b >> 63);
             path[depth++] = static_cast<uint16_t>(node);
             q = son[node];
@@ -164,23 +163,23 @@ QS_LZH_INLINE unsigned TLZHCompressor::State::DecodeChar(Input& in, uint16_t* pa
         }
         in.Set(b, int(depth - (stop - kBulkLevels)));
     }
-    while (q < T) {
+    while (q < lzh::kTreeNodes) {
         const unsigned node = q + in.Bit();
         path[depth++] = static_cast<uint16_t>(node);
         q = son[node];
         if (in.OutOfBits()) throw ECompress();
     }
-    return q - T;
+    return q - lzh::kTreeNodes;
 }
 
 // Counts symbol c up. The nodes to count up are the ones just passed. After a swap the symbol's subtree sits
 // elsewhere; its parents are followed by the links until they meet the path passed again (a swap only moves
 // nodes of lower frequency than the ones above it, so the path above stays as it was).
 QS_LZH_INLINE void TLZHCompressor::State::UpdateFreq(unsigned c, const uint16_t* path, unsigned depth) {
-    if (freq[R] == MAX_FREQ) {
+    if (freq[lzh::kRootNode] == lzh::kMaxFrequency) {
         lzh::RebuildTree(freq, son, prnt);
         topStale = true;
-        lzh::CountUp(freq, son, prnt, prnt[c + T]);
+        lzh::CountUp(freq, son, prnt, prnt[c + lzh::kTreeNodes]);
         return;
     }
     unsigned j = depth;
@@ -192,7 +191,7 @@ QS_LZH_INLINE void TLZHCompressor::State::UpdateFreq(unsigned c, const uint16_t*
         for (;;) {
             const unsigned p = prnt[n];
             if (j > 0 && p == path[j - 1]) break;
-            if (p == R) {
+            if (p == lzh::kRootNode) {
                 j = 0;
                 break;
             }
@@ -201,7 +200,7 @@ QS_LZH_INLINE void TLZHCompressor::State::UpdateFreq(unsigned c, const uint16_t*
             n = k > freq[p + 1] ? MoveUp(p, k) : p;
         }
     }
-    ++freq[R];  // the root never moves
+    ++freq[lzh::kRootNode];  // the root never moves
 }
 
 // A match's position: 8 bits, then the rest of the upper part, as one read when the buffer holds enough for
@@ -222,7 +221,7 @@ QS_LZH_INLINE unsigned TLZHCompressor::State::DecodePosition(Input& in) {
 
 template <class Input, class Output>
 void TLZHCompressor::State::Run(Input& in, Output& out) {
-    uint16_t path[T + 8];  // nodes passed while decoding a symbol, depth 1 first; at most N_CHAR - 1 of them
+    uint16_t path[lzh::kTreeNodes + 8];  // nodes passed while decoding a symbol, depth 1 first; at most N_CHAR - 1 of them
     try {
         for (;;) {
             unsigned depth = 0;
@@ -320,8 +319,8 @@ void TLZHCompressor::Decompress() {
 
     if (direct) {
         // The window's history as the ring holds it before the first byte: ring[(4036 + k) mod 4096] at k.
-        std::memcpy(st.outBuf.get(), st.ring + kInitialSpaces, N - kInitialSpaces);
-        std::memcpy(st.outBuf.get() + (N - kInitialSpaces), st.ring, kInitialSpaces);
+        std::memcpy(st.outBuf.get(), st.ring + lzh::kInitialSpaces, lzh::kWindowSize - lzh::kInitialSpaces);
+        std::memcpy(st.outBuf.get() + (lzh::kWindowSize - lzh::kInitialSpaces), st.ring, lzh::kInitialSpaces);
         Routes::InlineSource source(*this, st.inBuf.get(), st.runReadSize);
         Routes::InlineSink sink(*this);
         lzh::BitReader<Routes::InlineSource> in(source);
@@ -333,7 +332,7 @@ void TLZHCompressor::Decompress() {
         Routes::OverrideSource source(*this);
         Routes::OverrideSink sink(*this);
         lzh::BitReader<Routes::OverrideSource> in(source);
-        lzh::OutputRing<Routes::OverrideSink> out(sink, st.ring, N - F);
+        lzh::OutputRing<Routes::OverrideSink> out(sink, st.ring, lzh::kWindowSize - lzh::kLongestMatch);
         st.Run(in, out);
     }
 

@@ -20,15 +20,6 @@ using TPressFinishedEvent = std::function<void(TLZHCompressor& Sender)>;
 
 class TLZHCompressor {
 public:
-    static constexpr int N = 4096;           // ring buffer size
-    static constexpr int F = 60;             // longest match
-    static constexpr int THRESHOLD = 2;      // matches longer than this are coded
-    static constexpr int N_CHAR = 256 - THRESHOLD + F;  // 314 symbols
-    static constexpr int T = N_CHAR * 2 - 1;            // 627 tree nodes
-    static constexpr int R = T - 1;                     // root 626
-    static constexpr int MAX_FREQ = 0x8000;
-    static constexpr int kInitialSpaces = N - F;          // ring bytes 0..4035 start as spaces
-
     // How the decoding loop moves bytes. Inline: it reads and writes its buffers itself, and its output buffer
     // is a window that keeps the history too. ThroughOverrides: every byte goes through the virtual GetBytes and
     // PutBytes, which is what a subclass overriding them must ask for.

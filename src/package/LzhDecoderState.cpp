@@ -16,7 +16,7 @@ void TLZHCompressor::State::TopVisit(TopEntry& e, unsigned q, unsigned depth, un
         topAt[node] = 1;
         e.path[depth] = static_cast<uint16_t>(node);
         const unsigned next = son[node];
-        if (next >= unsigned(T) || depth + 1 == unsigned(kTopBits)) {
+        if (next >= unsigned(lzh::kTreeNodes) || depth + 1 == unsigned(kTopBits)) {
             e.next = static_cast<uint16_t>(next);
             e.bits = static_cast<uint8_t>(depth + 1);
             const unsigned spread = unsigned(kTopBits) - (depth + 1);
@@ -30,7 +30,7 @@ void TLZHCompressor::State::TopVisit(TopEntry& e, unsigned q, unsigned depth, un
 void TLZHCompressor::State::BuildTop() {
     std::memset(topAt, 0, sizeof topAt);
     TopEntry e{};
-    TopVisit(e, son[R], 0, 0);
+    TopVisit(e, son[lzh::kRootNode], 0, 0);
     topStale = false;
 }
 
@@ -42,8 +42,8 @@ void TLZHCompressor::State::StartModel() {
     std::memset(son, 0, sizeof son);
     lzh::StartTree(freq, son, prnt);
     topStale = true;
-    std::fill(freq + T, freq + T + 1 + kScanPad, uint16_t(0xFFFF));
-    std::memset(ring, ' ', kInitialSpaces);
+    std::fill(freq + lzh::kTreeNodes, freq + lzh::kTreeNodes + 1 + kScanPad, uint16_t(0xFFFF));
+    std::memset(ring, ' ', lzh::kInitialSpaces);
 }
 
 }  // namespace qs

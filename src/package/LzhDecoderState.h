@@ -5,12 +5,13 @@
 #include <memory>
 
 #include "package/LZH_OP.h"
+#include "package/LzhFormat.h"
 
 namespace qs {
 
 namespace lzh::decoder {
 
-constexpr int kRingAlloc = TLZHCompressor::N + TLZHCompressor::F - 1;  // 4155 bytes
+constexpr int kRingAlloc = lzh::kWindowSize + lzh::kLongestMatch - 1;  // 4155 bytes
 constexpr int kScanPad = 8;
 constexpr int kTopBits = 4;
 
@@ -32,15 +33,15 @@ struct TLZHCompressor::State {
 
     uint8_t ring[lzh::decoder::kRingAlloc];
     // freq[T] is the sentinel; the entries after it hold 0xFFFF too, so the swap scan may read 8 at a time.
-    uint16_t freq[T + 1 + lzh::decoder::kScanPad];
-    uint16_t prnt[T + N_CHAR];
-    uint16_t son[T];
+    uint16_t freq[lzh::kTreeNodes + 1 + lzh::decoder::kScanPad];
+    uint16_t prnt[lzh::kTreeNodes + lzh::kSymbolCount];
+    uint16_t son[lzh::kTreeNodes];
 
     // The first kTopBits levels of the tree as one look-up by the next kTopBits stream bits. A swap that changes
     // son[] of a node the table passes (topAt[] set) makes it stale; it is made again before the next look-up.
     // Near the root swaps are rare, so that is seldom.
     lzh::decoder::TopEntry top[1 << lzh::decoder::kTopBits];
-    uint8_t topAt[T];
+    uint8_t topAt[lzh::kTreeNodes];
     bool topStale = true;
 
     // Run state. Positions are 0-based here (the first free byte, the next unread byte).

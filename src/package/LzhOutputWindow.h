@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "package/LzhBitReader.h"
+#include "package/LzhFormat.h"
 
 namespace qs::lzh {
 
-constexpr uint32_t kHistory = 4096;  // the ring's size: matches reach at most this far back
 
 // Room behind the window for a match copy's last piece.
 constexpr uint32_t kWindowSlack = 16;
@@ -20,23 +20,23 @@ inline uint32_t WindowBlocks(uint32_t blockSize) { return (32768 + blockSize - 1
 
 // Bytes a window's buffer needs for blocks of blockSize.
 inline uint32_t WindowBufferSize(uint32_t blockSize) {
-    return kHistory + WindowBlocks(blockSize) * blockSize + kWindowSlack;
+    return kWindowSize + WindowBlocks(blockSize) * blockSize + kWindowSlack;
 }
 
-// The output buffer is one window: kHistory bytes of history, then whole blocks of blockSize, each handed to
-// the sink in place once full and another byte comes. When the window is used up its last kHistory bytes move to
+// The output buffer is one window: the window's 4,096 bytes of history, then whole blocks of blockSize, each handed to
+// the sink in place once full and another byte comes. When the window is used up its last the window's 4,096 bytes move to
 // the front. A match thus copies within one array and no separate ring is kept.
 // Sink: void Hand(const uint8_t* block, uint32_t count) (out of line).
 template <class Sink>
 class OutputWindow {
 public:
-    // buffer holds WindowBufferSize(blockSize) bytes, its first kHistory the history before the first byte.
+    // buffer holds WindowBufferSize(blockSize) bytes, its first 4,096 the history before the first byte.
     OutputWindow(Sink& sink, uint8_t* buffer, uint32_t blockSize)
         : sink_(sink),
           out_(buffer),
           blockSize_(blockSize),
-          windowEnd_(kHistory + WindowBlocks(blockSize) * blockSize),
-          blockEnd_(kHistory + blockSize) {}
+          windowEnd_(kWindowSize + WindowBlocks(blockSize) * blockSize),
+          blockEnd_(kWindowSize + blockSize) {}
     OutputWindow(const OutputWindow&) = delete;
     OutputWindow& operator=(const OutputWindow&) = delete;
 
@@ -72,8 +72,8 @@ private:
         sink_.Hand(out_ + blockStart_, blockSize_);
         blockStart_ = blockEnd_;
         if (blockStart_ == windowEnd_) {
-            std::memmove(out_, out_ + windowEnd_ - kHistory, kHistory);
-            blockStart_ = kHistory;
+            std::memmove(out_, out_ + windowEnd_ - kWindowSize, kWindowSize);
+            blockStart_ = kWindowSize;
         }
         blockEnd_ = blockStart_ + blockSize_;
         wp_ = blockStart_;
@@ -83,17 +83,17 @@ private:
     uint8_t* const out_;
     const uint32_t blockSize_;
     const uint32_t windowEnd_;
-    uint32_t blockStart_ = kHistory;
+    uint32_t blockStart_ = kWindowSize;
     uint32_t blockEnd_;
-    uint32_t wp_ = kHistory;
+    uint32_t wp_ = kWindowSize;
 };
 
-// The history as a ring of kHistory bytes, every byte handed to the sink on its own.
+// The history as a ring of the window's 4,096 bytes, every byte handed to the sink on its own.
 // Sink: void PutByte(uint8_t b).
 template <class Sink>
 class OutputRing {
 public:
-    // ring holds kHistory bytes of history; writing starts at start.
+    // ring holds the window's 4,096 bytes of history; writing starts at start.
     OutputRing(Sink& sink, uint8_t* ring, unsigned start) : sink_(sink), ring_(ring), r_(start) {}
     OutputRing(const OutputRing&) = delete;
     OutputRing& operator=(const OutputRing&) = delete;
@@ -101,14 +101,14 @@ public:
     void Put(uint8_t b) {
         sink_.PutByte(b);
         ring_[r_] = b;
-        r_ = (r_ + 1) & (kHistory - 1);
+        r_ = (r_ + 1) & (kWindowSize - 1);
     }
 
     void CopyMatch(unsigned pos, unsigned len) {
-        unsigned from = (r_ - pos - 1) & (kHistory - 1);
+        unsigned from = (r_ - pos - 1) & (kWindowSize - 1);
         for (unsigned k = 0; k < len; ++k) {
             Put(ring_[from]);
-            from = (from + 1) & (kHistory - 1);
+            from = (from + 1) & (kWindowSize - 1);
         }
     }
 

@@ -6,14 +6,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "package/LZH_OP.h"
+#include "package/LzhFormat.h"
 
 namespace qs::lzh {
 
 // The decoder's symbol and node counts, under the names the tree code uses.
-constexpr int kChars = TLZHCompressor::N_CHAR;
-constexpr int kNodes = TLZHCompressor::T;
-constexpr int kRoot = TLZHCompressor::R;
 
 // The position code's upper 6 bits by ranges of the code's first 8 bits: the first and last 8-bit value of each
 // range, how many values each upper value takes there, and the code length of the upper part.
@@ -24,7 +21,7 @@ constexpr PositionRange kPositionRanges[] = {{0, 31, 32, 3},    {32, 79, 16, 4},
                                              {144, 191, 4, 6}, {192, 239, 2, 7}, {240, 255, 1, 8}};
 
 // Match lengths 3..60 are coded as symbols 256..313: symbol = length + kMatchSymbolOffset.
-constexpr unsigned kMatchSymbolOffset = 256 - (TLZHCompressor::THRESHOLD + 1);
+constexpr unsigned kMatchSymbolOffset = 256 - kShortestMatch;
 static_assert(kMatchSymbolOffset == 253);
 
 // Both sides of the position code, made from the ranges in one pass. Decoding: the upper 6 position bits and
@@ -70,11 +67,11 @@ QS_TREE_INLINE void SwapNodes(uint16_t* freq, uint16_t* son, uint16_t* prnt, uns
     freq[l] = static_cast<uint16_t>(k);
     const unsigned i = son[n];
     prnt[i] = static_cast<uint16_t>(l);
-    if (i < unsigned(kNodes)) prnt[i + 1] = static_cast<uint16_t>(l);
+    if (i < unsigned(kTreeNodes)) prnt[i + 1] = static_cast<uint16_t>(l);
     const unsigned j = son[l];
     son[l] = static_cast<uint16_t>(i);
     prnt[j] = static_cast<uint16_t>(n);
-    if (j < unsigned(kNodes)) prnt[j + 1] = static_cast<uint16_t>(n);
+    if (j < unsigned(kTreeNodes)) prnt[j + 1] = static_cast<uint16_t>(n);
     son[n] = static_cast<uint16_t>(j);
 }
 
@@ -96,32 +93,32 @@ inline void CountUp(uint16_t* freq, uint16_t* son, uint16_t* prnt, unsigned q) {
 
 // The initial tree: every symbol with frequency 1, inner nodes pairing them from the bottom up.
 inline void StartTree(uint16_t* freq, uint16_t* son, uint16_t* prnt) {
-    for (int i = 0; i < kChars; ++i) {
+    for (int i = 0; i < kSymbolCount; ++i) {
         freq[i] = 1;
-        son[i] = static_cast<uint16_t>(i + kNodes);
-        prnt[i + kNodes] = static_cast<uint16_t>(i);
+        son[i] = static_cast<uint16_t>(i + kTreeNodes);
+        prnt[i + kTreeNodes] = static_cast<uint16_t>(i);
     }
-    for (int i = 0, j = kChars; j <= kRoot; i += 2, ++j) {
+    for (int i = 0, j = kSymbolCount; j <= kRootNode; i += 2, ++j) {
         freq[j] = static_cast<uint16_t>(freq[i] + freq[i + 1]);
         son[j] = static_cast<uint16_t>(i);
         prnt[i] = prnt[i + 1] = static_cast<uint16_t>(j);
     }
-    freq[kNodes] = 0xFFFF;
-    prnt[kRoot] = 0;
+    freq[kTreeNodes] = 0xFFFF;
+    prnt[kRootNode] = 0;
 }
 
 // Rebuilds the tree with halved frequencies (once the root reaches 32768): leaves collected in index order,
 // inner nodes inserted in frequency order, parents recomputed.
 inline void RebuildTree(uint16_t* freq, uint16_t* son, uint16_t* prnt) {
     int j = 0;
-    for (int i = 0; i < kNodes; ++i) {
-        if (son[i] >= kNodes) {
+    for (int i = 0; i < kTreeNodes; ++i) {
+        if (son[i] >= kTreeNodes) {
             freq[j] = static_cast<uint16_t>((freq[i] + 1) / 2);
             son[j] = son[i];
             ++j;
         }
     }
-    for (int i = 0, k = kChars; k < kNodes; i += 2, ++k) {
+    for (int i = 0, k = kSymbolCount; k < kTreeNodes; i += 2, ++k) {
         const uint16_t f = static_cast<uint16_t>(freq[i] + freq[i + 1]);
         freq[k] = f;
         int l = k - 1;
@@ -132,10 +129,10 @@ inline void RebuildTree(uint16_t* freq, uint16_t* son, uint16_t* prnt) {
         std::memmove(&son[l + 1], &son[l], (k - l) * sizeof(son[0]));
         son[l] = static_cast<uint16_t>(i);
     }
-    for (int i = 0; i < kNodes; ++i) {
+    for (int i = 0; i < kTreeNodes; ++i) {
         const int k = son[i];
         prnt[k] = static_cast<uint16_t>(i);
-        if (k < kNodes) prnt[k + 1] = static_cast<uint16_t>(i);
+        if (k < kTreeNodes) prnt[k + 1] = static_cast<uint16_t>(i);
     }
 }
 

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "LzhEncoder.h"
+#include "LzhOps.h"
 #include "TestData.h"
 #include "model_decoder.h"
 #include "package/LZH_OP.h"
+#include "package/LzhFormat.h"
 #include "package/LzhMemory.h"
 
 using namespace qs;
@@ -247,12 +249,12 @@ TEST(LzhDecoder, TreeRebuildWithTheSymbolAtNodeZero_DecodesWithoutSeam) {
 TEST(LzhDecoder, LightestSymbolAtEveryRebuild_AgreesWithTheModel) {
     for (uint32_t seed = 0; seed < 40; ++seed) {
         std::mt19937 rng(seed);
-        std::vector<unsigned> weight(TLZHCompressor::N_CHAR, 1);
-        unsigned root = TLZHCompressor::N_CHAR;
+        std::vector<unsigned> weight(lzh::kSymbolCount, 1);
+        unsigned root = lzh::kSymbolCount;
         Bytes data;
         std::vector<LzhOp> ops;
         auto put = [&](unsigned sym, unsigned dist) {
-            if (root == TLZHCompressor::MAX_FREQ) {
+            if (root == lzh::kMaxFrequency) {
                 root = 0;
                 for (unsigned& w : weight) root += (w = (w + 1) / 2);
             }
@@ -272,7 +274,7 @@ TEST(LzhDecoder, LightestSymbolAtEveryRebuild_AgreesWithTheModel) {
         const uint8_t common[3] = {uint8_t(rng()), uint8_t(rng()), uint8_t(rng())};
         while (ops.size() < 50000) {
             const unsigned dist = 1 + rng() % static_cast<unsigned>(std::min<size_t>(4096, std::max<size_t>(data.size(), 1)));
-            if (root == TLZHCompressor::MAX_FREQ && !data.empty()) {
+            if (root == lzh::kMaxFrequency && !data.empty()) {
                 const unsigned lightest = *std::min_element(weight.begin(), weight.end());
                 std::vector<unsigned> ties;
                 for (unsigned s = 0; s < weight.size(); ++s)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "LzhEncoder.h"
+#include "LzhOps.h"
 #include "TestData.h"
 #include "model_decoder.h"
 

@@ -15,12 +15,12 @@ void Coder::Put(uint32_t value, int len) {
 void Coder::Symbol(unsigned c) {
     uint64_t code = 0;
     int len = 0;
-    unsigned k = model.prnt[c + T];
+    unsigned k = model.prnt[c + kTreeNodes];
     do {
         code |= uint64_t(k & 1) << len;
         ++len;
         k = model.prnt[k];
-    } while (k != unsigned(R));
+    } while (k != unsigned(kRootNode));
     if (len > 32) {
         Put(static_cast<uint32_t>(code >> 32), len - 32);
         Put(static_cast<uint32_t>(code), 32);

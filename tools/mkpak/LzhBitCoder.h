@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "LzhEncoder.h"
+#include "LzhOps.h"
 #include "LzhModel.h"
 
 namespace qs::pak::lzhenc {

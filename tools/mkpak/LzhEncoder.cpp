@@ -7,6 +7,7 @@
 #include "LzhBitCoder.h"
 #include "LzhEnding.h"
 #include "LzhMatchFinder.h"
+#include "LzhOps.h"
 #include "LzhParse.h"
 
 namespace qs::pak {
@@ -20,8 +21,8 @@ namespace {
 // 4036, where writing begins; so going back from the first byte there are spaces, then 60 zeros.
 std::vector<uint8_t> WithPrefix(const uint8_t* data, size_t size) {
     std::vector<uint8_t> buf(kPrefix + size);
-    std::memset(buf.data(), 0, N - TLZHCompressor::kInitialSpaces);
-    std::memset(buf.data() + (N - TLZHCompressor::kInitialSpaces), ' ', TLZHCompressor::kInitialSpaces);
+    std::memset(buf.data(), 0, kWindowSize - lzh::kInitialSpaces);
+    std::memset(buf.data() + (kWindowSize - lzh::kInitialSpaces), ' ', lzh::kInitialSpaces);
     if (size) std::memcpy(buf.data() + kPrefix, data, size);
     return buf;
 }

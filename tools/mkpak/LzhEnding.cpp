@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "LzhEncoder.h"
+
 namespace qs::pak::lzhenc {
 
 using detail::LzhOp;
@@ -11,11 +13,11 @@ namespace {
 // Longest match at pos within [pos, e), nearest first, by looking at every distance (used for short tails only).
 LzhOp LongestAt(const uint8_t* buf, size_t pos, size_t e) {
     LzhOp best{1, 0};
-    const int maxLen = static_cast<int>(std::min<size_t>(F, e - pos));
+    const int maxLen = static_cast<int>(std::min<size_t>(kLongestMatch, e - pos));
     for (size_t d = 1; d <= kWindow && d <= pos; ++d) {
         int len = 0;
         while (len < maxLen && buf[pos - d + len] == buf[pos + len]) ++len;
-        if (len >= kMinMatch && len > best.len) best = {static_cast<uint16_t>(len), static_cast<uint16_t>(d)};
+        if (len >= kShortestMatch && len > best.len) best = {static_cast<uint16_t>(len), static_cast<uint16_t>(d)};
     }
     return best;
 }
@@ -29,7 +31,7 @@ std::vector<LzhOp> CutAt(const std::vector<LzhOp>& ops, size_t s, size_t cut) {
         if (at + op.len <= cut) {
             out.push_back(op);
             at += op.len;
-        } else if (cut - at >= size_t(kMinMatch)) {
+        } else if (cut - at >= size_t(kShortestMatch)) {
             out.push_back({static_cast<uint16_t>(cut - at), op.dist});
             at = cut;
         } else {
@@ -49,7 +51,7 @@ bool MendEnding(Coder& coder, const Coder::Mark& start, const uint8_t* buf, size
         return !coder.BadEnding();
     };
     // The last match taken from elsewhere with a position code of another length changes only the bit count.
-    if (!ops.empty() && ops.back().len >= kMinMatch) {
+    if (!ops.empty() && ops.back().len >= kShortestMatch) {
         const size_t q = e - ops.back().len;
         const int used = PositionBits(ops.back().dist);
         for (size_t d = 1; d <= kWindow && d <= q; ++d) {

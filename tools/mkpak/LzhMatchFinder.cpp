@@ -39,8 +39,8 @@ void MatchFinder::InsertUpTo(size_t p) {
 }
 
 int MatchFinder::Find(size_t pos, int maxLen, int maxChain, Step* steps) const {
-    if (maxLen < kMinMatch) return 0;
-    int best = kMinMatch - 1;
+    if (maxLen < kShortestMatch) return 0;
+    int best = kShortestMatch - 1;
     int count = 0;
     const uint8_t* b = buf_ + pos;
     uint32_t cand = head_[Hash(pos)];

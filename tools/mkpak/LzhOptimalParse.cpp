@@ -22,14 +22,14 @@ struct BlockMatches {
 void FindBlockMatches(MatchFinder& mf, size_t s, size_t e, BlockMatches& bm) {
     bm.steps.clear();
     bm.first.assign(1, 0);
-    Step steps[F];
+    Step steps[kLongestMatch];
     // Positions inside a long match get no matches of their own: searching there costs more time than the few
     // bytes a parse through them would save.
     size_t searchFrom = s;
     for (size_t i = s; i < e; ++i) {
         if (i >= searchFrom) {
             mf.InsertUpTo(i);
-            const int count = mf.Find(i, static_cast<int>(std::min<size_t>(F, e - i)), kOptimalChain, steps);
+            const int count = mf.Find(i, static_cast<int>(std::min<size_t>(kLongestMatch, e - i)), kOptimalChain, steps);
             bm.steps.insert(bm.steps.end(), steps, steps + count);
             if (count > 0 && steps[count - 1].len >= kNiceLength) searchFrom = i + steps[count - 1].len;
         }
@@ -53,7 +53,7 @@ void CheapestParse(const uint8_t* buf, size_t s, size_t e, const BlockMatches& b
         const uint32_t lit = c + symCost[buf[s + at]];
         if (lit < way[at + 1].cost) way[at + 1] = {lit, {1, 0}};
         Way* to = &way[at];
-        int len = kMinMatch;
+        int len = kShortestMatch;
         for (uint32_t k = bm.first[at]; k < bm.first[at + 1]; ++k) {
             const Step st = bm.steps[k];
             const uint32_t base = c + 16u * static_cast<uint32_t>(PositionBits(st.dist));
@@ -78,7 +78,7 @@ void OptimalBlock(MatchFinder& mf, const uint8_t* buf, size_t s, size_t e, const
                   std::vector<LzhOp>& ops) {
     BlockMatches bm;
     FindBlockMatches(mf, s, e, bm);
-    uint32_t cost[N_CHAR];
+    uint32_t cost[kSymbolCount];
     model.Costs(cost);
     std::vector<LzhOp> parse;
     CheapestParse(buf, s, e, bm, cost, parse);

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "LzhEncoder.h"
+#include "LzhOps.h"
 #include "LzhMatchFinder.h"
 #include "LzhModel.h"
 
