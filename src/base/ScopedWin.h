@@ -2,6 +2,7 @@
 // is move-only, releases what it holds when it goes, and treats the handle type's "none" value as empty.
 #pragma once
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <cstddef>
 #include <type_traits>
@@ -48,6 +49,10 @@ struct NullIsNone {
 struct MinusOneIsNone {
     static HANDLE kNone() { return INVALID_HANDLE_VALUE; }
 };
+// The crypto API's handles are numbers.
+struct ZeroIsNone {
+    static constexpr ULONG_PTR kNone() { return 0; }
+};
 
 // Each kind of handle: its type, its "none" value and its release.
 struct File : MinusOneIsNone { using Handle = HANDLE; static void Close(Handle h) { CloseHandle(h); } };
@@ -56,15 +61,25 @@ struct Find : MinusOneIsNone { using Handle = HANDLE; static void Close(Handle h
 struct Icon : NullIsNone { using Handle = HICON; static void Close(Handle h) { DestroyIcon(h); } };
 template <typename T>
 struct Gdi : NullIsNone { using Handle = T; static void Close(Handle h) { DeleteObject(h); } };
+struct RegistryKey : NullIsNone { using Handle = HKEY; static void Close(Handle h) { RegCloseKey(h); } };
+struct CryptProvider : ZeroIsNone { using Handle = HCRYPTPROV; static void Close(Handle h) { CryptReleaseContext(h, 0); } };
+struct CryptKey : ZeroIsNone { using Handle = HCRYPTKEY; static void Close(Handle h) { CryptDestroyKey(h); } };
+struct CryptHash : ZeroIsNone { using Handle = HCRYPTHASH; static void Close(Handle h) { CryptDestroyHash(h); } };
 
 }  // namespace handle_traits
 
 using ScopedFile = ScopedHandle<handle_traits::File>;      // CreateFile
-using ScopedKernel = ScopedHandle<handle_traits::Kernel>;  // CreateProcess's process and thread
+using ScopedKernel = ScopedHandle<handle_traits::Kernel>;  // CreateProcess's process and thread, CreateMutex
 using ScopedFind = ScopedHandle<handle_traits::Find>;      // FindFirstFile
 using ScopedIcon = ScopedHandle<handle_traits::Icon>;      // CreateIcon, LoadImage(IMAGE_ICON)
 template <typename T>
 using GdiObj = ScopedHandle<handle_traits::Gdi<T>>;       // a pen, brush, bitmap or font
+using ScopedRegKey = ScopedHandle<handle_traits::RegistryKey>;      // RegOpenKeyEx, RegCreateKeyEx
+using ScopedCryptProvider = ScopedHandle<handle_traits::CryptProvider>;  // CryptAcquireContext
+using ScopedCryptKey = ScopedHandle<handle_traits::CryptKey>;            // CryptImportPublicKeyInfo
+using ScopedCryptHash = ScopedHandle<handle_traits::CryptHash>;          // CryptCreateHash
+// BinFile stays outside the family: its Close reports a failed close (where a last write can still fail), which
+// a guard that releases silently cannot, and its header is portable.
 static_assert(!std::is_copy_constructible_v<ScopedFind>);
 
 // One COM interface pointer, released when the owner goes.

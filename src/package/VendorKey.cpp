@@ -3,6 +3,7 @@
 #include <wincrypt.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "base/SystemLibrary.h"
@@ -12,23 +13,15 @@ namespace qs {
 
 namespace {
 
-// A CryptoAPI hash object, destroyed on every path out.
-class HashObject {
-public:
-    explicit HashObject(HCRYPTPROV prov) {
-        if (!CryptCreateHash(prov, CALG_SHA_256, 0, 0, &hash_)) hash_ = 0;
-    }
-    ~HashObject() {
-        if (hash_) CryptDestroyHash(hash_);
-    }
-    HashObject(const HashObject&) = delete;
-    HashObject& operator=(const HashObject&) = delete;
-    HCRYPTHASH Get() const { return hash_; }
-    bool Add(const void* data, DWORD size) { return hash_ && CryptHashData(hash_, static_cast<const BYTE*>(data), size, 0); }
+// A SHA-256 hash object of prov; empty when it cannot be made.
+ScopedCryptHash Sha256Of(HCRYPTPROV prov) {
+    HCRYPTHASH hash = 0;
+    return ScopedCryptHash(CryptCreateHash(prov, CALG_SHA_256, 0, 0, &hash) ? hash : 0);
+}
 
-private:
-    HCRYPTHASH hash_ = 0;
-};
+bool AddTo(const ScopedCryptHash& hash, const void* data, DWORD size) {
+    return hash && CryptHashData(hash.Get(), static_cast<const BYTE*>(data), size, 0);
+}
 
 }  // namespace
 
@@ -36,34 +29,20 @@ std::string SignatureRefusalText(const std::string& pakName, SignatureCheck chec
     return "File " + pakName + (check == SignatureCheck::Mismatch ? " does not match its signature" : " is not signed");
 }
 
-TVendorKey::~TVendorKey() { Release(); }
-
 TVendorKey::TVendorKey(TVendorKey&& other) noexcept
-    : state_(other.state_), prov_(other.prov_), key_(other.key_), modulusBytes_(other.modulusBytes_) {
-    other.prov_ = 0;
-    other.key_ = 0;
-    other.state_ = State::None;
-}
+    : state_(std::exchange(other.state_, State::None)),
+      prov_(std::move(other.prov_)),
+      key_(std::move(other.key_)),
+      modulusBytes_(other.modulusBytes_) {}
 
 TVendorKey& TVendorKey::operator=(TVendorKey&& other) noexcept {
     if (this != &other) {
-        Release();
-        state_ = other.state_;
-        prov_ = other.prov_;
-        key_ = other.key_;
+        key_ = std::move(other.key_);  // the key before its provider
+        prov_ = std::move(other.prov_);
+        state_ = std::exchange(other.state_, State::None);
         modulusBytes_ = other.modulusBytes_;
-        other.prov_ = 0;
-        other.key_ = 0;
-        other.state_ = State::None;
     }
     return *this;
-}
-
-void TVendorKey::Release() {
-    if (key_) CryptDestroyKey(key_);
-    if (prov_) CryptReleaseContext(prov_, 0);
-    key_ = 0;
-    prov_ = 0;
 }
 
 TVendorKey TVendorKey::FromModule(HMODULE module) {
@@ -95,17 +74,23 @@ TVendorKey TVendorKey::FromDer(const void* der, size_t size) {
                 CRYPT_DECODE_ALLOC_FLAG, nullptr, &info, &infoSize))
         return k;
     const bool rsa = info->Algorithm.pszObjId && std::string(info->Algorithm.pszObjId) == szOID_RSA_RSA;
-    if (rsa && CryptAcquireContextW(&k.prov_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-        import(k.prov_, X509_ASN_ENCODING, info, &k.key_)) {
+    HCRYPTPROV prov = 0;
+    HCRYPTKEY key = 0;
+    if (rsa && CryptAcquireContextW(&prov, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) k.prov_.Reset(prov);
+    if (k.prov_ && import(k.prov_.Get(), X509_ASN_ENCODING, info, &key)) {
+        k.key_.Reset(key);
         DWORD bits = 0, len = sizeof bits;
-        if (CryptGetKeyParam(k.key_, KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &len, 0) &&
+        if (CryptGetKeyParam(k.key_.Get(), KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &len, 0) &&
             bits >= DWORD(kMinPackageKeyBits) && bits % 8 == 0) {
             k.modulusBytes_ = bits / 8;
             k.state_ = State::Usable;
         }
     }
     LocalFree(info);
-    if (k.state_ != State::Usable) k.Release();
+    if (k.state_ != State::Usable) {
+        k.key_.Reset();
+        k.prov_.Reset();
+    }
     return k;
 }
 
@@ -117,22 +102,22 @@ SignatureCheck TVendorKey::Check(BinFile& pak, const std::string& pakPath, const
     // The SHA-256 of the package as it is open now: the handle that extraction reads later.
     uint8_t digest[kSha256Size];
     {
-        HashObject file(prov_);
+        const ScopedCryptHash file = Sha256Of(prov_.Get());
         pak.Seek(0);
         std::vector<uint8_t> buf(256 * 1024);
         while (const uint32_t n = pak.ReadSome(buf.data(), uint32_t(buf.size())))
-            if (!file.Add(buf.data(), n)) return SignatureCheck::NotSigned;
+            if (!AddTo(file, buf.data(), n)) return SignatureCheck::NotSigned;
         DWORD len = sizeof digest;
-        if (!file.Get() || !CryptGetHashParam(file.Get(), HP_HASHVAL, digest, &len, 0) || len != sizeof digest)
+        if (!file || !CryptGetHashParam(file.Get(), HP_HASHVAL, digest, &len, 0) || len != sizeof digest)
             return SignatureCheck::NotSigned;
     }
 
     const std::vector<uint8_t> message = SignedMessage(pakPath, digest);
-    HashObject signedHash(prov_);
-    if (!signedHash.Add(message.data(), DWORD(message.size()))) return SignatureCheck::NotSigned;
+    const ScopedCryptHash signedHash = Sha256Of(prov_.Get());
+    if (!AddTo(signedHash, message.data(), DWORD(message.size()))) return SignatureCheck::NotSigned;
     // CryptoAPI takes the signature little-endian; OpenSSL writes it big-endian.
     std::reverse(sig.bytes.begin(), sig.bytes.end());
-    return CryptVerifySignatureW(signedHash.Get(), sig.bytes.data(), DWORD(sig.bytes.size()), key_, nullptr, 0)
+    return CryptVerifySignatureW(signedHash.Get(), sig.bytes.data(), DWORD(sig.bytes.size()), key_.Get(), nullptr, 0)
                ? SignatureCheck::Good
                : SignatureCheck::Mismatch;
 }

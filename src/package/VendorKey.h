@@ -10,6 +10,7 @@
 
 #include "base/BinFile.h"
 #include "base/Exceptions.h"
+#include "base/ScopedWin.h"
 
 namespace qs {
 
@@ -41,7 +42,6 @@ public:
     };
 
     TVendorKey() = default;
-    ~TVendorKey();
     TVendorKey(TVendorKey&& other) noexcept;
     TVendorKey& operator=(TVendorKey&& other) noexcept;
     TVendorKey(const TVendorKey&) = delete;
@@ -61,10 +61,9 @@ public:
     SignatureCheck Check(BinFile& pak, const std::string& pakPath, const std::string& sigPath) const;
 
 private:
-    void Release();
     State state_ = State::None;
-    HCRYPTPROV prov_ = 0;
-    HCRYPTKEY key_ = 0;
+    ScopedCryptProvider prov_;
+    ScopedCryptKey key_;  // declared after the provider it belongs to, so it goes first
     size_t modulusBytes_ = 0;
 };
 static_assert(!std::is_copy_constructible_v<TVendorKey>);

@@ -36,20 +36,19 @@ BOOL CALLBACK FindShown(HWND hwnd, LPARAM param) {
 
 TSetupInstance::TSetupInstance() {
     const std::wstring name = Widen(kSetupInstanceName);
-    mutex_ = CreateMutexW(nullptr, FALSE, name.c_str());
+    mutex_.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
     // A copy run by another user may have made the name with rights that let this one only wait on it.
-    if (!mutex_ && GetLastError() == ERROR_ACCESS_DENIED) mutex_ = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    if (!mutex_ && GetLastError() == ERROR_ACCESS_DENIED) mutex_.Reset(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
 }
 
 TSetupInstance::~TSetupInstance() {
-    if (owned_) ReleaseMutex(mutex_);  // the next copy may start at once, before this process has wound down
-    if (mutex_) CloseHandle(mutex_);
+    if (owned_) ReleaseMutex(mutex_.Get());  // the next copy may start at once, before this process has wound down
 }
 
 bool TSetupInstance::WaitForTurn() {
     if (!mutex_) return true;
     for (;;) {
-        switch (WaitForSingleObject(mutex_, kLookEveryMs)) {
+        switch (WaitForSingleObject(mutex_.Get(), kLookEveryMs)) {
         case WAIT_OBJECT_0:
         case WAIT_ABANDONED:  // the copy before was ended without winding down: the turn passes all the same
             owned_ = true;

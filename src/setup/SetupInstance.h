@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/ScopedWin.h"
+
 namespace qs {
 
 // The name the running Setup.exe holds: one for the whole machine, as the install record is.
@@ -25,7 +27,7 @@ public:
     bool WaitForTurn();
 
 private:
-    HANDLE mutex_ = nullptr;
+    ScopedKernel mutex_;
     bool owned_ = false;
 };
 

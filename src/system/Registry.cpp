@@ -9,20 +9,6 @@
 
 namespace qs {
 
-RegKey& RegKey::operator=(RegKey&& other) noexcept {
-    if (this != &other) {
-        Close();
-        key_ = other.key_;
-        other.key_ = nullptr;
-    }
-    return *this;
-}
-
-void RegKey::Close() {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-}
-
 RegKey RegKey::Open(HKEY root, const std::string& subKey, REGSAM access) {
     return Open(root, subKey, access, RegistryViewFor(root));
 }

@@ -10,6 +10,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/ScopedWin.h"
+
 namespace qs {
 
 // One open registry key, closed when the object goes. An invalid object (failed open) makes every read fail
@@ -18,11 +20,6 @@ class RegKey {
 public:
     RegKey() = default;
     explicit RegKey(HKEY key) : key_(key) {}
-    ~RegKey() { Close(); }
-    RegKey(RegKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
-    RegKey& operator=(RegKey&& other) noexcept;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
 
     // RegOpenKeyExW; an invalid key when the open fails. Both open in the registry view both builds share for
     // root (RegistryViewFor), or in the view given.
@@ -31,13 +28,13 @@ public:
     // RegCreateKeyExW: no class, non-volatile.
     static RegKey Create(HKEY root, const std::string& subKey, REGSAM access);
 
-    bool Valid() const { return key_ != nullptr; }
+    bool Valid() const { return bool(key_); }
     explicit operator bool() const { return Valid(); }
-    HKEY Get() const { return key_; }
-    void Close();
+    HKEY Get() const { return key_.Get(); }
+    void Close() { key_.Reset(); }
 
 private:
-    HKEY key_ = nullptr;
+    ScopedRegKey key_;
 };
 static_assert(!std::is_copy_constructible_v<RegKey>);
 
