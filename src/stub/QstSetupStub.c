@@ -12,6 +12,7 @@
 #include <wincrypt.h>
 
 #include "BundleFormat.h"
+#include "StubProgress.h"
 
 static const WCHAR kCaption[] = L"Quillostrand Setup";
 /* Copies of QstSetup.exe wait for one another: each would otherwise start a Setup.exe that only defers to the
@@ -72,65 +73,6 @@ static void StopDamaged(const WCHAR* self) {
     Cat(text, 1024, BaseName(self));
     Cat(text, 1024, L" is damaged or incomplete, and nothing was installed.\n\nPlease download it again.");
     Stop(text);
-}
-
-/* ---- The progress window */
-
-typedef struct Progress {
-    HWND window;
-    uint64_t done, total;
-} Progress;
-
-static LRESULT CALLBACK ProgressProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_PAINT) {
-        const Progress* p = (const Progress*)GetWindowLongPtrW(window, GWLP_USERDATA);
-        PAINTSTRUCT ps;
-        RECT client, bar, fill;
-        HDC dc = BeginPaint(window, &ps);
-        GetClientRect(window, &client);
-        SetBkMode(dc, TRANSPARENT);
-        SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-        SetRect(&bar, 12, 12, client.right - 12, 32);
-        DrawTextW(dc, L"Preparing Quillostrand Setup...", -1, &bar, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-        SetRect(&bar, 12, 40, client.right - 12, 58);
-        FrameRect(dc, &bar, GetSysColorBrush(COLOR_WINDOWTEXT));
-        fill = bar;
-        InflateRect(&fill, -2, -2);
-        if (p && p->total) fill.right = fill.left + (LONG)((uint64_t)(fill.right - fill.left) * p->done / p->total);
-        FillRect(dc, &fill, GetSysColorBrush(COLOR_HIGHLIGHT));
-        EndPaint(window, &ps);
-        return 0;
-    }
-    return DefWindowProcW(window, msg, wp, lp);
-}
-
-static void ShowProgress(Progress* p) {
-    WNDCLASSW wc;
-    RECT work;
-    const int w = 320, h = 100;
-    ZeroMemory(&wc, sizeof wc);
-    wc.lpfnWndProc = ProgressProc;
-    wc.hInstance = GetModuleHandleW(NULL);
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_WAIT);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = L"QstSetupStubProgress";
-    RegisterClassW(&wc);
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    p->window = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, kCaption, WS_POPUP | WS_CAPTION | WS_BORDER,
-                                (work.left + work.right - w) / 2, (work.top + work.bottom - h) / 2, w, h, NULL, NULL,
-                                wc.hInstance, NULL);
-    if (!p->window) return;
-    SetWindowLongPtrW(p->window, GWLP_USERDATA, (LONG_PTR)p);
-    ShowWindow(p->window, SW_SHOWNORMAL);
-    UpdateWindow(p->window);
-}
-
-static void Advance(Progress* p, uint64_t bytes) {
-    MSG msg;
-    p->done += bytes;
-    if (!p->window) return;
-    InvalidateRect(p->window, NULL, FALSE);
-    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
 /* ---- Checking the payload */
@@ -390,7 +332,7 @@ static DWORD Main(void) {
     }
     payload = bundle.directoryOffset - bundle.payloadOffset;
     progress.total = 2 * payload;  /* checked, then written */
-    if (payload >= PROGRESS_FROM) ShowProgress(&progress);
+    if (payload >= PROGRESS_FROM) ShowProgress(&progress, kCaption);
     if (!PayloadIntact(provider, image.bytes, &bundle, &progress)) {
         if (progress.window) DestroyWindow(progress.window);
         StopDamaged(self);

@@ -1,0 +1,17 @@
+/* The stub's small progress window, shown while a large payload is checked and extracted. */
+#ifndef QS_STUB_PROGRESS_H
+#define QS_STUB_PROGRESS_H
+#include <windows.h>
+#include <stdint.h>
+
+typedef struct Progress {
+    HWND window; /* NULL while no window is shown: Advance then only counts */
+    uint64_t done, total;
+} Progress;
+
+/* Shows the window, centred on the work area, above other windows. */
+void ShowProgress(Progress* p, const WCHAR* caption);
+/* Counts bytes more as done and repaints the bar, handling the window's pending messages. */
+void Advance(Progress* p, uint64_t bytes);
+
+#endif
