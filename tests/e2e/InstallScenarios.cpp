@@ -50,13 +50,10 @@ void DelphiClash(Run& run) {
     ExpectEq(w.Text("LabelSpaceNeeded"), KB(setupSize + sum(paks.q10) + sum(paks.d10) + sum(paks.d20)),
              "space needed with both Delphi packages");
     w.SetEditText("EditInstallDir", kInstallDir);
-    w.Click("NowBtn2");
-    const Box clash = ExpectBox(p->Pid(), kCaption,
-                                "Sorry, but you cannot install the Delphi 1.0 and 2.0 versions of the property "
-                                "editor in the same directory.",
-                                true, "Delphi folder clash");
-    run.ShotBox(clash, "clash");
-    Answer(clash, "OK");
+    PressAndAnswerError(run, *p, w, "NowBtn2",
+                        "Sorry, but you cannot install the Delphi 1.0 and 2.0 versions of the property editor in "
+                        "the same directory.",
+                        "clash");
     Expect(w.WaitPage(kDelphi, kUiMs), "the clash shows the Delphi page");
     // The pressed button went with its page: the keyboard starts again on the shown page's first control.
     Expect(WaitUntil([&] { return w.FocusName() == "CheckDelphi10"; }, kUiMs),
@@ -230,13 +227,9 @@ void CrcError(Run& run) {
     ExpectEq(d20, DefaultInstallDir() + "\\Delphi20", "proposed Delphi 2.0 folder");
     w.SelectTab("Install");
     w.SetEditText("EditInstallDir", kInstallDir);
-    w.Click("NowBtn2");
-    const Box box = ExpectBox(p->Pid(), kCaption,
-                              "CRC error in PAK file\rDelphi20.pak is corrupt\rPlease obtain the original "
-                              "QstSetup.exe file.",
-                              true, "damaged Delphi20.pak");
-    run.ShotBox(box, "crc-error");
-    Answer(box, "OK");
+    PressAndAnswerError(run, *p, w, "NowBtn2",
+                        "CRC error in PAK file\rDelphi20.pak is corrupt\rPlease obtain the original QstSetup.exe file.",
+                        "crc-error");
     Expect(w.ActivePage() == kBusy, "after the error the busy page stays");
     ExpectTabs(w, {"Welcome", "Delphi", "Install", "Installing..."}, kBusy, "after the CRC error");
     run.Shot(w, "busy-after-error");

@@ -112,6 +112,14 @@ void ExpectEnds(Process& p, const std::string& when) {
     Expect(p.ExitCode() == 0, when + ": Setup.exe ended with code " + std::to_string(p.ExitCode()));
 }
 
+void PressAndAnswerError(Run& run, Process& p, SetupWindow& w, const std::string& button, const std::string& text,
+                         const std::string& shot) {
+    w.Click(button);
+    const Box box = ExpectBox(p.Pid(), kCaption, text, true, shot);
+    run.ShotBox(box, shot);
+    Answer(box, "OK");
+}
+
 void PressAndWaitPage(Run& run, SetupWindow& w, Process& p, const std::string& button, int page,
                       bool shootBusy) {
     w.Click(button);

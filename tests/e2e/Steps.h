@@ -81,6 +81,10 @@ private:
 void ExpectTabs(const SetupWindow& w, const std::vector<std::string>& tabs, int active, const std::string& when);
 Box ExpectBox(DWORD pid, const std::string& caption, const std::string& text, bool icon, const std::string& when);
 void ExpectEnds(Process& p, const std::string& when);
+// Presses button, expects the window's error report (caption "Quillostrand Setup", stop icon) with text, shoots it
+// as shot and answers OK.
+void PressAndAnswerError(Run& run, Process& p, SetupWindow& w, const std::string& button, const std::string& text,
+                         const std::string& shot);
 // Presses a run's button and waits for its last page, failing with the text of any message box that comes.
 void PressAndWaitPage(Run& run, SetupWindow& w, Process& p, const std::string& button, int page, bool shootBusy);
 
