@@ -112,7 +112,7 @@ HFONT UiFontFor(form::FontKind kind, int dpi, const std::string& text) {
 }
 
 HBITMAP LoadPictureBitmap(form::Picture picture, int dpi) {
-    const art::Blob blob = art::PictureBytes(picture);
+    const art::Blob blob = art::PictureBytes(picture, dpi);
     if (!blob.data || blob.size < 14 + sizeof(BITMAPINFOHEADER) || blob.data[0] != 'B' || blob.data[1] != 'M')
         return nullptr;
     DWORD offBits;
@@ -121,9 +121,10 @@ HBITMAP LoadPictureBitmap(form::Picture picture, int dpi) {
     const auto* info = reinterpret_cast<const BITMAPINFO*>(blob.data + 14);
     WindowDC screen(nullptr);
     HBITMAP drawn = CreateDIBitmap(screen.Get(), &info->bmiHeader, CBM_INIT, blob.data + offBits, info, DIB_RGB_COLORS);
-    if (!drawn || dpi == form::kBaseDpi) return drawn;
+    if (!drawn || art::DrawnFor(dpi)) return drawn;
 
-    // Each image of the picture grown pixel by pixel, so that the transparent colour stays one colour.
+    // At a DPI without a drawn set, each image of the picture grown pixel by pixel, so that the transparent colour
+    // stays one colour.
     GdiBitmap source(drawn);
     const int w = info->bmiHeader.biWidth, h = std::abs(info->bmiHeader.biHeight);
     const int images = w == 2 * h ? 2 : 1;
@@ -143,7 +144,11 @@ HBITMAP LoadPictureBitmap(form::Picture picture, int dpi) {
 }
 
 HICON LoadPictureIcon(form::Picture picture, int size) {
-    const art::Blob blob = art::PictureBytes(picture);
+    // The set drawn at this size, if any; the system scales the 96 DPI icon to other sizes.
+    int dpi = form::kBaseDpi;
+    for (const int drawn : {120, 144, 192})
+        if (form::Scale(32, drawn) == size) dpi = drawn;
+    const art::Blob blob = art::PictureBytes(picture, dpi);
     if (!blob.data || blob.size < 6 + 16) return nullptr;
     DWORD bytes, offset;
     std::memcpy(&bytes, blob.data + 6 + 8, 4);

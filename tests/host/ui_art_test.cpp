@@ -77,67 +77,87 @@ protected:
 
 }  // namespace
 
+// Each set of pictures: the window's own (96 DPI, plain names) and those drawn at 125, 150 and 200 %, each at its
+// size rather than enlarged.
+struct ArtSet {
+    std::string suffix;
+    int button, run, icon;  // pixels: a button picture's side, the run picture's, an icon's
+};
+const ArtSet kSets[] = {{"", 18, 28, 32}, {"-120", 23, 35, 40}, {"-144", 27, 42, 48}, {"-192", 36, 56, 64}};
+
 TEST_F(Mkart, ButtonPictures_TwoImagesNormalAndDisabledOnATransparentCorner) {
-    for (const char* name : {"check.bmp", "cross.bmp", "question.bmp", "door.bmp"}) {
-        SCOPED_TRACE(name);
-        const Bmp m = ReadBmp(Path(name));
-        EXPECT_EQ(m.width, 36);
-        EXPECT_EQ(m.height, 18);
-        EXPECT_EQ(m.bpp, 8);
-        const uint32_t key = m.Colour(0, 17);  // bottom-left: shown as transparent
-        std::set<uint32_t> normal, disabled;
-        int drawn = 0;
-        for (int y = 0; y < 18; ++y)
-            for (int x = 0; x < 18; ++x) {
-                normal.insert(m.Colour(x, y));
-                disabled.insert(m.Colour(18 + x, y));
-                drawn += m.Colour(x, y) != key;
-            }
-        EXPECT_GT(drawn, 30);                 // something is drawn
-        EXPECT_GE(normal.size(), 3u);         // in colour: key plus two shades at least
-        EXPECT_EQ(disabled, (std::set<uint32_t>{key, 0x808080u, 0xFFFFFFu}));  // grey outlined in white
-        EXPECT_EQ(m.Colour(18, 17), key);
-    }
+    for (const ArtSet& set : kSets)
+        for (const char* name : {"check", "cross", "question", "door"}) {
+            const std::string file = name + set.suffix + ".bmp";
+            SCOPED_TRACE(file);
+            const int n = set.button;
+            const Bmp m = ReadBmp(Path(file.c_str()));
+            ASSERT_EQ(m.width, 2 * n);
+            ASSERT_EQ(m.height, n);
+            EXPECT_EQ(m.bpp, 8);
+            const uint32_t key = m.Colour(0, n - 1);  // bottom-left: shown as transparent
+            std::set<uint32_t> normal, disabled;
+            int drawn = 0;
+            for (int y = 0; y < n; ++y)
+                for (int x = 0; x < n; ++x) {
+                    normal.insert(m.Colour(x, y));
+                    disabled.insert(m.Colour(n + x, y));
+                    drawn += m.Colour(x, y) != key;
+                }
+            EXPECT_GT(drawn, n * n / 10);         // something is drawn
+            EXPECT_GE(normal.size(), 3u);         // in colour: key plus two shades at least
+            EXPECT_EQ(disabled, (std::set<uint32_t>{key, 0x808080u, 0xFFFFFFu}));  // grey outlined in white
+            EXPECT_EQ(m.Colour(n, n - 1), key);
+        }
 }
 
-TEST_F(Mkart, RunPicture_28By28SixteenColoursWithTransparentCorner) {
-    const Bmp m = ReadBmp(Path("runglyph.bmp"));
-    EXPECT_EQ(m.width, 28);
-    EXPECT_EQ(m.height, 28);
-    EXPECT_EQ(m.bpp, 4);
-    const uint32_t key = m.Colour(0, 27);
-    int drawn = 0;
-    for (int y = 0; y < 28; ++y)
-        for (int x = 0; x < 28; ++x) drawn += m.Colour(x, y) != key;
-    EXPECT_GT(drawn, 28 * 28 / 3);
-}
-
-TEST_F(Mkart, Icons_32By32WithMaskAndBothCornersTransparent) {
-    for (const char* name : {"app.ico", "setup.ico"}) {
-        SCOPED_TRACE(name);
-        const std::vector<uint8_t> b = Slurp(Path(name));
-        ASSERT_GE(b.size(), 22u);
-        EXPECT_EQ(U16(b, 0), 0);
-        EXPECT_EQ(U16(b, 2), 1);  // icon
-        EXPECT_EQ(U16(b, 4), 1);  // one image
-        EXPECT_EQ(b[6], 32);
-        EXPECT_EQ(b[7], 32);
-        const size_t offset = U32(b, 18);
-        EXPECT_EQ(offset + U32(b, 14), b.size());
-        const Bmp m = ReadDib(b, offset, offset + 40 + 16 * 4, true);
-        EXPECT_EQ(m.width, 32);
-        EXPECT_EQ(m.height, 32);
+TEST_F(Mkart, RunPicture_SixteenColoursWithTransparentCorner) {
+    for (const ArtSet& set : kSets) {
+        const std::string file = "runglyph" + set.suffix + ".bmp";
+        SCOPED_TRACE(file);
+        const int n = set.run;
+        const Bmp m = ReadBmp(Path(file.c_str()));
+        ASSERT_EQ(m.width, n);
+        ASSERT_EQ(m.height, n);
         EXPECT_EQ(m.bpp, 4);
-        // The AND mask: 32 rows of 4 bytes after the colour rows; set bits are transparent.
-        const size_t mask = offset + 40 + 16 * 4 + 32 * 16;
-        ASSERT_EQ(mask + 32 * 4, b.size());
-        int transparent = 0;
-        for (size_t i = mask; i < b.size(); ++i)
-            for (int bit = 0; bit < 8; ++bit) transparent += (b[i] >> bit) & 1;
-        EXPECT_GT(transparent, 50);
-        EXPECT_LT(transparent, 32 * 32 - 300);
-        EXPECT_TRUE(b[mask + 31 * 4] & 0x80);  // top-left corner (mask rows are bottom-up)
+        const uint32_t key = m.Colour(0, n - 1);
+        int drawn = 0;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) drawn += m.Colour(x, y) != key;
+        EXPECT_GT(drawn, n * n / 3);
     }
+}
+
+TEST_F(Mkart, Icons_WithMaskAndBothCornersTransparent) {
+    for (const ArtSet& set : kSets)
+        for (const char* name : {"app", "setup"}) {
+            const std::string file = name + set.suffix + ".ico";
+            SCOPED_TRACE(file);
+            const size_t n = size_t(set.icon);
+            const std::vector<uint8_t> b = Slurp(Path(file.c_str()));
+            ASSERT_GE(b.size(), 22u);
+            EXPECT_EQ(U16(b, 0), 0);
+            EXPECT_EQ(U16(b, 2), 1);  // icon
+            EXPECT_EQ(U16(b, 4), 1);  // one image
+            EXPECT_EQ(b[6], n);
+            EXPECT_EQ(b[7], n);
+            const size_t offset = U32(b, 18);
+            EXPECT_EQ(offset + U32(b, 14), b.size());
+            const Bmp m = ReadDib(b, offset, offset + 40 + 16 * 4, true);
+            EXPECT_EQ(size_t(m.width), n);
+            EXPECT_EQ(size_t(m.height), n);
+            EXPECT_EQ(m.bpp, 4);
+            // The AND mask: n rows, each padded to 4 bytes, after the colour rows; set bits are transparent.
+            const size_t colourRow = (n * 4 + 31) / 32 * 4, maskRow = (n + 31) / 32 * 4;
+            const size_t mask = offset + 40 + 16 * 4 + n * colourRow;
+            ASSERT_EQ(mask + n * maskRow, b.size());
+            int transparent = 0;
+            for (size_t y = 0; y < n; ++y)
+                for (size_t x = 0; x < n; ++x) transparent += (b[mask + y * maskRow + x / 8] >> (7 - x % 8)) & 1;
+            EXPECT_GT(transparent, int(n * n / 20));
+            EXPECT_LT(transparent, int(n * n * 7 / 10));
+            EXPECT_TRUE(b[mask + (n - 1) * maskRow] & 0x80);  // top-left corner (mask rows are bottom-up)
+        }
 }
 
 TEST_F(Mkart, SameDrawingEveryRunAndTheSourceCarriesTheSameBytes) {

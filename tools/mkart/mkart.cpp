@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/ByteIO.h"
+#include "framework/FormTable.h"
 
 namespace {
 
@@ -226,25 +227,27 @@ Bytes Bmp(const std::vector<uint8_t>& px, int w, int h, int bpp) {
     return out;
 }
 
-// 32 x 32, 16 colours; background pixels are transparent through the mask.
-Bytes Ico(const std::vector<int>& px) {
-    const int n = 32;
+// n x n, 16 colours; background pixels are transparent through the mask.
+Bytes Ico(const std::vector<int>& px, int n) {
     std::vector<uint8_t> colour(px.size());
     for (size_t i = 0; i < px.size(); ++i) colour[i] = px[i] < 0 ? 0 : uint8_t(px[i]);
     const Bytes xorRows = PixelRows(colour, n, n, 4);
     Bytes mask;
+    const int maskStride = ((n + 31) / 32) * 4;
     for (int y = n - 1; y >= 0; --y)
-        for (int byte = 0; byte < 4; ++byte) {
+        for (int byte = 0; byte < maskStride; ++byte) {
             uint8_t v = 0;
-            for (int bit = 0; bit < 8; ++bit)
-                if (px[size_t(y) * n + byte * 8 + bit] < 0) v |= uint8_t(0x80 >> bit);
+            for (int bit = 0; bit < 8; ++bit) {
+                const int x = byte * 8 + bit;
+                if (x < n && px[size_t(y) * n + x] < 0) v |= uint8_t(0x80 >> bit);
+            }
             mask.push_back(v);
         }
     const uint32_t imageSize = 40 + 16 * 4 + uint32_t(xorRows.size() + mask.size());
     Bytes out;
     ByteWriter b(out);
     b.U16(0); b.U16(1); b.U16(1);                         // icon directory with one image
-    b.U8(n); b.U8(n); b.U8(16); b.U8(0); b.U16(1); b.U16(4); b.U32(imageSize); b.U32(6 + 16);
+    b.U8(uint8_t(n)); b.U8(uint8_t(n)); b.U8(16); b.U8(0); b.U16(1); b.U16(4); b.U32(imageSize); b.U32(6 + 16);
     InfoHeader(b, n, 2 * n, 4, 16, uint32_t(xorRows.size() + mask.size()));
     Palette(b, 16);
     b.Bytes(xorRows);
@@ -252,22 +255,43 @@ Bytes Ico(const std::vector<int>& px) {
     return out;
 }
 
-// Two 18 x 18 images side by side: the drawing, and the disabled one (grey, outlined in white one pixel down
-// and to the right), on the transparent key colour.
-std::vector<uint8_t> ButtonPicture(const Drawing& d) {
-    const std::vector<int> img = d.Render(18, 18);
-    std::vector<uint8_t> px(36 * 18, kKey);
-    for (int y = 0; y < 18; ++y)
-        for (int x = 0; x < 18; ++x) {
-            const int v = img[size_t(y) * 18 + x];
-            if (v >= 0) px[size_t(y) * 36 + x] = uint8_t(v);
-            if (v >= 0 && x + 1 < 18 && y + 1 < 18) px[size_t(y + 1) * 36 + 18 + x + 1] = White;
+// Two n x n images side by side (the drawing's 18 units in n pixels): the drawing, and the disabled one (grey,
+// outlined in white one pixel down and to the right), on the transparent key colour.
+std::vector<uint8_t> ButtonPicture(const Drawing& d, int n) {
+    const std::vector<int> img = d.Render(n, 18);
+    const size_t row = size_t(2 * n);
+    std::vector<uint8_t> px(row * size_t(n), kKey);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const int v = img[size_t(y) * n + x];
+            if (v >= 0) px[size_t(y) * row + x] = uint8_t(v);
+            if (v >= 0 && x + 1 < n && y + 1 < n) px[size_t(y + 1) * row + n + x + 1] = White;
         }
-    for (int y = 0; y < 18; ++y)
-        for (int x = 0; x < 18; ++x)
-            if (img[size_t(y) * 18 + x] >= 0) px[size_t(y) * 36 + 18 + x] = Gray;
-    if (px[size_t(17) * 36] != kKey) throw std::runtime_error("a picture covers its transparent corner");
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            if (img[size_t(y) * n + x] >= 0) px[size_t(y) * row + n + x] = Gray;
+    if (px[size_t(n - 1) * row] != kKey) throw std::runtime_error("a picture covers its transparent corner");
     return px;
+}
+
+// The sets drawn: the window's 96 DPI and the usual scalings (125, 150, 200 %), each at its own size rather than
+// enlarged pixel by pixel.
+constexpr int kDrawnDpis[] = {96, 120, 144, 192};
+
+// One set's file images, in the order of the Picture values (CheckMark .. SetupIcon).
+std::vector<Bytes> PictureSet(int dpi) {
+    const int b = qs::form::Scale(18, dpi), r = qs::form::Scale(28, dpi), i = qs::form::Scale(32, dpi);
+    std::vector<Bytes> set;
+    for (const Drawing& d : {CheckMark(), CrossMark(), QuestionMark(), OpenDoor()})
+        set.push_back(Bmp(ButtonPicture(d, b), 2 * b, b, 8));
+    const std::vector<int> run = AppIcon().Render(r, 32);  // the application's picture, a little smaller
+    std::vector<uint8_t> px(run.size());
+    for (size_t k = 0; k < run.size(); ++k) px[k] = run[k] < 0 ? kKey : uint8_t(run[k]);
+    if (px[size_t(r - 1) * r] != kKey) throw std::runtime_error("the run picture covers its corner");
+    set.push_back(Bmp(px, r, r, 4));
+    set.push_back(Ico(AppIcon().Render(i, 32), i));
+    set.push_back(Ico(SetupIcon().Render(i, 32), i));
+    return set;
 }
 
 void WriteFile(const std::string& path, const Bytes& b) {
@@ -285,44 +309,41 @@ int main(int argc, char** argv) {
     }
     try {
         const std::string dir = std::string(argv[1]) + "/";
-        struct Out {
-            const char* file;
-            const char* symbol;
-            Bytes bytes;
-        };
-        std::vector<Out> outs;
-        outs.push_back({"check.bmp", "kCheckMark", Bmp(ButtonPicture(CheckMark()), 36, 18, 8)});
-        outs.push_back({"cross.bmp", "kCross", Bmp(ButtonPicture(CrossMark()), 36, 18, 8)});
-        outs.push_back({"question.bmp", "kQuestion", Bmp(ButtonPicture(QuestionMark()), 36, 18, 8)});
-        outs.push_back({"door.bmp", "kDoor", Bmp(ButtonPicture(OpenDoor()), 36, 18, 8)});
-        {
-            const std::vector<int> run = AppIcon().Render(28, 32);
-            std::vector<uint8_t> px(run.size());
-            for (size_t i = 0; i < run.size(); ++i) px[i] = run[i] < 0 ? kKey : uint8_t(run[i]);
-            if (px[size_t(27) * 28] != kKey) throw std::runtime_error("the run picture covers its corner");
-            outs.push_back({"runglyph.bmp", "kRunGlyph", Bmp(px, 28, 28, 4)});
-        }
-        outs.push_back({"app.ico", "kAppIcon", Ico(AppIcon().Render(32, 32))});
-        outs.push_back({"setup.ico", "kSetupIcon", Ico(SetupIcon().Render(32, 32))});
-
+        // Every set goes to files too, the 96 DPI one under the plain names that the resources take; the tests read
+        // them all.
+        const char* const files[] = {"check", "cross", "question", "door", "runglyph", "app", "setup"};
+        const char* const symbols[] = {"kCheckMark", "kCross", "kQuestion", "kDoor", "kRunGlyph", "kAppIcon", "kSetupIcon"};
+        const char* const cases[] = {"CheckMark", "Cross", "Question", "Door", "RunGlyph", "AppIcon", "SetupIcon"};
         std::string cpp =
-            "// Generated by mkart: the program's pictures as .bmp and .ico file images.\n"
+            "// Generated by mkart: the program's pictures as .bmp and .ico file images, one set per drawn DPI.\n"
             "#include \"framework/ArtData.h\"\n\nnamespace qs::art {\nnamespace {\n";
-        for (const Out& o : outs) {
-            WriteFile(dir + o.file, o.bytes);
-            cpp += "const unsigned char " + std::string(o.symbol) + "[] = {";
-            for (size_t i = 0; i < o.bytes.size(); ++i) {
-                if (i % 20 == 0) cpp += "\n   ";
-                cpp += " " + std::to_string(o.bytes[i]) + ",";
+        std::string sets = "const Blob kSets[][7] = {\n";
+        for (const int dpi : kDrawnDpis) {
+            const std::vector<Bytes> set = PictureSet(dpi);
+            const std::string suffix = dpi == qs::form::kBaseDpi ? "" : "-" + std::to_string(dpi);
+            sets += "    {";
+            for (size_t k = 0; k < set.size(); ++k) {
+                WriteFile(dir + files[k] + suffix + (k < 5 ? ".bmp" : ".ico"), set[k]);
+                const std::string symbol = symbols[k] + (suffix.empty() ? "" : std::to_string(dpi));
+                cpp += "const unsigned char " + symbol + "[] = {";
+                for (size_t i = 0; i < set[k].size(); ++i) {
+                    if (i % 20 == 0) cpp += "\n   ";
+                    cpp += " " + std::to_string(set[k][i]) + ",";
+                }
+                cpp += "\n};\n";
+                sets += "{" + symbol + ", sizeof " + symbol + "}" + (k + 1 < set.size() ? ", " : "");
             }
-            cpp += "\n};\n";
+            sets += "},\n";
         }
-        cpp += "}  // namespace\n\nBlob PictureBytes(form::Picture picture) {\n    switch (picture) {\n";
-        const char* cases[][2] = {{"CheckMark", "kCheckMark"}, {"Cross", "kCross"},     {"Question", "kQuestion"},
-                                  {"Door", "kDoor"},           {"RunGlyph", "kRunGlyph"}, {"AppIcon", "kAppIcon"},
-                                  {"SetupIcon", "kSetupIcon"}};
-        for (const auto& c : cases)
-            cpp += std::string("    case form::Picture::") + c[0] + ": return {" + c[1] + ", sizeof " + c[1] + "};\n";
+        cpp += sets + "};\nconst int kSetDpis[] = {";
+        for (const int dpi : kDrawnDpis) cpp += std::to_string(dpi) + ", ";
+        cpp += "};\n\nint SetOf(int dpi) {\n    for (int i = 0; i < int(sizeof kSetDpis / sizeof *kSetDpis); ++i)\n"
+               "        if (kSetDpis[i] == dpi) return i;\n    return -1;\n}\n\n}  // namespace\n\n"
+               "bool DrawnFor(int dpi) { return SetOf(dpi) >= 0; }\n\n"
+               "Blob PictureBytes(form::Picture picture, int dpi) {\n"
+               "    const int set = SetOf(dpi) >= 0 ? SetOf(dpi) : 0;\n    switch (picture) {\n";
+        for (int k = 0; k < 7; ++k)
+            cpp += std::string("    case form::Picture::") + cases[k] + ": return kSets[set][" + std::to_string(k) + "];\n";
         cpp += "    case form::Picture::None: break;\n    }\n    return {nullptr, 0};\n}\n\n}  // namespace qs::art\n";
         Bytes src;
         src.assign(cpp.begin(), cpp.end());
