@@ -6,9 +6,13 @@
  *
  *     stub image | file 0 | file 1 | ... | directory | 0..7 zero bytes | trailer (64 bytes)
  *
- *   directory: per file, in payload order: size (u64), SHA-256 (32 bytes), name length (u8), name (ASCII)
+ *   directory: per file, in payload order: size (u64), piece hash (32 bytes), name length (u8), name (ASCII)
  *   trailer:   payload offset (u64), directory offset (u64), directory size (u32), file count (u32),
- *              SHA-256 of the directory (32 bytes), magic "QSTBNDL1"
+ *              SHA-256 of the directory (32 bytes), magic "QSTBNDL2"
+ *
+ * A file's piece hash is the SHA-256 of the SHA-256 values of its pieces of QSB_PIECE bytes (the last one shorter;
+ * an empty file has none), one after another. The pieces of a large package can so be checked on every core at
+ * once, where one SHA-256 over the whole file keeps all but one core idle.
  *
  * The files lie back to back from the payload offset up to the directory. The bundle's length is a multiple of
  * 8, so an Authenticode signature added afterwards (its certificate table appended at the end, named by the PE
@@ -23,10 +27,11 @@
 #include <stdint.h>
 #include <string.h>
 
-#define QSB_MAGIC "QSTBNDL1"
+#define QSB_MAGIC "QSTBNDL2"
 #define QSB_MAGIC_SIZE 8
 #define QSB_TRAILER_SIZE 64
 #define QSB_SHA256_SIZE 32
+#define QSB_PIECE ((uint64_t)1 << 20)
 /* 8.3 names: the packages, their signatures and Setup.exe. */
 #define QSB_MAX_NAME 12
 #define QSB_MAX_FILES 16
@@ -38,7 +43,7 @@
 typedef struct QsbFile {
     uint64_t offset; /* from the start of the image */
     uint64_t size;
-    uint8_t sha256[QSB_SHA256_SIZE];
+    uint8_t pieceHash[QSB_SHA256_SIZE];
     char name[QSB_MAX_NAME + 1];
 } QsbFile;
 
@@ -57,6 +62,8 @@ typedef enum QsbResult {
     QSB_NO_PAYLOAD, /* no trailer where one belongs: a bare stub, or a bundle cut short */
     QSB_DAMAGED     /* a trailer, but something in it or the directory does not fit */
 } QsbResult;
+
+static inline uint64_t QsbPieceCount(uint64_t size) { return size / QSB_PIECE + (size % QSB_PIECE != 0); }
 
 static inline uint32_t QsbGet32(const uint8_t* p) {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
@@ -172,7 +179,7 @@ static inline QsbResult QsbRead(const uint8_t* image, uint64_t size, QsbBundle* 
         uint8_t len;
         if (dirEnd - pos < QSB_ENTRY_FIXED) return QSB_DAMAGED;
         f->size = QsbGet64(image + pos);
-        memcpy(f->sha256, image + pos + 8, QSB_SHA256_SIZE);
+        memcpy(f->pieceHash, image + pos + 8, QSB_SHA256_SIZE);
         len = image[pos + 8 + QSB_SHA256_SIZE];
         pos += QSB_ENTRY_FIXED;
         if (dirEnd - pos < len || !QsbPlainName(image + pos, len)) return QSB_DAMAGED;

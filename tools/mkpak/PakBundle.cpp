@@ -1,5 +1,6 @@
 #include "PakBundle.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "PakWriter.h"
@@ -15,6 +16,17 @@ namespace {
 bool SameName(const std::string& a, const std::string& b) { return QsbSameName(a.c_str(), b.c_str()) != 0; }
 
 void Append(std::vector<uint8_t>& out, const uint8_t* p, size_t n) { out.insert(out.end(), p, p + n); }
+
+// The SHA-256 of the SHA-256 values of the file's pieces, as the stub checks it.
+void PieceHash(const std::vector<uint8_t>& data, const Sha256Function& sha256, uint8_t (&digest)[32]) {
+    std::vector<uint8_t> pieces;
+    for (uint64_t at = 0; at < data.size(); at += QSB_PIECE) {
+        uint8_t piece[32];
+        sha256(data.data() + at, static_cast<size_t>(std::min<uint64_t>(QSB_PIECE, data.size() - at)), piece);
+        Append(pieces, piece, sizeof piece);
+    }
+    sha256(pieces.data(), pieces.size(), digest);
+}
 
 void CheckStub(const std::vector<uint8_t>& stub) {
     uint64_t table = 0;
@@ -60,7 +72,7 @@ std::vector<uint8_t> BuildBundle(const std::vector<uint8_t>& stub, const std::ve
         uint8_t entry[QSB_ENTRY_FIXED];
         QsbPut64(entry, f.data.size());
         uint8_t digest[32];
-        sha256(f.data.data(), f.data.size(), digest);
+        PieceHash(f.data, sha256, digest);
         std::copy(digest, digest + 32, entry + 8);
         entry[8 + QSB_SHA256_SIZE] = static_cast<uint8_t>(f.name.size());
         Append(directory, entry, sizeof entry);
