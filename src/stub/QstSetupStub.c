@@ -337,8 +337,7 @@ static DWORD RunSetup(const Folder* folder, WCHAR* path, Progress* progress) {
         /* The progress window stays until Setup.exe's own window can take over. */
         if (progress->window) {
             WaitForInputIdle(pi.hProcess, 30000);
-            DestroyWindow(progress->window);
-            progress->window = NULL;
+            CloseProgress(progress);
         }
         CloseHandle(pi.hThread);
         WaitForSingleObject(pi.hProcess, INFINITE);
@@ -384,7 +383,7 @@ static DWORD Main(void) {
     WCHAR* self = Alloc(LONG_PATH);
     WCHAR* path = Alloc(LONG_PATH);
     Image image = {INVALID_HANDLE_VALUE, NULL, NULL, 0};
-    Progress progress = {NULL, 0, 0};
+    Progress progress = {NULL, 0, 0, NULL, 96};
     Folder folder = {NULL, INVALID_HANDLE_VALUE};
     HCRYPTPROV provider = 0;
     HANDLE turn;
@@ -409,7 +408,7 @@ static DWORD Main(void) {
     progress.total = 2 * payload;  /* checked, then written */
     if (payload >= PROGRESS_FROM) ShowProgress(&progress, kCaption);
     if (!PayloadIntact(provider, image.bytes, &bundle, &progress)) {
-        if (progress.window) DestroyWindow(progress.window);
+        CloseProgress(&progress);
         StopDamaged(self);
         return 1;
     }
@@ -423,7 +422,7 @@ static DWORD Main(void) {
         if (written) code = RunSetup(&folder, path, &progress);
         RemoveFolder(&folder);
     }
-    if (progress.window) DestroyWindow(progress.window);
+    CloseProgress(&progress);
     if (turn) {
         ReleaseMutex(turn);
         CloseHandle(turn);

@@ -7,10 +7,14 @@
 typedef struct Progress {
     HWND window; /* NULL while no window is shown: Advance then only counts */
     uint64_t done, total;
+    HFONT font;  /* the window's text */
+    int dpi;     /* the screen's, which the window is sized for */
 } Progress;
 
 /* Shows the window, centred on the work area, above other windows. */
 void ShowProgress(Progress* p, const WCHAR* caption);
+/* Takes the window down, when one is shown, and frees its font. */
+void CloseProgress(Progress* p);
 /* Counts bytes more as done and repaints the bar, handling the window's pending messages. */
 void Advance(Progress* p, uint64_t bytes);
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -181,29 +182,54 @@ void TwoAtOnce(Run& run, const std::string& downloads, const std::string& temp) 
     Log("  two copies at once ran one after the other");
 }
 
-// A payload large enough for the progress window, and Setup.exe ended by force: the folder goes all the same.
+// The prefix's DPI (LogPixels, which Wine reads as a program starts) for the programs started meanwhile.
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi) : old_(ReadDword(HKEY_CURRENT_USER, kKey, kValue)) {
+        Expect(qs::test::WriteDword(HKEY_CURRENT_USER, kKey, kValue, dpi), "cannot set LogPixels");
+    }
+    ~ScreenDpi() {
+        if (old_) qs::test::WriteDword(HKEY_CURRENT_USER, kKey, kValue, *old_);
+        else qs::test::DeleteValue(HKEY_CURRENT_USER, kKey, kValue);
+    }
+    ScreenDpi(const ScreenDpi&) = delete;
+    ScreenDpi& operator=(const ScreenDpi&) = delete;
+
+private:
+    static constexpr const char* kKey = "Control Panel\\Desktop";
+    static constexpr const char* kValue = "LogPixels";
+    std::optional<DWORD> old_;
+};
+
+// A payload large enough for the progress window, on a screen at 150 %: the window is sized for it (320 by 100 at
+// 96 DPI). Then Setup.exe ended by force: the folder goes all the same.
 void SetupEndedByForce(Run& run, const std::string& downloads, const std::string& temp) {
     const std::string bundle = downloads + "QstSetup.exe";
     WriteBytes(bundle, MakeBundle(run.Media(), {{"Filler.bin", std::vector<uint8_t>(24 << 20, 0x5A)}}));
     Clean();
+    const ScreenDpi dpi(144);
     auto stub = run.Start(bundle, downloads);
-    bool progressSeen = false;
+    RECT shown{};
     WaitUntil(
         [&] {
             for (HWND h : TopWindows(stub->Pid()))
-                if (ClassOf(h) == "QstSetupStubProgress") progressSeen = true;
-            return progressSeen || !stub->Running();
+                if (ClassOf(h) == "QstSetupStubProgress" && GetWindowRect(h, &shown)) return true;
+            return !stub->Running();
         },
         kStartMs);
-    Expect(progressSeen, "no progress window while a 24 MB payload was extracted");
+    Expect(shown.right > shown.left, "no progress window while a 24 MB payload was extracted");
+    ExpectEq(std::to_string(shown.right - shown.left) + " x " + std::to_string(shown.bottom - shown.top), "480 x 150",
+             "the progress window's size at 144 DPI");
+    run.ShotRect(shown, "progress-144dpi");
     auto setup = WaitForChild(stub->Pid(), "Setup.exe", kStartMs);
-    SetupWindow::Attach(*setup, kStartMs);
+    // Its window is laid out for 144 DPI, where the driver's page lookup knows the places at 96: shown is enough.
+    Expect(WaitUntil([&] { return !TopWindows(setup->Pid()).empty(); }, kStartMs), "Setup.exe shows no window");
     Expect(!TreeBelow(temp).empty(), "nothing extracted into " + temp + " while Setup.exe runs");
     setup->Kill();
     Expect(stub->WaitExit(kRunMs), "the stub did not end after Setup.exe was ended");
     ExpectEq(std::to_string(stub->ExitCode()), "99", "the stub's exit code: Setup.exe's");
     ExpectEmpty(temp, "after Setup.exe was ended by force");
-    Log("  progress window shown; Setup.exe ended by force; nothing left in " + temp);
+    Log("  progress window shown at 144 DPI; Setup.exe ended by force; nothing left in " + temp);
 }
 
 
