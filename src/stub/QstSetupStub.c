@@ -379,18 +379,42 @@ static int OpenImage(const WCHAR* self, Image* image) {
     return 1;
 }
 
+/* Checks the payload, extracts it, runs Setup.exe and removes the folder again; Setup.exe's exit code, or 1. */
+static DWORD CheckAndRun(const WCHAR* self, const Image* image, const QsbBundle* bundle, WCHAR* path) {
+    Progress progress = {NULL, 0, 0, NULL, 96};
+    Folder folder = {NULL, INVALID_HANDLE_VALUE};
+    HCRYPTPROV provider = 0;
+    const uint64_t payload = bundle->directoryOffset - bundle->payloadOffset;
+    uint32_t i;
+    DWORD code = 1;
+    if (!CryptAcquireContextW(&provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+        StopWithError(L"Cannot check ", self, GetLastError());
+        return 1;
+    }
+    progress.total = 2 * payload; /* checked, then written */
+    if (payload >= PROGRESS_FROM) ShowProgress(&progress, kCaption);
+    if (!PayloadIntact(provider, image->bytes, bundle, &progress)) {
+        CloseProgress(&progress);
+        StopDamaged(self);
+    } else if (MakeFolder(provider, &folder)) {
+        int written = 1;
+        for (i = 0; i < bundle->fileCount && written; ++i)
+            written = WriteOut(&folder, image->bytes, &bundle->files[i], path, &progress);
+        if (written) code = RunSetup(&folder, path, &progress);
+        RemoveFolder(&folder);
+    }
+    CloseProgress(&progress);
+    CryptReleaseContext(provider, 0);
+    return code;
+}
+
 static DWORD Main(void) {
     WCHAR* self = Alloc(LONG_PATH);
     WCHAR* path = Alloc(LONG_PATH);
     Image image = {INVALID_HANDLE_VALUE, NULL, NULL, 0};
-    Progress progress = {NULL, 0, 0, NULL, 96};
-    Folder folder = {NULL, INVALID_HANDLE_VALUE};
-    HCRYPTPROV provider = 0;
-    HANDLE turn;
     QsbBundle bundle;
-    uint64_t payload;
-    uint32_t i;
-    DWORD n, code = 1;
+    HANDLE turn;
+    DWORD n, code;
 
     if (!self || !path) return 1;
     n = GetModuleFileNameW(NULL, self, LONG_PATH);
@@ -400,34 +424,19 @@ static DWORD Main(void) {
         StopDamaged(self);
         return 1;
     }
-    if (!CryptAcquireContextW(&provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
-        StopWithError(L"Cannot check ", self, GetLastError());
-        return 1;
-    }
-    payload = bundle.directoryOffset - bundle.payloadOffset;
-    progress.total = 2 * payload;  /* checked, then written */
-    if (payload >= PROGRESS_FROM) ShowProgress(&progress, kCaption);
-    if (!PayloadIntact(provider, image.bytes, &bundle, &progress)) {
-        CloseProgress(&progress);
-        StopDamaged(self);
-        return 1;
-    }
-
+    /* A copy waits before it shows anything: a progress window left standing while the first copy's Setup.exe
+     * runs would soon be taken for a program that hangs. The user is shown the setup that runs instead. */
     turn = CreateMutexW(NULL, FALSE, kTurnName);
-    if (turn) WaitForSingleObject(turn, INFINITE);  /* abandoned by a copy that was ended: our turn all the same */
-    if (MakeFolder(provider, &folder)) {
-        int written = 1;
-        for (i = 0; i < bundle.fileCount && written; ++i)
-            written = WriteOut(&folder, image.bytes, &bundle.files[i], path, &progress);
-        if (written) code = RunSetup(&folder, path, &progress);
-        RemoveFolder(&folder);
+    if (turn && WaitForSingleObject(turn, 0) == WAIT_TIMEOUT) {
+        HWND running = FindWindowW(NULL, kCaption);
+        if (running) SetForegroundWindow(GetLastActivePopup(running));
+        WaitForSingleObject(turn, INFINITE); /* abandoned by a copy that was ended: our turn all the same */
     }
-    CloseProgress(&progress);
+    code = CheckAndRun(self, &image, &bundle, path);
     if (turn) {
         ReleaseMutex(turn);
         CloseHandle(turn);
     }
-    CryptReleaseContext(provider, 0);
     return code;
 }
 

@@ -157,8 +157,8 @@ void InstallFromBundle(Run& run, const Paks& paks, const std::string& downloads,
     Log("  installed from " + bundle + ", nothing left in " + temp);
 }
 
-// Two copies started together run one after the other: the second extracts nothing and starts no Setup.exe until
-// the first one's Setup.exe has ended.
+// Two copies of a bundle large enough for the progress window, started together, run one after the other: the
+// second shows nothing, extracts nothing and starts no Setup.exe until the first one's Setup.exe has ended.
 void TwoAtOnce(Run& run, const std::string& downloads, const std::string& temp) {
     const std::string bundle = downloads + "QstSetup.exe";
     Clean();
@@ -169,9 +169,10 @@ void TwoAtOnce(Run& run, const std::string& downloads, const std::string& temp) 
     Sleep(1500);
     Expect(second->Running(), "the second copy ended while the first one ran (code " +
                                   std::to_string(second->ExitCode()) + ")");
+    Expect(TopWindows(second->Pid()).empty(), "the second copy shows a window while it waits for its turn");
     const auto folders = TreeBelow(temp);
-    Expect(folders.size() == 5, "while the first copy runs " + temp + " holds " + Join(folders) +
-                                    ", expected the first copy's folder and its four files");
+    Expect(folders.size() == 6, "while the first copy runs " + temp + " holds " + Join(folders) +
+                                    ", expected the first copy's folder and its five files");
     firstSetup->Kill();
     Expect(first->WaitExit(kRunMs), "the first copy did not end after its Setup.exe");
     auto secondSetup = WaitForChild(second->Pid(), "Setup.exe", kStartMs);
@@ -201,11 +202,10 @@ private:
     std::optional<DWORD> old_;
 };
 
-// A payload large enough for the progress window, on a screen at 150 %: the window is sized for it (320 by 100 at
+// A bundle large enough for the progress window, on a screen at 150 %: the window is sized for it (320 by 100 at
 // 96 DPI). Then Setup.exe ended by force: the folder goes all the same.
 void SetupEndedByForce(Run& run, const std::string& downloads, const std::string& temp) {
     const std::string bundle = downloads + "QstSetup.exe";
-    WriteBytes(bundle, MakeBundle(run.Media(), {{"Filler.bin", std::vector<uint8_t>(24 << 20, 0x5A)}}));
     Clean();
     const ScreenDpi dpi(144);
     auto stub = run.Start(bundle, downloads);
@@ -299,7 +299,11 @@ void BundleDownload(Run& run) {
         WriteBytes(folder + "QstSetup.exe", at.bundle);
         InstallFromBundle(run, paks, folder, at.temp);
     }
+    // The progress window shows from 8 MB of payload on.
+    const std::vector<uint8_t> large = MakeBundle(run.Media(), {{"Filler.bin", std::vector<uint8_t>(24 << 20, 0x5A)}});
+    WriteBytes(at.downloads + "QstSetup.exe", large);
     TwoAtOnce(run, at.downloads, at.temp);
+    WriteBytes(at.downloadsWide + "QstSetup.exe", large);
     SetupEndedByForce(run, at.downloadsWide, at.temp);
 }
 
