@@ -275,17 +275,21 @@ static DWORD CheckAndRun(const WCHAR* self, const Image* image, const QsbBundle*
     Folder folder = {NULL, INVALID_HANDLE_VALUE};
     HCRYPTPROV provider = 0;
     const uint64_t payload = bundle->directoryOffset - bundle->payloadOffset;
+    PayloadCheck check;
     uint32_t i;
-    DWORD code = 1;
+    DWORD code = 1, error = 0;
     if (!CryptAcquireContextW(&provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
         StopWithError(L"Cannot check ", self, GetLastError());
         return 1;
     }
     progress.total = 2 * payload; /* checked, then written */
     if (payload >= PROGRESS_FROM) ShowProgress(&progress, kCaption);
-    if (!PayloadIntact(provider, image->bytes, bundle, &progress)) {
+    check = CheckPayload(provider, image->bytes, bundle, &progress, &error);
+    if (check != PAYLOAD_INTACT) {
         CloseProgress(&progress);
-        StopDamaged(self);
+        /* A download is called damaged only when its bytes are: a system that cannot hash says so itself. */
+        if (check == PAYLOAD_DAMAGED) StopDamaged(self);
+        else StopWithError(L"Cannot check ", self, error ? error : (DWORD)NTE_FAIL);
     } else if (MakeFolder(provider, &folder)) {
         int written = 1;
         for (i = 0; i < bundle->fileCount && written; ++i)

@@ -29,7 +29,13 @@ typedef struct PieceCheck {
     uint64_t firstPiece[QSB_MAX_FILES + 1]; /* of each file, in one count over the whole payload */
     uint8_t* digests;                        /* QSB_SHA256_SIZE bytes for each piece */
     volatile LONG next, done, failed;
+    volatile LONG error; /* the system's reason of the first failure */
 } PieceCheck;
+
+static void Fail(PieceCheck* c) {
+    InterlockedCompareExchange(&c->error, (LONG)GetLastError(), 0);
+    InterlockedExchange(&c->failed, 1);
+}
 
 static DWORD WINAPI HashPieces(void* arg) {
     PieceCheck* c = (PieceCheck*)arg;
@@ -38,7 +44,7 @@ static DWORD WINAPI HashPieces(void* arg) {
     uint32_t f = 0;
     /* A provider of its own: CryptoAPI promises nothing of one provider shared by threads. */
     if (!CryptAcquireContextW(&provider, NULL, NULL, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
-        InterlockedExchange(&c->failed, 1);
+        Fail(c);
         return 0;
     }
     while (!c->failed) {
@@ -51,7 +57,7 @@ static DWORD WINAPI HashPieces(void* arg) {
         at = (piece - c->firstPiece[f]) * QSB_PIECE;
         if (!Sha256(provider, c->image + file->offset + at, file->size - at < QSB_PIECE ? file->size - at : QSB_PIECE,
                     c->digests + piece * QSB_SHA256_SIZE))
-            InterlockedExchange(&c->failed, 1);
+            Fail(c);
         InterlockedIncrement(&c->done);
     }
     CryptReleaseContext(provider, 0);
@@ -85,15 +91,18 @@ static int HashAllPieces(PieceCheck* c, Progress* progress, uint64_t payload) {
     return !c->failed;
 }
 
-int PayloadIntact(HCRYPTPROV provider, const uint8_t* image, const QsbBundle* b, Progress* progress) {
+PayloadCheck CheckPayload(HCRYPTPROV provider, const uint8_t* image, const QsbBundle* b, Progress* progress,
+                          DWORD* error) {
     uint8_t digest[QSB_SHA256_SIZE];
     PieceCheck check;
+    PayloadCheck result = PAYLOAD_INTACT;
     uint64_t payload = 0;
     uint32_t i;
-    int ok = 1;
-    if (!Sha256(provider, image + b->directoryOffset, b->directorySize, digest) ||
-        memcmp(digest, b->directorySha256, QSB_SHA256_SIZE) != 0)
-        return 0;
+    if (!Sha256(provider, image + b->directoryOffset, b->directorySize, digest)) {
+        *error = GetLastError();
+        return PAYLOAD_UNCHECKED;
+    }
+    if (memcmp(digest, b->directorySha256, QSB_SHA256_SIZE) != 0) return PAYLOAD_DAMAGED;
     ZeroMemory(&check, sizeof check);
     check.image = image;
     check.bundle = b;
@@ -103,12 +112,23 @@ int PayloadIntact(HCRYPTPROV provider, const uint8_t* image, const QsbBundle* b,
     }
     check.digests =
         (uint8_t*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)check.firstPiece[b->fileCount] * QSB_SHA256_SIZE + 1);
-    if (!check.digests || !HashAllPieces(&check, progress, payload)) ok = 0;
-    for (i = 0; ok && i < b->fileCount; ++i) {
-        const uint64_t first = check.firstPiece[i], count = check.firstPiece[i + 1] - first;
-        ok = Sha256(provider, check.digests + first * QSB_SHA256_SIZE, count * QSB_SHA256_SIZE, digest) &&
-             memcmp(digest, b->files[i].pieceHash, QSB_SHA256_SIZE) == 0;
+    if (!check.digests) {
+        *error = ERROR_NOT_ENOUGH_MEMORY;
+        return PAYLOAD_UNCHECKED;
     }
-    if (check.digests) HeapFree(GetProcessHeap(), 0, check.digests);
-    return ok;
+    if (!HashAllPieces(&check, progress, payload)) {
+        *error = (DWORD)check.error;
+        result = PAYLOAD_UNCHECKED;
+    }
+    for (i = 0; result == PAYLOAD_INTACT && i < b->fileCount; ++i) {
+        const uint64_t first = check.firstPiece[i], count = check.firstPiece[i + 1] - first;
+        if (!Sha256(provider, check.digests + first * QSB_SHA256_SIZE, count * QSB_SHA256_SIZE, digest)) {
+            *error = GetLastError();
+            result = PAYLOAD_UNCHECKED;
+        } else if (memcmp(digest, b->files[i].pieceHash, QSB_SHA256_SIZE) != 0) {
+            result = PAYLOAD_DAMAGED;
+        }
+    }
+    HeapFree(GetProcessHeap(), 0, check.digests);
+    return result;
 }

@@ -8,8 +8,14 @@
 #include "BundleFormat.h"
 #include "StubProgress.h"
 
-/* 1 when every file and the directory hash to what the trailer and the directory say; 0 when one does not, or the
- * system offers no SHA-256. Advances the progress by the payload's size as it goes. */
-int PayloadIntact(HCRYPTPROV provider, const uint8_t* image, const QsbBundle* b, Progress* progress);
+typedef enum PayloadCheck {
+    PAYLOAD_INTACT,   /* every file and the directory hash to what the trailer and the directory say */
+    PAYLOAD_DAMAGED,  /* one does not */
+    PAYLOAD_UNCHECKED /* the system could not hash them (no SHA-256, no memory): the reason is in *error */
+} PayloadCheck;
+
+/* Checks the payload, advancing the progress by its size as it goes. */
+PayloadCheck CheckPayload(HCRYPTPROV provider, const uint8_t* image, const QsbBundle* b, Progress* progress,
+                          DWORD* error);
 
 #endif
