@@ -161,18 +161,21 @@ TEST_F(Signing, MkpakSign_RefusesKeysOfTheWrongKindAndWritesNothing) {
 }
 
 TEST_F(Signing, MkpakSign_RefusesWhatIsNotAPackage_AsksAPassphraseOnce) {
+    const std::string pak = MakePak("Quilstr.pak");
+    MakePak("Delphi10.pak");
     Write(At("Notes.pak"), Bytes(600, 'n'));
-    EXPECT_EQ(Mkpak("sign Notes.pak --key " + Key("vendor")), 1);
+    // One file that is not a package, among packages: none is signed.
+    EXPECT_EQ(Mkpak("sign Quilstr.pak Notes.pak --key " + Key("vendor")), 1);
     EXPECT_NE(output_.find("Notes.pak is not a package"), std::string::npos) << output_;
     EXPECT_FALSE(fs::exists(At("Notes.sig")));
+    EXPECT_FALSE(fs::exists(At("Quilstr.sig")));
 
-    const std::string pak = MakePak("Quilstr.pak");
     ASSERT_EQ(Run("openssl pkey -in " + Key("vendor") + " -aes256 -passout pass:Łódź-secret -out protected.pem"), 0)
         << output_;
     // Without a terminal (setsid), so the passphrase is read from standard input as a script would give it.
     const auto sign = [&](const std::string& passphrase) {
         return Run("printf '" + passphrase + "\\n' | setsid -w " + std::string(QS_BUILD_DIR) +
-                   "/tools/mkpak/mkpak sign Quilstr.pak --key protected.pem");
+                   "/tools/mkpak/mkpak sign Quilstr.pak --key protected.pem Delphi10.pak");
     };
     EXPECT_EQ(sign("wrong"), 1) << output_;
     EXPECT_NE(output_.find("Wrong passphrase for the key file protected.pem"), std::string::npos) << output_;
@@ -183,6 +186,7 @@ TEST_F(Signing, MkpakSign_RefusesWhatIsNotAPackage_AsksAPassphraseOnce) {
     ASSERT_NE(first, std::string::npos) << output_;
     EXPECT_EQ(output_.find("Passphrase for", first + 1), std::string::npos) << "asked twice: " << output_;
     EXPECT_EQ(Mkpak("verify Quilstr.pak --pubkey " + Pub("vendor")), 0) << output_;
+    EXPECT_EQ(Mkpak("verify Delphi10.pak --pubkey " + Pub("vendor")), 0) << output_;
 }
 
 TEST(PakSignature, SignatureFileAndMessage) {

@@ -104,13 +104,14 @@ void Sha256(const uint8_t* data, size_t size, uint8_t (&digest)[32]) {
         throw Exception("SHA-256 is not available");
 }
 
-std::string SignPackage(const std::string& pakPath, const std::string& keyPath) {
-    const Pkey key = ReadKey(keyPath, KeyHalf::Private);
+namespace {
+
+std::string SignOne(EVP_PKEY* key, const std::string& pakPath, const std::string& keyPath) {
     const std::vector<uint8_t> message = MessageOf(pakPath);
     MdCtx ctx(EVP_MD_CTX_new());
-    std::vector<uint8_t> sig(size_t(EVP_PKEY_get_size(key.get())));
+    std::vector<uint8_t> sig(size_t(EVP_PKEY_get_size(key)));
     size_t sigLen = sig.size();
-    if (!ctx || EVP_DigestSignInit(ctx.get(), nullptr, EVP_sha256(), nullptr, key.get()) <= 0 ||
+    if (!ctx || EVP_DigestSignInit(ctx.get(), nullptr, EVP_sha256(), nullptr, key) <= 0 ||
         EVP_DigestSign(ctx.get(), sig.data(), &sigLen, message.data(), message.size()) <= 0)
         throw Exception("Cannot sign " + pakPath + " with " + keyPath);
     sig.resize(sigLen);
@@ -123,6 +124,15 @@ std::string SignPackage(const std::string& pakPath, const std::string& keyPath) 
         throw Exception("Cannot write " + sigPath);
     }
     return sigPath;
+}
+
+}  // namespace
+
+std::vector<std::string> SignPackages(const std::vector<std::string>& pakPaths, const std::string& keyPath) {
+    const Pkey key = ReadKey(keyPath, KeyHalf::Private);
+    std::vector<std::string> sigPaths;
+    for (const std::string& pak : pakPaths) sigPaths.push_back(SignOne(key.get(), pak, keyPath));
+    return sigPaths;
 }
 
 std::string VerifyPackage(const std::string& pakPath, const std::string& pubPath) {

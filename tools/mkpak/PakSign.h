@@ -4,15 +4,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qs::pak {
 
-// Signs the package at pakPath with the RSA private key in the PEM file keyPath (3072 bits or more) and writes
-// the signature beside it (SignatureFileName). Returns the signature file's path. A key protected by a passphrase
-// asks for it once (terminal, else standard input). Raises qs::Exception with a plain reason for an unreadable
-// package or key, a wrong passphrase, a key of the wrong kind or size, or a failed write. The caller checks that
-// the file is a package.
-std::string SignPackage(const std::string& pakPath, const std::string& keyPath);
+// Signs each package of pakPaths with the RSA private key in the PEM file keyPath (3072 bits or more) and writes
+// each signature beside its package (SignatureFileName). Returns the signature files' paths, in order. The key is
+// read once: a key protected by a passphrase asks for it once (terminal, else standard input) for all of them.
+// Raises qs::Exception with a plain reason for an unreadable package or key, a wrong passphrase, a key of the
+// wrong kind or size, or a failed write. The caller checks that the files are packages.
+std::vector<std::string> SignPackages(const std::vector<std::string>& pakPaths, const std::string& keyPath);
 
 // Checks the signature beside the package at pakPath against the RSA public key in the PEM file pubPath.
 // Returns "" when it holds, else why not, in a sentence that names the file. Raises qs::Exception for an

@@ -3,7 +3,7 @@
 //   mkpak list PAK
 //   mkpak test [--jobs N] PAK
 //   mkpak extract [--jobs N] PAK DIR
-//   mkpak sign PAK --key KEY.pem        writes the detached signature beside PAK (Quilstr.sig for Quilstr.pak)
+//   mkpak sign PAK... --key KEY.pem     writes each detached signature beside its PAK (Quilstr.sig for Quilstr.pak)
 //   mkpak verify PAK --pubkey PUB.pem   checks it, and says why it fails
 //   mkpak bundle OUT --stub STUB MEDIA   QstSetup.exe: the stub with Setup.exe and the packages of MEDIA appended
 // create, test and extract work on N threads (default: one per core); the results do not depend on N.
@@ -42,7 +42,7 @@ int Usage() {
                  "       mkpak list PAK\n"
                  "       mkpak test [--jobs N] PAK\n"
                  "       mkpak extract [--jobs N] PAK DIR\n"
-                 "       mkpak sign PAK --key KEY.pem\n"
+                 "       mkpak sign PAK... --key KEY.pem\n"
                  "       mkpak verify PAK --pubkey PUB.pem\n"
                  "       mkpak bundle OUT.exe --stub QstSetupStub.exe MEDIA_DIR\n"
                  "       --jobs N: threads to use, 1 or more (default: one per core)\n");
@@ -184,7 +184,7 @@ int Extract(const std::string& pak, const std::string& dir, unsigned jobs) {
     return 0;
 }
 
-// sign and verify: PAK and one option naming a key file, in either order.
+// verify: PAK and one option naming a key file, in either order.
 bool TakeKeyArgs(const std::vector<std::string>& args, const char* option, std::string& pak, std::string& key) {
     if (args.size() != 3) return false;
     for (size_t i = 0; i + 1 < args.size(); ++i) {
@@ -196,13 +196,22 @@ bool TakeKeyArgs(const std::vector<std::string>& args, const char* option, std::
     return false;
 }
 
+// PAK... and "--key KEY", the option anywhere.
 int Sign(const std::vector<std::string>& args) {
-    std::string pak, key;
-    if (!TakeKeyArgs(args, "--key", pak, key)) return Usage();
+    std::vector<std::string> paks;
+    std::string key;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--key" && i + 1 < args.size() && key.empty()) key = args[++i];
+        else if (args[i].rfind("--", 0) == 0) return Usage();
+        else paks.push_back(args[i]);
+    }
+    if (paks.empty() || key.empty()) return Usage();
 #ifdef QS_MKPAK_SIGNS
-    // A signature on anything but a package would only be found out on the customer's machine.
-    ParsePackage(ReadWholeFile(pak), pak);
-    std::printf("%s: signed, %s\n", pak.c_str(), SignPackage(pak, key).c_str());
+    // A signature on anything but a package would only be found out on the customer's machine; all are checked
+    // before the first is signed, so a refusal leaves no half-signed media folder.
+    for (const std::string& pak : paks) ParsePackage(ReadWholeFile(pak), pak);
+    const std::vector<std::string> sigs = SignPackages(paks, key);
+    for (size_t i = 0; i < paks.size(); ++i) std::printf("%s: signed, %s\n", paks[i].c_str(), sigs[i].c_str());
     return 0;
 #else
     throw Exception("this build of mkpak cannot sign; use the one built for the building machine");
