@@ -4,9 +4,9 @@
  * from there, waits for it to end however it ends, and removes the folder again. Its exit code is Setup.exe's, or
  * 1 when it refused or failed itself (after saying why in a message box).
  *
- * Plain C on the system's C library and kernel, user and crypto calls, so that the image stays a few ten
- * kilobytes; every name goes through the -W calls, so that a download folder or temporary folder outside the
- * system code page works. Runs elevated (its manifest), as Setup.exe would be. */
+ * Plain C on the system's C library and kernel, user, common-control and crypto calls, so that the image stays a
+ * few ten kilobytes; every name goes through the -W calls, so that a download folder or temporary folder outside
+ * the system code page works. Runs elevated (its manifest), as Setup.exe would be. */
 #include <windows.h>
 #include <sddl.h>
 #include <wincrypt.h>
@@ -271,7 +271,7 @@ static int OpenImage(const WCHAR* self, Image* image) {
 
 /* Checks the payload, extracts it, runs Setup.exe and removes the folder again; Setup.exe's exit code, or 1. */
 static DWORD CheckAndRun(const WCHAR* self, const Image* image, const QsbBundle* bundle, WCHAR* path) {
-    Progress progress = {NULL, 0, 0, NULL, 96};
+    Progress progress = {NULL, 0, 0, NULL, 96, NULL, NULL};
     Folder folder = {NULL, INVALID_HANDLE_VALUE};
     HCRYPTPROV provider = 0;
     const uint64_t payload = bundle->directoryOffset - bundle->payloadOffset;

@@ -1,52 +1,25 @@
-/* The stub's progress window: a caption, one line of text and a bar, painted by hand so that the stub needs no
- * common controls. Sized and lettered for the screen's DPI (the stub is aware of the system's DPI), so that it is
- * crisp where the system would otherwise stretch it. */
+/* The stub's progress window: a caption, one line of text and a bar. The text and the bar are the system's own
+ * controls (a static text and the common progress bar), so that screen readers read the line and follow the bar's
+ * value. Sized and lettered for the screen's DPI (the stub is aware of the system's DPI), so that it is crisp where
+ * the system would otherwise stretch it. */
 #include "StubProgress.h"
 
-/* Places at 96 DPI: the window's size, the margin, the text line and the bar. */
+#include <commctrl.h>
+
+/* Places at 96 DPI: the window's size; the margin, the text line and the bar in its client area. */
 enum { kWidth = 320, kHeight = 100, kMargin = 12, kTextBottom = 32, kBarTop = 40, kBarBottom = 58 };
+/* The bar's range: fine enough for any width of bar. */
+#define BAR_STEPS 1000
 
 static int Scaled(const Progress* p, int at96) { return MulDiv(at96, p->dpi, 96); }
 
-static LRESULT CALLBACK ProgressProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_PAINT) {
-        const Progress* p = (const Progress*)GetWindowLongPtrW(window, GWLP_USERDATA);
-        PAINTSTRUCT ps;
-        RECT client, bar, fill;
-        HDC dc = BeginPaint(window, &ps);
-        const int edge = p ? Scaled(p, 1) : 1;
-        GetClientRect(window, &client);
-        if (p) {
-            SetBkMode(dc, TRANSPARENT);
-            SelectObject(dc, p->font ? p->font : GetStockObject(DEFAULT_GUI_FONT));
-            SetRect(&bar, Scaled(p, kMargin), Scaled(p, kMargin), client.right - Scaled(p, kMargin),
-                    Scaled(p, kTextBottom));
-            DrawTextW(dc, L"Preparing Quillostrand Setup...", -1, &bar, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-            SetRect(&bar, Scaled(p, kMargin), Scaled(p, kBarTop), client.right - Scaled(p, kMargin),
-                    Scaled(p, kBarBottom));
-            FrameRect(dc, &bar, GetSysColorBrush(COLOR_WINDOWTEXT));
-            if (edge > 1) {
-                RECT inner = bar;
-                InflateRect(&inner, -(edge - 1), -(edge - 1));
-                FrameRect(dc, &inner, GetSysColorBrush(COLOR_WINDOWTEXT));
-            }
-            fill = bar;
-            InflateRect(&fill, -2 * edge, -2 * edge);
-            if (p->total) fill.right = fill.left + (LONG)((uint64_t)(fill.right - fill.left) * p->done / p->total);
-            FillRect(dc, &fill, GetSysColorBrush(COLOR_HIGHLIGHT));
-        }
-        EndPaint(window, &ps);
-        return 0;
-    }
-    return DefWindowProcW(window, msg, wp, lp);
-}
-
 void ShowProgress(Progress* p, const WCHAR* caption) {
+    INITCOMMONCONTROLSEX controls;
     WNDCLASSW wc;
-    RECT work;
+    RECT work, client;
     NONCLIENTMETRICSW metrics;
     HDC screen = GetDC(NULL);
-    int w, h;
+    int w, h, left, right;
     p->dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen) ReleaseDC(NULL, screen);
     if (p->dpi < 96) p->dpi = 96;
@@ -55,10 +28,13 @@ void ShowProgress(Progress* p, const WCHAR* caption) {
     p->font = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)
                   ? CreateFontIndirectW(&metrics.lfMessageFont)
                   : NULL;
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_PROGRESS_CLASS;
+    InitCommonControlsEx(&controls);
     w = Scaled(p, kWidth);
     h = Scaled(p, kHeight);
     ZeroMemory(&wc, sizeof wc);
-    wc.lpfnWndProc = ProgressProc;
+    wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(NULL);
     wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_WAIT);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -69,14 +45,23 @@ void ShowProgress(Progress* p, const WCHAR* caption) {
                                 (work.left + work.right - w) / 2, (work.top + work.bottom - h) / 2, w, h, NULL, NULL,
                                 wc.hInstance, NULL);
     if (!p->window) return;
-    SetWindowLongPtrW(p->window, GWLP_USERDATA, (LONG_PTR)p);
+    GetClientRect(p->window, &client);
+    left = Scaled(p, kMargin);
+    right = client.right - Scaled(p, kMargin);
+    p->text = CreateWindowExW(0, L"STATIC", L"Preparing Quillostrand Setup...",
+                              WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, left, Scaled(p, kMargin),
+                              right - left, Scaled(p, kTextBottom - kMargin), p->window, NULL, wc.hInstance, NULL);
+    if (p->text && p->font) SendMessageW(p->text, WM_SETFONT, (WPARAM)p->font, FALSE);
+    p->bar = CreateWindowExW(0, PROGRESS_CLASSW, NULL, WS_CHILD | WS_VISIBLE | PBS_SMOOTH, left, Scaled(p, kBarTop),
+                             right - left, Scaled(p, kBarBottom - kBarTop), p->window, NULL, wc.hInstance, NULL);
+    if (p->bar) SendMessageW(p->bar, PBM_SETRANGE32, 0, BAR_STEPS);
     ShowWindow(p->window, SW_SHOWNORMAL);
     UpdateWindow(p->window);
 }
 
 void CloseProgress(Progress* p) {
-    if (p->window) DestroyWindow(p->window);
-    p->window = NULL;
+    if (p->window) DestroyWindow(p->window); /* and its text and bar with it */
+    p->window = p->text = p->bar = NULL;
     if (p->font) DeleteObject(p->font);
     p->font = NULL;
 }
@@ -85,6 +70,6 @@ void Advance(Progress* p, uint64_t bytes) {
     MSG msg;
     p->done += bytes;
     if (!p->window) return;
-    InvalidateRect(p->window, NULL, FALSE);
+    if (p->bar && p->total) SendMessageW(p->bar, PBM_SETPOS, (WPARAM)(p->done * BAR_STEPS / p->total), 0);
     while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }

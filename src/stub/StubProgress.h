@@ -9,6 +9,7 @@ typedef struct Progress {
     uint64_t done, total;
     HFONT font;  /* the window's text */
     int dpi;     /* the screen's, which the window is sized for */
+    HWND text, bar;
 } Progress;
 
 /* Shows the window, centred on the work area, above other windows. */

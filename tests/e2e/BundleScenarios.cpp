@@ -203,23 +203,32 @@ private:
 };
 
 // A bundle large enough for the progress window, on a screen at 150 %: the window is sized for it (320 by 100 at
-// 96 DPI). Then Setup.exe ended by force: the folder goes all the same.
+// 96 DPI), and its line and bar are the system's controls, which screen readers read. Then Setup.exe ended by
+// force: the folder goes all the same.
 void SetupEndedByForce(Run& run, const std::string& downloads, const std::string& temp) {
     const std::string bundle = downloads + "QstSetup.exe";
     Clean();
     const ScreenDpi dpi(144);
     auto stub = run.Start(bundle, downloads);
     RECT shown{};
+    std::string line = "(no static text)";
+    bool bar = false;
     WaitUntil(
         [&] {
-            for (HWND h : TopWindows(stub->Pid()))
-                if (ClassOf(h) == "QstSetupStubProgress" && GetWindowRect(h, &shown)) return true;
+            for (HWND h : TopWindows(stub->Pid())) {
+                if (ClassOf(h) != "QstSetupStubProgress" || !GetWindowRect(h, &shown)) continue;
+                if (HWND text = FindWindowExW(h, nullptr, L"Static", nullptr)) line = WindowText(text);
+                bar = FindWindowExW(h, nullptr, L"msctls_progress32", nullptr) != nullptr;
+                return true;
+            }
             return !stub->Running();
         },
         kStartMs);
     Expect(shown.right > shown.left, "no progress window while a 24 MB payload was extracted");
     ExpectEq(std::to_string(shown.right - shown.left) + " x " + std::to_string(shown.bottom - shown.top), "480 x 150",
              "the progress window's size at 144 DPI");
+    ExpectEq(line, "Preparing Quillostrand Setup...", "the progress window's line");
+    Expect(bar, "the progress window has no progress bar control");
     run.ShotRect(shown, "progress-144dpi");
     auto setup = WaitForChild(stub->Pid(), "Setup.exe", kStartMs);
     // Its window is laid out for 144 DPI, where the driver's page lookup knows the places at 96: shown is enough.
