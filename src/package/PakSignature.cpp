@@ -28,6 +28,13 @@ std::vector<uint8_t> SignedMessage(const std::string& pakPath, const uint8_t (&s
     return message;
 }
 
+SignatureFileFault SignatureSizeFault(int64_t size, size_t modulusBytes) {
+    if (size == 0) return SignatureFileFault::Empty;
+    if (size > kMaxSignatureFile) return SignatureFileFault::TooLarge;
+    if (uint64_t(size) != modulusBytes) return SignatureFileFault::WrongSize;
+    return SignatureFileFault::None;
+}
+
 SignatureFile ReadSignatureFile(const std::string& sigPath, size_t modulusBytes) {
     SignatureFile sig;
     BinFile f;
@@ -38,14 +45,8 @@ SignatureFile ReadSignatureFile(const std::string& sigPath, size_t modulusBytes)
         return sig;
     }
     try {
-        const int64_t size = f.Size();
-        if (size == 0) {
-            sig.fault = SignatureFileFault::Empty;
-        } else if (size > kMaxSignatureFile) {
-            sig.fault = SignatureFileFault::TooLarge;
-        } else if (uint64_t(size) != modulusBytes) {
-            sig.fault = SignatureFileFault::WrongSize;
-        } else {
+        sig.fault = SignatureSizeFault(f.Size(), modulusBytes);
+        if (sig.fault == SignatureFileFault::None) {
             sig.bytes.resize(modulusBytes);
             f.ReadExact(sig.bytes.data(), uint32_t(modulusBytes));
         }

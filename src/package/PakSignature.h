@@ -45,6 +45,9 @@ struct SignatureFile {
     std::vector<uint8_t> bytes;  // the signature, big-endian; filled only when fault is None
 };
 
+// The fault of a signature file of size bytes for a key whose modulus is modulusBytes long (None when it fits).
+SignatureFileFault SignatureSizeFault(int64_t size, size_t modulusBytes);
+
 // Reads the signature file at sigPath (opened for reading as every file of the program is) for a key whose
 // modulus is modulusBytes long. Never raises: a file that cannot be opened is Missing, a read failure WrongSize.
 SignatureFile ReadSignatureFile(const std::string& sigPath, size_t modulusBytes);

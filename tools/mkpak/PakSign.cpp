@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rsa.h>
+#include <openssl/x509.h>
 
 #include <cstdio>
 #include <cstring>
@@ -135,6 +136,24 @@ std::vector<std::string> SignPackages(const std::vector<std::string>& pakPaths, 
     return sigPaths;
 }
 
+namespace {
+
+// Why the signature sigPath (whose bytes fit the key) does not hold for the package pakPath's message; "" when it
+// holds. keyWhere names the key: "the key in PUB.pem".
+std::string SignatureFault(EVP_PKEY* key, const std::vector<uint8_t>& message, const std::vector<uint8_t>& sig,
+                           const std::string& pakPath, const std::string& sigPath, const std::string& keyWhere) {
+    MdCtx ctx(EVP_MD_CTX_new());
+    if (ctx && EVP_DigestVerifyInit(ctx.get(), nullptr, EVP_sha256(), nullptr, key) > 0 &&
+        EVP_DigestVerify(ctx.get(), sig.data(), sig.size(), message.data(), message.size()) == 1)
+        return "";
+    if (!OpensWithKey(key, sig))
+        return "The signature " + sigPath + " was not made with " + keyWhere + " (or it is damaged)";
+    return pakPath + " does not match its signature: the package was changed after it was signed, or the signature "
+                     "belongs to a package of another name";
+}
+
+}  // namespace
+
 std::string VerifyPackage(const std::string& pakPath, const std::string& pubPath) {
     const Pkey key = ReadKey(pubPath, KeyHalf::Public);
     const std::vector<uint8_t> message = MessageOf(pakPath);
@@ -143,15 +162,26 @@ std::string VerifyPackage(const std::string& pakPath, const std::string& pubPath
     const SignatureFile sig = ReadSignatureFile(sigPath, modulus);
     if (sig.fault != SignatureFileFault::None)
         return "The signature file " + sigPath + " " + SignatureFaultText(sig.fault, modulus);
+    return SignatureFault(key.get(), message, sig.bytes, pakPath, sigPath, "the key in " + pubPath);
+}
 
-    MdCtx ctx(EVP_MD_CTX_new());
-    if (ctx && EVP_DigestVerifyInit(ctx.get(), nullptr, EVP_sha256(), nullptr, key.get()) > 0 &&
-        EVP_DigestVerify(ctx.get(), sig.bytes.data(), sig.bytes.size(), message.data(), message.size()) == 1)
-        return "";
-    if (!OpensWithKey(key.get(), sig.bytes))
-        return "The signature " + sigPath + " was not made with the key in " + pubPath + " (or it is damaged)";
-    return pakPath + " does not match its signature: the package was changed after it was signed, or the signature "
-                     "belongs to a package of another name";
+std::string VerifyPackageData(const std::string& pakName, const std::vector<uint8_t>& pak,
+                              const std::vector<uint8_t>* sig, const std::vector<uint8_t>& derKey,
+                              const std::string& keyWhere) {
+    const uint8_t* p = derKey.data();
+    const Pkey key(d2i_PUBKEY(nullptr, &p, long(derKey.size())));
+    if (!key || EVP_PKEY_get_base_id(key.get()) != EVP_PKEY_RSA || EVP_PKEY_get_bits(key.get()) < kMinPackageKeyBits)
+        return keyWhere + " is not an RSA public key of at least " + std::to_string(kMinPackageKeyBits) + " bits";
+    uint8_t digest[kSha256Size];
+    Sha256(pak.data(), pak.size(), digest);
+    const std::vector<uint8_t> message = SignedMessage(pakName, digest);
+    const std::string sigPath = SignatureFileName(pakName);
+    const size_t modulus = size_t(EVP_PKEY_get_size(key.get()));
+    const SignatureFileFault fault =
+        sig ? SignatureSizeFault(int64_t(sig->size()), modulus) : SignatureFileFault::Missing;
+    if (fault != SignatureFileFault::None)
+        return "The signature file " + sigPath + " " + SignatureFaultText(fault, modulus);
+    return SignatureFault(key.get(), message, *sig, pakName, sigPath, keyWhere);
 }
 
 }  // namespace qs::pak

@@ -20,6 +20,13 @@ std::vector<std::string> SignPackages(const std::vector<std::string>& pakPaths, 
 // unreadable package or an unusable key file.
 std::string VerifyPackage(const std::string& pakPath, const std::string& pubPath);
 
+// The same check on bytes in memory, with the DER public key a keyed Setup.exe carries (keyWhere names it in the
+// reasons: "the package key in media/Setup.exe"): "" when the signature sig (null: there is none) holds for the
+// package pak under the name pakName, else why not.
+std::string VerifyPackageData(const std::string& pakName, const std::vector<uint8_t>& pak,
+                              const std::vector<uint8_t>* sig, const std::vector<uint8_t>& derKey,
+                              const std::string& keyWhere);
+
 // The SHA-256 of size bytes (for the bundle's directory). Raises qs::Exception when libcrypto offers none.
 void Sha256(const uint8_t* data, size_t size, uint8_t (&digest)[32]);
 

@@ -13,6 +13,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@
 #include "InOrder.h"
 #ifdef QS_MKPAK_SIGNS
 #include "PakSign.h"
+#include "PeResource.h"
+#include "package/PakSignature.h"
 #endif
 #include "PakBundle.h"
 #include "PakWriter.h"
@@ -234,6 +237,34 @@ int Verify(const std::vector<std::string>& args) {
 #endif
 }
 
+#ifdef QS_MKPAK_SIGNS
+// A Setup.exe that carries a package key installs only packages signed with it: a media folder it would refuse is
+// found out here, not on the customer's machine.
+void CheckMediaAgainstSetupKey(const std::vector<BundleFile>& files, const std::string& media) {
+    const auto find = [&](const std::string& name) -> const BundleFile* {
+        for (const BundleFile& f : files)
+            if (f.name == name) return &f;
+        return nullptr;
+    };
+    const std::string setup = (std::filesystem::path(media) / "Setup.exe").string();
+    std::optional<std::vector<uint8_t>> key;
+    try {
+        key = FindNamedResource(find("Setup.exe")->data, 10 /* RCDATA */, "PAKKEY");
+    } catch (const Exception& e) {
+        throw Exception(setup + ": " + e.what());
+    }
+    if (!key) return;
+    for (const BundleFile& f : files) {
+        if (f.name.size() < 4 || f.name.compare(f.name.size() - 4, 4, ".pak") != 0) continue;
+        const BundleFile* sig = find(SignatureFileName(f.name));
+        const std::string fault =
+            VerifyPackageData(f.name, f.data, sig ? &sig->data : nullptr, *key, "the package key in " + setup);
+        if (!fault.empty())
+            throw Exception(setup + " carries a package key and would refuse " + f.name + ": " + fault);
+    }
+}
+#endif
+
 // OUT, "--stub STUB" and MEDIA_DIR, the option anywhere.
 int Bundle(std::vector<std::string> args) {
     std::string stub;
@@ -248,6 +279,7 @@ int Bundle(std::vector<std::string> args) {
 #ifdef QS_MKPAK_SIGNS
     const std::string& out = args[0];
     const std::vector<BundleFile> files = ReadMediaFolder(args[1]);
+    CheckMediaAgainstSetupKey(files, args[1]);
     std::vector<uint8_t> bytes;
     try {
         bytes = BuildBundle(ReadWholeFile(stub), files, Sha256);
