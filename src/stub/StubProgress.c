@@ -11,10 +11,14 @@ enum { kWidth = 320, kHeight = 100, kMargin = 12, kTextBottom = 32, kBarTop = 40
 /* The bar's range: fine enough for any width of bar. */
 #define BAR_STEPS 1000
 
+typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
+
 static int Scaled(const Progress* p, int at96) { return MulDiv(at96, p->dpi, 96); }
 
 void ShowProgress(Progress* p, const WCHAR* caption) {
     INITCOMMONCONTROLSEX controls;
+    HMODULE common;
+    InitCommonControlsExFn init;
     WNDCLASSW wc;
     RECT work, client;
     NONCLIENTMETRICSW metrics;
@@ -28,9 +32,13 @@ void ShowProgress(Progress* p, const WCHAR* caption) {
     p->font = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)
                   ? CreateFontIndirectW(&metrics.lfMessageFont)
                   : NULL;
+    /* Loaded only here: a download too small for the window is spared the library's start, which under Wine
+     * costs as much as the whole rest of the stub's run. */
+    common = LoadLibraryW(L"comctl32.dll");
+    init = common ? (InitCommonControlsExFn)(void (*)(void))GetProcAddress(common, "InitCommonControlsEx") : NULL;
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_PROGRESS_CLASS;
-    InitCommonControlsEx(&controls);
+    if (init) init(&controls);
     w = Scaled(p, kWidth);
     h = Scaled(p, kHeight);
     ZeroMemory(&wc, sizeof wc);
