@@ -271,7 +271,7 @@ static int OpenImage(const WCHAR* self, Image* image) {
 
 /* Checks the payload, extracts it, runs Setup.exe and removes the folder again; Setup.exe's exit code, or 1. */
 static DWORD CheckAndRun(const WCHAR* self, const Image* image, const QsbBundle* bundle, WCHAR* path) {
-    Progress progress = {NULL, 0, 0, NULL, 96, NULL, NULL};
+    Progress progress = {NULL, 0, 0, NULL, 96, NULL, NULL, 0};
     Folder folder = {NULL, INVALID_HANDLE_VALUE};
     HCRYPTPROV provider = 0;
     const uint64_t payload = bundle->directoryOffset - bundle->payloadOffset;
